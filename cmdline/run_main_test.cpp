@@ -1,0 +1,162 @@
+#include "cmdline/run_main.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "cmdline/command_line.h"
+#include "fake_platform.h"
+#include "platform/shell.h"
+
+namespace vandrix {
+namespace {
+
+using namespace std::string_literals;
+using vandrix_test::FakePlatform;
+using vandrix_test::RecordedRequest;
+
+constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
+
+struct RunCase {
+  const char* tail;
+  int exit_code;
+  bool usage;
+  // The request the shell receives when the exit code is not -1; the path
+  // lists as the shell reads them.
+  UINT function;
+  std::string from;
+  std::string to;
+  WORD flags;
+};
+
+
+const RunCase kRunCases[] = {
+    // Usage: empty tail or a usage request anywhere in the raw tail.
+    {"", -1, true, 0, ""s, ""s, 0},
+    {"/?", -1, true, 0, ""s, ""s, 0},
+    {"-H", -1, true, 0, ""s, ""s, 0},
+    {"-?", -1, true, 0, ""s, ""s, 0},
+    {"/c /H copy a b", -1, true, 0, ""s, ""s, 0},
+    {"copy C:\\-Home\\a.txt D:\\", -1, true, 0, ""s, ""s, 0},
+    {"copy D:\\Data/Help x", -1, true, 0, ""s, ""s, 0},
+    // Rejections: no box, no request.
+    {"/h", -1, false, 0, ""s, ""s, 0},
+    {"-h copy", 0, false, FO_COPY, "\0"s, "\0"s, kCopyFlags},  // "-h": unknown option
+    {"frob a b", -1, false, 0, ""s, ""s, 0},
+    {"/c /s", -1, false, 0, ""s, ""s, 0},
+    {"\"  \" copy a b", -1, false, 0, ""s, ""s, 0},
+    {"\"\"", -1, false, 0, ""s, ""s, 0},
+    {"\t", -1, false, 0, ""s, ""s, 0},
+    {"copyx a b", -1, false, 0, ""s, ""s, 0},
+    {"/ copy", 0, false, FO_COPY, "\0"s, "\0"s, kCopyFlags},
+    // Operations.
+    {"copy a.txt b.txt", 0, false, FO_COPY, "a.txt\0\0"s, "b.txt\0\0"s, kCopyFlags},
+    {"Copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"COPY a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"move a b", 0, false, FO_MOVE, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"del /u C:\\Temp\\*.tmp", 0, false, FO_DELETE, "C:\\Temp\\*.tmp\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO},
+    {"delete a b", 0, false, FO_DELETE, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"ren C:\\x\\old.txt C:\\x\\new.txt", 0, false, FO_RENAME, "C:\\x\\old.txt\0\0"s, "C:\\x\\new.txt\0\0"s, FOF_NOCONFIRMMKDIR},
+    {"rename a b", 0, false, FO_RENAME, "a\0\0"s, "b\0\0"s, FOF_NOCONFIRMMKDIR},
+    {"copy", 0, false, FO_COPY, "\0"s, "\0"s, kCopyFlags},
+    {"copy a b c", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"copy move a b", 0, false, FO_COPY, "move\0\0"s, "a\0\0"s, kCopyFlags},
+    {"copy \"  \" a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"copy \" -a.txt\" D:\\", 0, false, FO_COPY, "-a.txt\0\0"s, "D:\\\0\0"s, kCopyFlags},
+    {"\" copy\" a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"copy \"a b.txt \" \"  D:\\My Out \"", 0, false, FO_COPY, "a b.txt\0\0"s, "D:\\My Out\0\0"s, kCopyFlags},
+    {"copy \"a.txt;b.txt\" D:\\Out", 0, false, FO_COPY, "a.txt\0b.txt\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
+    {"copy a.txt;;b.txt D:\\Out", 0, false, FO_COPY, "a.txt\0b.txt\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
+    {"copy \"a.txt; b.txt\" x", 0, false, FO_COPY, "a.txt\0 b.txt\0\0"s, "x\0\0"s, kCopyFlags},
+    // Options: anywhere, any case, "/" or "-", exactly one letter.
+    {"copy a.txt b.txt /c", 0, false, FO_COPY, "a.txt\0\0"s, "b.txt\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
+    {"/u /f /c /d /e /r /s /p copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DD},
+    {"-U -F -C -D -E -R -S -P copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DD},
+    {"/x copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"/cs /undo -sp --c copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"\"/ u\" copy a b \"-s \"", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_ALLOWUNDO | FOF_SILENT},
+    {"/s /s /s copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_SILENT},
+    {"/h copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"\t/u copy a b", -1, false, 0, ""s, ""s, 0},  // tab first: operation word
+};
+
+TEST(RunMain, InterpretsTheCommandTail) {
+  for (const RunCase& c : kRunCases) {
+    SCOPED_TRACE(std::string("tail [") + c.tail + "]");
+    ASSERT_TRUE(StoreCommandTail((std::string("prog ") + c.tail).c_str()));
+    FakePlatform fake;
+    EXPECT_EQ(RunMain(), c.exit_code);
+    EXPECT_EQ(fake.boxes.size(), c.usage ? 1u : 0u);
+    if (c.exit_code == -1) {
+      EXPECT_TRUE(fake.requests.empty());
+      continue;
+    }
+    ASSERT_EQ(fake.requests.size(), 1u);
+    const RecordedRequest& r = fake.requests[0];
+    EXPECT_EQ(r.wFunc, c.function);
+    EXPECT_EQ(r.from, c.from);
+    EXPECT_EQ(r.to, c.to);
+    EXPECT_EQ(r.fFlags, c.flags);
+    EXPECT_EQ(r.title, CommandTail());
+    EXPECT_TRUE(r.hwnd_null);
+    EXPECT_TRUE(r.mappings_null);
+    EXPECT_EQ(r.aborted_on_entry, FALSE);
+  }
+}
+
+struct AnswerCase {
+  int answer;
+  BOOL aborted;
+  int exit_code;
+};
+
+TEST(RunMain, FoldsTheShellsAnswerIntoTheExitCode) {
+  const AnswerCase cases[] = {
+      {0, FALSE, 0},     {0, TRUE, 1},      {2, FALSE, 1},
+      {0x4C7, TRUE, 1},  {-1, FALSE, 1},    {0x10000, FALSE, 1},
+  };
+  ASSERT_TRUE(StoreCommandTail("prog /c copy a b"));
+  for (const AnswerCase& c : cases) {
+    FakePlatform fake(c.answer, c.aborted);
+    EXPECT_EQ(RunMain(), c.exit_code) << c.answer << " aborted " << c.aborted;
+  }
+}
+
+TEST(RunMain, ProgressTitleIsTheWholeTail) {
+  ASSERT_TRUE(StoreCommandTail("prog   /p copy  a   b  "));
+  FakePlatform fake;
+  EXPECT_EQ(RunMain(), 0);
+  ASSERT_EQ(fake.requests.size(), 1u);
+  EXPECT_EQ(fake.requests[0].title, "/p copy  a   b  ");
+  EXPECT_EQ(fake.requests[0].fFlags, kCopyFlags | FOF_SIMPLEPROGRESS);
+}
+
+TEST(RunMain, ManyArgumentsAreAllSeen) {
+  // Options after thousands of ignored arguments still count.
+  std::string tail = "copy a b";
+  for (int i = 0; i < 5000; ++i) tail += " extra";
+  tail += " /s";
+  ASSERT_TRUE(StoreCommandTail(("prog " + tail).c_str()));
+  FakePlatform fake;
+  EXPECT_EQ(RunMain(), 0);
+  ASSERT_EQ(fake.requests.size(), 1u);
+  EXPECT_EQ(fake.requests[0].fFlags, kCopyFlags | FOF_SILENT);
+}
+
+TEST(IsOptionArgument, LooksAtTheFirstByteOnly) {
+  EXPECT_EQ(IsOptionArgument("/c"), 1);
+  EXPECT_EQ(IsOptionArgument("-"), 1);
+  EXPECT_EQ(IsOptionArgument(" /c"), 0);
+  EXPECT_EQ(IsOptionArgument("a/c"), 0);
+  EXPECT_EQ(IsOptionArgument(""), 0);
+}
+
+TEST(IsKnownOperation, MatchesTheSixWordsExactly) {
+  for (const char* word : {"COPY", "MOVE", "DEL", "DELETE", "REN", "RENAME"})
+    EXPECT_EQ(IsKnownOperation(word), 1) << word;
+  for (const char* word : {"copy", "COPY ", "DELE", "", "RENAMED", "MOV"})
+    EXPECT_EQ(IsKnownOperation(word), 0) << word;
+}
+
+}  // namespace
+}  // namespace vandrix

@@ -1,0 +1,35 @@
+// The one place where the program acts on files: a request to the shell's
+// file-operation service.
+#ifndef VANDRIX_FILEOP_FILE_OPERATION_H_
+#define VANDRIX_FILEOP_FILE_OPERATION_H_
+
+#include <cstdint>
+#include <string>
+
+#include "platform/types.h"
+
+namespace vandrix {
+
+/// The shell's path-list form of `text`: each ";"-separated path followed
+/// by a NUL byte, the list closed by one more NUL. Empty segments are
+/// dropped (an empty path would end the list early and hide the paths
+/// after it); a segment of spaces is kept as it is. A text with no path
+/// gives two NUL bytes.
+std::string PathList(const std::string& text);
+
+/// The flags the shell receives: `flags` plus FOF_NOCONFIRMMKDIR, plus
+/// FOF_MULTIDESTFILES unless `function` is FO_RENAME.
+WORD FinalFlags(WORD flags, WORD function);
+
+/// Has the shell perform `function` (FO_COPY, FO_MOVE, FO_DELETE or
+/// FO_RENAME) on the ";"-separated paths of `source`, with `destination` as
+/// target (its list is built and passed for a delete too) and `title` as
+/// progress title. Returns 0 when the shell reports success and nothing
+/// aborted, else 1.
+std::int32_t PerformFileOperation(std::string source, std::string destination,
+                                  std::string title, const WORD& flags,
+                                  const WORD& function);
+
+}  // namespace vandrix
+
+#endif  // VANDRIX_FILEOP_FILE_OPERATION_H_
