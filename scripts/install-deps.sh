@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Installs what building and testing Vandrix needs on Debian 12, and only
+# what is missing: compilers (native and mingw-w64), CMake, GoogleTest, Wine
+# (32- and 64-bit), Xvfb and the tools the tests use. Safe to run again.
+set -euo pipefail
+
+packages=(
+  cmake make g++ googletest
+  mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+  wine wine32:i386 wine64
+  xvfb xdotool x11-utils imagemagick
+  icoutils python3 python3-pefile hyperfine
+)
+
+missing_packages() {
+  local p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}\n' "$p" 2>/dev/null | grep -q '^install ok installed$' ||
+      echo "$p"
+  done
+}
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+main() {
+  local missing
+  missing=$(missing_packages)
+  if [ -z "$missing" ]; then
+    echo "install-deps: everything is installed"
+    return
+  fi
+  echo "install-deps: installing" $missing
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+  fi
+  as_root apt-get update -qq
+  # shellcheck disable=SC2086
+  as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  echo "install-deps: done"
+}
+
+main "$@"
