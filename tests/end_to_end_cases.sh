@@ -1,0 +1,150 @@
+# shellcheck shell=bash
+# Sourced by end_to_end.sh (Vandrix.exe under Wine) and end_to_end_posix.sh
+# (vandrix): the cases that run the real program on real files, the scratch
+# folder they run in and the checks made on disk afterwards.
+#
+# The sourcing script defines:
+#   e2e_run PROGRAM TAIL   runs the program (PROGRAM is "plain", or "spaced":
+#                          a copy in a folder whose name has a space) with the
+#                          case's arguments; prints the exit code as
+#                          e2e_exit_text prints it, or fails
+#   e2e_exit_text CODE     the platform's spelling of an exit code (0, 1, -1)
+#   e2e_path NAME          NAME inside the scratch folder, as the program is
+#                          to be given it
+# and sets E2E_ROOT (a folder of its own) and E2E_TRASH (the trash folder a
+# delete with undo puts items into).
+
+# One case a line: name | program | arguments | exit code | checks.
+# {NAME} in the arguments is a file or folder in the scratch folder.
+# Checks, on the scratch folder after the run:
+#   keep:F      F is there with its bytes from before the run
+#   gone:F      F is not there
+#   copy:F=G    F is there with the bytes that G had before the run
+#   same        nothing in the scratch folder changed
+#   trash:G     the trash holds one item, with G's bytes from before
+#   notrash     the trash holds nothing
+e2e_cases() {
+  cat <<'EOF'
+copy_file      | plain  | /c /s copy {a.txt} {out}                | 0  | copy:out/a.txt=a.txt keep:a.txt notrash
+copy_two_files | plain  | /c /s copy {a.txt};{b.txt} {out}        | 0  | copy:out/a.txt=a.txt copy:out/b.txt=b.txt keep:a.txt keep:b.txt
+move_file      | plain  | /c /s move {a.txt} {out}                | 0  | gone:a.txt copy:out/a.txt=a.txt keep:b.txt
+delete_file    | plain  | /c /s del {a.txt}                       | 0  | gone:a.txt keep:b.txt notrash
+delete_to_trash| plain  | /c /s /u del {a.txt}                    | 0  | gone:a.txt keep:b.txt trash:a.txt
+rename_file    | plain  | /c /s ren {old.txt} {new.txt}           | 0  | gone:old.txt copy:new.txt=old.txt keep:a.txt
+missing_source | plain  | /c /s /e copy {missing.txt} {out}       | 1  | same notrash
+unknown_word   | plain  | frob {a.txt} {b.txt}                    | -1 | same
+help_h_alone   | plain  | /h                                      | -1 | same
+spaced_program | spaced | /c /s copy {a.txt} {out}                | 0  | copy:out/a.txt=a.txt keep:a.txt
+EOF
+}
+
+# --- the scratch folder -------------------------------------------------------
+
+e2e_originals() { printf '%s/originals' "$E2E_ROOT"; }
+e2e_scratch() { printf '%s/scratch' "$E2E_ROOT"; }
+
+# The files every case starts from; bytes that a text-mode copy would change.
+e2e_make_originals() {
+  local o
+  o=$(e2e_originals)
+  rm -rf "$o" && mkdir -p "$o/out"
+  printf 'alpha\r\nline\n\000\377end' >"$o/a.txt"
+  printf 'bravo\n' >"$o/b.txt"
+  printf 'old name\n' >"$o/old.txt"
+}
+
+e2e_fresh_scratch() {
+  local s
+  s=$(e2e_scratch)
+  rm -rf "$s" "$E2E_TRASH"
+  cp -a "$(e2e_originals)" "$s"
+}
+
+# --- checks -------------------------------------------------------------------
+
+# One check; prints what is wrong, if anything.
+e2e_check() {
+  local s o name from
+  s=$(e2e_scratch) o=$(e2e_originals)
+  case $1 in
+    keep:*) name=${1#keep:}
+            cmp -s "$o/$name" "$s/$name" || echo "$name changed or missing" ;;
+    gone:*) name=${1#gone:}
+            [ ! -e "$s/$name" ] || echo "$name still there" ;;
+    copy:*) name=${1#copy:} from=${name#*=} name=${name%%=*}
+            cmp -s "$o/$from" "$s/$name" || echo "$name is not $from's bytes" ;;
+    same)   diff -r "$o" "$s" >/dev/null || echo "scratch folder changed" ;;
+    trash:*) e2e_check_trash "${1#trash:}" ;;
+    notrash) [ -z "$(e2e_trash_items)" ] || echo "trash not empty" ;;
+    *)      echo "unknown check $1" ;;
+  esac
+}
+
+e2e_trash_items() {
+  [ -d "$E2E_TRASH/files" ] && ls -A "$E2E_TRASH/files"
+  return 0
+}
+
+e2e_check_trash() {
+  local items
+  items=$(e2e_trash_items)
+  if [ "$(printf '%s' "$items" | grep -c .)" != 1 ]; then
+    echo "trash holds '${items//$'\n'/ }', not one item"
+  elif ! cmp -s "$(e2e_originals)/$1" "$E2E_TRASH/files/$items"; then
+    echo "trash item $items is not $1's bytes"
+  fi
+}
+
+# --- running the table --------------------------------------------------------
+
+# The arguments with each {NAME} replaced by e2e_path NAME.
+e2e_expand() {
+  local text=$1 out='' name
+  while [[ $text =~ \{([^}]*)\} ]]; do
+    name=${BASH_REMATCH[1]}
+    out+=${text%%"{$name}"*}$(e2e_path "$name")
+    text=${text#*"{$name}"}
+  done
+  printf '%s' "$out$text"
+}
+
+e2e_trim() {
+  local text=$1
+  text=${text#"${text%%[! ]*}"}
+  printf '%s' "${text%"${text##*[! ]}"}"
+}
+
+# Runs one case; prints its line; returns non-zero when it failed.
+e2e_case() {
+  local name=$1 program=$2 tail=$3 expected got problems='' check
+  expected=$(e2e_exit_text "$4")
+  e2e_fresh_scratch
+  got=$(e2e_run "$program" "$tail") || got="(did not run)"
+  [ "$got" = "$expected" ] || problems+="exit code; "
+  for check in $5; do
+    problems+=$(e2e_check "$check" | sed 's/$/; /' | tr -d '\n')
+  done
+  if [ -z "$problems" ]; then
+    printf '%-16s expected %-10s got %-10s ok\n' "$name" "$expected" "$got"
+  else
+    printf '%-16s expected %-10s got %-10s FAILED: %s\n' \
+      "$name" "$expected" "$got" "${problems%; }"
+    return 1
+  fi
+}
+
+# Runs every case; prints a closing count; returns non-zero on any failure.
+e2e_run_all() {
+  local passed=0 failed=0 name program tail code checks
+  e2e_make_originals
+  while IFS='|' read -r -u 3 name program tail code checks; do
+    if e2e_case "$(e2e_trim "$name")" "$(e2e_trim "$program")" \
+        "$(e2e_trim "$tail")" "$(e2e_trim "$code")" "$checks"; then
+      passed=$((passed + 1))
+    else
+      failed=$((failed + 1))
+    fi
+  done 3< <(e2e_cases)
+  echo "$passed passed, $failed failed"
+  [ "$failed" = 0 ]
+}
