@@ -12,7 +12,7 @@ build=$PWD/build/$preset
 arch=win32
 [ "$preset" = windows-x64 ] && arch=win64
 
-. tests/wine-env.sh
+. scripts/wine-env.sh
 vandrix_wine_env "$build/wine" "$arch"
 if ! vandrix_wine_usable; then
   echo "startup: this host cannot run $arch programs under Wine" >&2

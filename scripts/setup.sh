@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-. tests/wine-env.sh
+. scripts/wine-env.sh
 
 # The 32-bit product where this host can run 32-bit programs; else the
 # same program built for 64-bit Windows.

@@ -6,7 +6,7 @@
 # cannot run Wine for that ARCH.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
+. "$here/../scripts/wine-env.sh"
 . "$here/end_to_end_cases.sh"
 
 root=$1 arch=$2 vandrix=$3 vxrun=$4

@@ -133,18 +133,27 @@ e2e_case() {
   fi
 }
 
-# Runs every case; prints a closing count; returns non-zero on any failure.
-e2e_run_all() {
-  local passed=0 failed=0 name program tail code checks
-  e2e_make_originals
-  while IFS='|' read -r -u 3 name program tail code checks; do
-    if e2e_case "$(e2e_trim "$name")" "$(e2e_trim "$program")" \
-        "$(e2e_trim "$tail")" "$(e2e_trim "$code")" "$checks"; then
+# Runs CASE_FN once for each line that TABLE_FN prints, with the line's
+# "|"-separated fields, trimmed, as arguments; prints a closing count and
+# fails when any case failed.
+e2e_run_table() {
+  local table=$1 case_fn=$2 line field passed=0 failed=0
+  local -a fields
+  while IFS= read -r -u 3 line; do
+    fields=()
+    while IFS= read -r -d '|' field; do fields+=("$(e2e_trim "$field")"); done <<<"$line|"
+    if "$case_fn" "${fields[@]}"; then
       passed=$((passed + 1))
     else
       failed=$((failed + 1))
     fi
-  done 3< <(e2e_cases)
+  done 3< <("$table")
   echo "$passed passed, $failed failed"
   [ "$failed" = 0 ]
+}
+
+# Runs every case; prints a closing count; returns non-zero on any failure.
+e2e_run_all() {
+  e2e_make_originals
+  e2e_run_table e2e_cases e2e_case
 }

@@ -70,16 +70,7 @@ usage_case() {
 }
 
 usage_run_all() {
-  local passed=0 failed=0 name args shown
-  while IFS='|' read -r -u 3 name args shown; do
-    if usage_case "$(e2e_trim "$name")" "$(e2e_trim "$args")" "$(e2e_trim "$shown")"; then
-      passed=$((passed + 1))
-    else
-      failed=$((failed + 1))
-    fi
-  done 3< <(usage_cases)
-  echo "$passed passed, $failed failed"
-  [ "$failed" = 0 ]
+  e2e_run_table usage_cases usage_case
 }
 
 status=0

@@ -7,7 +7,8 @@
 # Exits 77 (skipped) when Wine, the X server or the X tools are missing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
+. "$here/../scripts/wine-env.sh"
+. "$here/end_to_end_cases.sh"
 
 root=$1 arch=$2 vandrix=$3 vxrun=$4 artifacts=$5 caption=$6
 vandrix_wine_env "$root" "$arch"
@@ -40,12 +41,6 @@ no_arguments  |     | usage-box.png
 help_question | /?  | usage-box-question.png
 help_h_alone  | /h  | none
 EOF
-}
-
-trim() {
-  local text=$1
-  text=${text#"${text%%[! ]*}"}
-  printf '%s' "${text%"${text##*[! ]}"}"
 }
 
 # The caption as an anchored extended regular expression, for xdotool.
@@ -136,13 +131,4 @@ usage_case() {
   [ -z "$problem" ]
 }
 
-passed=0 failed=0
-while IFS='|' read -r -u 3 name args shown; do
-  if usage_case "$(trim "$name")" "$(trim "$args")" "$(trim "$shown")"; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-  fi
-done 3< <(usage_cases)
-echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+e2e_run_table usage_cases usage_case
