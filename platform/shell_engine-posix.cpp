@@ -5,6 +5,8 @@
 // name, then renamed into place).
 #include "platform/shell_engine-posix.h"
 
+#include "platform/file_data-posix.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
@@ -26,7 +28,6 @@ namespace {
 
 using Paths = std::vector<std::string>;
 
-constexpr std::size_t kCopyBufferSize = 128 * 1024;
 constexpr std::size_t kTempNameStemLimit = 200;  // keeps temp names < NAME_MAX
 constexpr mode_t kKeptModeBits = 01777;          // set-id bits are dropped
 
@@ -140,29 +141,6 @@ class Fd {
  private:
   int fd_;
 };
-
-int WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t put = ::write(fd, data, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put < 0) return errno;
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return 0;
-}
-
-int CopyBytes(int in, int out) {
-  std::vector<char> buffer(kCopyBufferSize);
-  for (;;) {
-    const ssize_t got = ::read(in, buffer.data(), buffer.size());
-    if (got == 0) return 0;
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return errno;
-    if (const int err = WriteAll(out, buffer.data(), static_cast<std::size_t>(got)))
-      return err;
-  }
-}
 
 // Names of the entries of the open folder `folder`, without "." and "..".
 int ListNames(int folder, Paths& names) {
@@ -350,7 +328,7 @@ bool CopyEntry(Session& s, const Item& item, std::string target, bool follow);
 // Fills the open temporary file `out` from `in`, with the source's mode and times.
 int FillFile(int in, Fd& out, const struct stat& st) {
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  if (const int err = CopyBytes(in, out.get())) return err;
+  if (const int err = CopyFileData(in, out.get())) return err;
   if (::fchmod(out.get(), st.st_mode & kKeptModeBits) != 0) return errno;
   if (::futimens(out.get(), times) != 0) return errno;
   return out.Close();
