@@ -29,7 +29,7 @@ main() {
   local preset
   for preset in "${presets[@]}"; do run_preset "$preset"; done
   awk '{ t += $2; f += $3; s += $4 }
-       END { printf "all presets: %d passed, %d failed, %d skipped\n", t - f - s, f, s;
+       END { printf "total: %d passed, %d failed, %d skipped\n", t - f - s, f, s;
              exit (f > 0 || t == 0) }' "$log"
 }
 
