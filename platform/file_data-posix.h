@@ -2,6 +2,8 @@
 #ifndef VANDRIX_PLATFORM_FILE_DATA_POSIX_H_
 #define VANDRIX_PLATFORM_FILE_DATA_POSIX_H_
 
+#include <sys/stat.h>
+
 #include <cstddef>
 
 namespace platform {
@@ -10,10 +12,19 @@ namespace platform {
 /// EINTR. Returns 0, or the errno of the failed write.
 int WriteAll(int fd, const char* data, std::size_t size);
 
+/// How CopyFileData moves bytes. kAuto tries copy_file_range, then sendfile,
+/// then read and write, each falling back to the next when the kernel or the
+/// file systems refuse it. The others start the chain further down, so that
+/// every step can be exercised.
+enum class CopyMethod { kAuto, kSendfile, kReadWrite };
+
 /// Copies the remaining bytes of the open file `in` to the open file `out`,
-/// from their current offsets to the end of `in`. Returns 0, or the errno of
-/// the failed read or write.
-int CopyFileData(int in, int out);
+/// from their current offsets to the end of `in`. `in_stat` is `in`'s fstat:
+/// when it shows a regular file with fewer blocks than its size, only the
+/// data ranges are copied and the holes are kept (`out` is then extended to
+/// the full size). Returns 0, or the errno of the failed call.
+int CopyFileData(int in, int out, const struct stat& in_stat,
+                 CopyMethod method = CopyMethod::kAuto);
 
 }  // namespace platform
 

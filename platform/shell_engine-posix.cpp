@@ -5,111 +5,34 @@
 // name, then renamed into place).
 #include "platform/shell_engine-posix.h"
 
-#include "platform/file_data-posix.h"
-
-#include <dirent.h>
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <exception>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/file_data-posix.h"
+#include "platform/file_system-posix.h"
+#include "platform/plan-posix.h"
+#include "platform/progress-posix.h"
+#include "platform/prompt-posix.h"
+#include "platform/trash-posix.h"
+
 namespace platform {
 namespace {
-
-using Paths = std::vector<std::string>;
 
 constexpr std::size_t kTempNameStemLimit = 200;  // keeps temp names < NAME_MAX
 constexpr mode_t kKeptModeBits = 01777;          // set-id bits are dropped
 
 // ---------------------------------------------------------------------------
-// Path text
-
-Paths SplitList(LPCSTR list) {
-  Paths paths;
-  if (!list) return paths;
-  for (const char* p = list; *p; p += std::strlen(p) + 1) paths.emplace_back(p);
-  return paths;
-}
-
-std::string Trimmed(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  return path;
-}
-
-std::string NameOf(const std::string& path) {
-  const std::string trimmed = Trimmed(path);
-  const std::size_t slash = trimmed.rfind('/');
-  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-}
-
-std::string ParentOf(const std::string& path) {
-  const std::string trimmed = Trimmed(path);
-  const std::size_t slash = trimmed.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return Trimmed(trimmed.substr(0, slash));
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  if (!folder.empty() && folder.back() == '/') return folder + name;
-  return folder + "/" + name;
-}
-
-// "name (n).ext" for a file, "name (n)" for a folder or a dot-file.
-std::string NumberedName(const std::string& name, unsigned n, bool folder) {
-  std::size_t dot = folder ? std::string::npos : name.rfind('.');
-  if (dot == 0) dot = std::string::npos;
-  const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
-  return name.substr(0, dot) + " (" + std::to_string(n) + ")" + ext;
-}
-
-// ---------------------------------------------------------------------------
-// File-system queries
-
-bool StatOf(const std::string& path, struct stat& st, bool follow) {
-  const int result = follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
-  return result == 0;
-}
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return StatOf(path, st, false);
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat st;
-  return StatOf(path, st, true) && S_ISDIR(st.st_mode);
-}
-
-bool SameItem(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-bool RealPath(const std::string& path, std::string& real) {
-  char* resolved = ::realpath(path.c_str(), nullptr);
-  if (!resolved) return false;
-  real = resolved;
-  std::free(resolved);
-  return true;
-}
-
-// The item's own name; "." and ".." are replaced by the folder's real name.
-std::string ItemName(const std::string& source) {
-  const std::string name = NameOf(source);
-  std::string real;
-  if (name != "." && name != "..") return name;
-  return RealPath(source, real) ? NameOf(real) : name;
-}
+// Paths
 
 // True when `path` (existing or not) would lie inside `folder` or be it.
 bool LiesInside(const struct stat& folder, const std::string& path) {
@@ -123,60 +46,7 @@ bool LiesInside(const struct stat& folder, const std::string& path) {
 }
 
 // ---------------------------------------------------------------------------
-// Descriptors and small system-call wrappers (they return 0 or an errno)
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Fd& operator=(Fd&&) = delete;
-  Fd(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  bool ok() const { return fd_ >= 0; }
-  int Close() { return ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno; }
-
- private:
-  int fd_;
-};
-
-// Names of the entries of the open folder `folder`, without "." and "..".
-int ListNames(int folder, Paths& names) {
-  const int copy = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
-  if (copy < 0) return errno;
-  DIR* dir = ::fdopendir(copy);
-  if (!dir) {
-    const int err = errno;
-    ::close(copy);
-    return err;
-  }
-  int err = 0;
-  for (;;) {
-    errno = 0;
-    const dirent* entry = ::readdir(dir);
-    if (!entry) {
-      err = errno;
-      break;
-    }
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
-  }
-  ::closedir(dir);
-  return err;
-}
-
-// Creates `path` and its missing parents (mkdir -p).
-int MakeFolders(const std::string& path, mode_t mode) {
-  struct stat st;
-  if (StatOf(path, st, true)) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
-  if (path != "/" && path != ".") {
-    if (const int err = MakeFolders(ParentOf(path), mode)) return err;
-  }
-  if (::mkdir(path.c_str(), mode) == 0 || (errno == EEXIST && IsFolder(path))) return 0;
-  return errno;
-}
+// Small system-call wrappers (they return 0 or an errno)
 
 // Renames `from` to `to`; unless `replace`, never over an existing item.
 int Place(const std::string& from, const std::string& to, bool replace) {
@@ -222,12 +92,23 @@ const char* VerbOf(UINT function) {
   }
 }
 
+const char* TitleOf(UINT function) {
+  switch (function) {
+    case FO_COPY: return "Copying";
+    case FO_MOVE: return "Moving";
+    case FO_DELETE: return "Deleting";
+    default: return "Renaming";
+  }
+}
+
+// One request: its flags, its first error, its answers, its progress line.
 class Session {
  public:
   explicit Session(SHFILEOPSTRUCTA& request) : request_(request) {}
 
   UINT function() const { return request_.wFunc; }
   bool Has(FILEOP_FLAGS flag) const { return (request_.fFlags & flag) != 0; }
+  bool cancelled() const { return cancelled_; }
 
   /// Records a failed item (the first code is kept); returns false.
   bool Fail(const std::string& item, int code, const std::string& reason) {
@@ -241,26 +122,67 @@ class Session {
     return Fail(item, CodeFor(err), std::strerror(err));
   }
 
-  /// Records an item left alone because its target exists; returns false.
-  bool Skip(const std::string& item, const std::string& target) {
+  /// True to go ahead with `question` ("replace 'x'"): without
+  /// FOF_NOCONFIRMATION or an earlier "all", the user is asked.
+  bool Confirm(const std::string& question) {
+    if (cancelled_) return false;
+    if (all_ || Has(FOF_NOCONFIRMATION)) return true;
+    if (progress_) progress_->Clear();
+    const Answer answer = platform::Confirm(question);
+    if (answer == Answer::kAll) all_ = true;
+    if (answer == Answer::kYes || answer == Answer::kAll) return true;
     request_.fAnyOperationsAborted = TRUE;
-    Say(std::string("skipped ") + VerbOf(function()) + " of '" + item + "': '" +
-        target + "' already exists");
+    if (answer == Answer::kCancel) Cancel();
     return false;
   }
 
-  int Result() const {
-    if (first_error_ != 0) return first_error_;
-    return request_.fAnyOperationsAborted ? kErrorCancelled : 0;
+  /// A new top-level item: its answers start afresh.
+  void BeginItem() { approved_.clear(); }
+
+  /// Asks once per item and target, however often the walk comes back to it.
+  bool ConfirmReplace(const std::string& target) {
+    if (target == approved_) return true;
+    if (!Confirm("replace '" + target + "'")) return false;
+    approved_ = target;
+    return true;
+  }
+
+  /// Shows progress from now on when a progress line may be shown.
+  void StartProgress(ProgressCounts total) {
+    const char* title = request_.lpszProgressTitle;
+    progress_ = std::make_unique<ProgressLine>(title && *title ? title : TitleOf(function()),
+                                               !Has(FOF_SIMPLEPROGRESS), total);
+  }
+  void Step(const std::string& name, std::uint64_t items, std::uint64_t bytes) {
+    if (progress_) progress_->Step(name, items, bytes);
+  }
+  void Reach(ProgressCounts done) {
+    if (progress_) progress_->Reach(done);
+  }
+
+  int Result() {
+    progress_.reset();
+    return first_error_;
   }
 
  private:
+  void Cancel() {
+    cancelled_ = true;
+    if (first_error_ == 0) first_error_ = kErrorCancelled;
+  }
+
   void Say(const std::string& line) const {
-    if (!Has(FOF_NOERRORUI)) std::fprintf(stderr, "vandrix: %s\n", line.c_str());
+    if (Has(FOF_NOERRORUI)) return;
+    if (progress_) progress_->Clear();
+    std::fprintf(stderr, "vandrix: %s\n", line.c_str());
   }
 
   SHFILEOPSTRUCTA& request_;
   int first_error_ = 0;
+  bool all_ = false;
+  bool cancelled_ = false;
+  std::string approved_;
+  std::unique_ptr<ProgressLine> progress_;
 };
 
 // ---------------------------------------------------------------------------
@@ -283,28 +205,35 @@ bool MadeParents(Session& s, const std::string& source, const std::string& targe
 }
 
 // What happens to an item already at a target path.
-enum class Clash { kFree, kReplace, kMerge, kSkip, kRefuse };
+enum class Clash { kFree, kReplace, kMerge, kRefuse };
+
+// "name (2).ext", "name (3).ext", ...: the first that is free.
+std::string FreeName(const std::string& target, bool folder) {
+  const std::string parent = ParentOf(target), name = NameOf(target);
+  std::string free = target;
+  for (unsigned n = 2; Exists(free); ++n) free = Join(parent, NumberedName(name, n, folder));
+  return free;
+}
 
 // With FOF_RENAMEONCOLLISION `target` becomes the next free name instead.
 Clash ClashAt(const Session& s, bool source_is_folder, std::string& target) {
   struct stat st;
   if (!StatOf(target, st, false)) return Clash::kFree;
   if (s.Has(FOF_RENAMEONCOLLISION)) {
-    const std::string folder = ParentOf(target), name = NameOf(target);
-    for (unsigned n = 2; Exists(target); ++n)
-      target = Join(folder, NumberedName(name, n, source_is_folder));
+    target = FreeName(target, source_is_folder);
     return Clash::kFree;
   }
   const bool target_is_folder = S_ISDIR(st.st_mode);
   if (source_is_folder && target_is_folder) return Clash::kMerge;
   if (source_is_folder || target_is_folder) return Clash::kRefuse;
-  return s.Has(FOF_NOCONFIRMATION) ? Clash::kReplace : Clash::kSkip;
+  return Clash::kReplace;
 }
 
-// Reports a clash that stops the item; true when the item goes ahead.
+// Reports a clash that stops the item and asks before a replacement; true
+// when the item goes ahead.
 bool ClashAllows(Session& s, Clash clash, const std::string& source,
                  const std::string& target) {
-  if (clash == Clash::kSkip) return s.Skip(source, target);
+  if (clash == Clash::kReplace) return s.ConfirmReplace(target);
   if (clash == Clash::kRefuse)
     return s.Fail(source, kErrorAccessDenied,
                   "'" + target + "' exists and a folder and a file never replace each other");
@@ -328,7 +257,7 @@ bool CopyEntry(Session& s, const Item& item, std::string target, bool follow);
 // Fills the open temporary file `out` from `in`, with the source's mode and times.
 int FillFile(int in, Fd& out, const struct stat& st) {
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  if (const int err = CopyFileData(in, out.get())) return err;
+  if (const int err = CopyFileData(in, out.get(), st)) return err;
   if (::fchmod(out.get(), st.st_mode & kKeptModeBits) != 0) return errno;
   if (::futimens(out.get(), times) != 0) return errno;
   return out.Close();
@@ -389,10 +318,11 @@ bool CopyChildren(Session& s, int folder, const std::string& shown, const std::s
   Paths names;
   if (const int err = ListNames(folder, names)) return s.FailErrno(shown, err);
   bool complete = true;
-  for (const std::string& name : names)
-    complete = CopyEntry(s, Item{folder, name, Join(shown, name)}, Join(target, name), false) &&
-               complete;
-  return complete;
+  for (std::size_t i = 0; i < names.size() && !s.cancelled(); ++i) {
+    const Item child{folder, names[i], Join(shown, names[i])};
+    complete = CopyEntry(s, child, Join(target, names[i]), false) && complete;
+  }
+  return complete && !s.cancelled();
 }
 
 // Copies a folder's tree; `merge` when `target` is an existing folder.
@@ -406,6 +336,16 @@ bool CopyFolder(Session& s, const Item& item, const struct stat& st, const std::
   return complete && (err == 0 || s.FailErrno(target, err));
 }
 
+bool CopyKind(Session& s, const Item& item, const struct stat& st, const std::string& target,
+              bool follow, Clash clash) {
+  const bool replace = clash == Clash::kReplace;
+  if (S_ISDIR(st.st_mode))
+    return CopyFolder(s, item, st, target, follow, clash == Clash::kMerge);
+  if (S_ISREG(st.st_mode)) return CopyFile(s, item, target, follow, replace);
+  if (S_ISLNK(st.st_mode)) return CopyLink(s, item, st, target, replace);
+  return s.Fail(item.shown, kErrorOther, "not a regular file, folder or link");
+}
+
 // Copies one item of any kind to `target`; true when it arrived complete.
 bool CopyEntry(Session& s, const Item& item, std::string target, bool follow) {
   struct stat st;
@@ -414,12 +354,10 @@ bool CopyEntry(Session& s, const Item& item, std::string target, bool follow) {
     return s.FailErrno(item.shown, errno);
   const Clash clash = ClashAt(s, S_ISDIR(st.st_mode), target);
   if (!ClashAllows(s, clash, item.shown, target)) return false;
-  const bool replace = clash == Clash::kReplace;
-  if (S_ISDIR(st.st_mode))
-    return CopyFolder(s, item, st, target, follow, clash == Clash::kMerge);
-  if (S_ISREG(st.st_mode)) return CopyFile(s, item, target, follow, replace);
-  if (S_ISLNK(st.st_mode)) return CopyLink(s, item, st, target, replace);
-  return s.Fail(item.shown, kErrorOther, "not a regular file, folder or link");
+  s.Step(item.shown, 0, 0);
+  const bool copied = CopyKind(s, item, st, target, follow, clash);
+  if (copied) s.Step(item.shown, 1, S_ISREG(st.st_mode) ? st.st_size : 0);
+  return copied;
 }
 
 // A source named on the command line: a link there is followed, as cp does.
@@ -453,8 +391,10 @@ bool RemoveEntry(Session& s, int at, const std::string& name, const std::string&
     return s.FailErrno(shown, errno);
   const bool folder = S_ISDIR(st.st_mode);
   if (folder && !RemoveChildren(s, at, name, shown)) return false;
+  s.Step(shown, 0, 0);
   if (::unlinkat(at, name.c_str(), folder ? AT_REMOVEDIR : 0) != 0)
     return s.FailErrno(shown, errno);
+  s.Step(shown, 1, S_ISREG(st.st_mode) ? st.st_size : 0);
   return true;
 }
 
@@ -468,111 +408,21 @@ bool Deletable(Session& s, const std::string& item) {
   return !is_root || s.Fail(item, kErrorAccessDenied, "the root folder is never deleted");
 }
 
-// ---------------------------------------------------------------------------
-// The trash ($XDG_DATA_HOME/Trash, as the freedesktop.org desktops use it)
-
-std::string TrashFolder() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data && data[0] == '/') return Join(data, "Trash");
-  const char* home = std::getenv("HOME");
-  const passwd* user = (home && home[0] == '/') ? nullptr : ::getpwuid(::getuid());
-  if (user) home = user->pw_dir;
-  return home && home[0] == '/' ? Join(home, ".local/share/Trash") : "";
-}
-
-std::string UrlEncoded(const std::string& path) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const unsigned char c : path) {
-    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                       (c >= '0' && c <= '9') || std::strchr("/-_.~", c);
-    if (plain) {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
-}
-
-std::string DeletionDate() {
-  const std::time_t now = std::time(nullptr);
-  struct tm local;
-  char text[32] = "";
-  if (::localtime_r(&now, &local)) std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
-  return text;
-}
-
-std::string TrashInfo(const std::string& absolute) {
-  return "[Trash Info]\nPath=" + UrlEncoded(absolute) + "\nDeletionDate=" + DeletionDate() +
-         "\n";
-}
-
-std::string InfoPath(const std::string& trash, const std::string& entry) {
-  return Join(Join(trash, "info"), entry + ".trashinfo");
-}
-
-// Creates info/ENTRY.trashinfo exclusively, for the first ENTRY free in both
-// info/ and files/ ("name", "name (2)", ...).
-Fd ClaimTrashEntry(const std::string& trash, const std::string& name, std::string& entry) {
-  for (unsigned n = 1; n < 100000; ++n) {
-    entry = n == 1 ? name : NumberedName(name, n, false);
-    const std::string info = InfoPath(trash, entry);
-    Fd fd(::open(info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (!fd.ok() && errno != EEXIST) return fd;
-    if (fd.ok() && !Exists(Join(Join(trash, "files"), entry))) return fd;
-    if (fd.ok()) ::unlink(info.c_str());
-  }
-  errno = EEXIST;
-  return Fd();
-}
-
-int PrepareTrash(const std::string& trash, const std::string& item) {
-  if (trash.empty()) return ENOENT;
-  const std::string files = Join(trash, "files");
-  int err = MakeFolders(files, 0700);
-  if (err == 0) err = MakeFolders(Join(trash, "info"), 0700);
-  if (err != 0) return err;
-  struct stat it, there;
-  if (!StatOf(item, it, false) || !StatOf(files, there, true)) return errno;
-  return it.st_dev == there.st_dev ? 0 : EXDEV;
-}
-
-int WriteTrashInfo(Fd& info, const std::string& item) {
-  std::string folder;
-  if (!RealPath(ParentOf(item), folder)) return errno;
-  const std::string text = TrashInfo(Join(folder, NameOf(item)));
-  if (const int err = WriteAll(info.get(), text.data(), text.size())) return err;
-  return info.Close();
-}
-
-// The .trashinfo is written first; it is taken back if the item cannot go.
-int MoveToTrash(const std::string& trash, const std::string& item) {
-  std::string entry;
-  Fd info = ClaimTrashEntry(trash, NameOf(item), entry);
-  if (!info.ok()) return errno;
-  int err = WriteTrashInfo(info, item);
-  const std::string there = Join(Join(trash, "files"), entry);
-  if (err == 0 && ::rename(item.c_str(), there.c_str()) != 0) err = errno;
-  if (err != 0) ::unlink(InfoPath(trash, entry).c_str());
-  return err;
-}
-
 // Moves the item into the trash; never deletes it.
 bool TrashItem(Session& s, const std::string& item) {
-  const std::string trash = TrashFolder();
-  int err = PrepareTrash(trash, item);
-  if (err == 0) err = MoveToTrash(trash, item);
+  const int err = MoveToTrash(item);
   if (err == EXDEV)
-    return s.Fail(item, kErrorOther, "not on the file system of the trash; the item is kept");
+    return s.Fail(item, kErrorOther, "no trash on its file system can take it; the item is kept");
   return err == 0 || s.FailErrno(item, err);
 }
 
+// Each item is confirmed first (FOF_NOCONFIRMATION answers yes).
 bool DeleteItem(Session& s, const std::string& item) {
   if (!Deletable(s, item)) return false;
-  if (s.Has(FOF_ALLOWUNDO)) return TrashItem(s, item);
+  const bool undo = s.Has(FOF_ALLOWUNDO);
+  if (!s.Confirm((undo ? "move '" : "delete '") + item + (undo ? "' to the trash" : "'")))
+    return false;
+  if (undo) return TrashItem(s, item);
   return RemoveEntry(s, AT_FDCWD, item, item);
 }
 
@@ -603,9 +453,9 @@ bool MergeFolder(Session& s, const std::string& source, const std::string& targe
   if (!folder.ok()) return s.FailErrno(source, errno);
   if (const int err = ListNames(folder.get(), names)) return s.FailErrno(source, err);
   bool complete = true;
-  for (const std::string& name : names)
-    complete = MoveEntry(s, Join(source, name), Join(target, name)) && complete;
-  if (complete && ::rmdir(source.c_str()) != 0) return s.FailErrno(source, errno);
+  for (std::size_t i = 0; i < names.size() && !s.cancelled(); ++i)
+    complete = MoveEntry(s, Join(source, names[i]), Join(target, names[i])) && complete;
+  if (complete && !s.cancelled() && ::rmdir(source.c_str()) != 0) return s.FailErrno(source, errno);
   return complete;
 }
 
@@ -632,19 +482,24 @@ bool InSameFolder(const std::string& source, const std::string& target) {
          SameItem(a, b);
 }
 
-// A file may replace a file (with FOF_NOCONFIRMATION); a folder is never
-// replaced and never replaces.
-bool RenameItem(Session& s, const std::string& source, const std::string& target) {
+// A file may replace a file once confirmed; a folder is never replaced and
+// never replaces. With FOF_RENAMEONCOLLISION a taken name becomes the next
+// free one.
+bool RenameItem(Session& s, const std::string& source, std::string target) {
   struct stat from, there;
   if (!InSameFolder(source, target))
     return s.Fail(source, kErrorDifferentFolder, "'" + target + "' is not in the same folder");
   if (!StatOf(source, from, false)) return s.FailErrno(source, errno);
-  const bool taken = StatOf(target, there, false);
+  bool taken = StatOf(target, there, false);
   if (taken && SameItem(from, there))
     return s.Fail(source, kErrorSameFile, "the source and the target are the same item");
-  if (taken && !s.Has(FOF_NOCONFIRMATION)) return s.Skip(source, target);
+  if (taken && s.Has(FOF_RENAMEONCOLLISION)) {
+    target = FreeName(target, S_ISDIR(from.st_mode));
+    taken = false;
+  }
   if (taken && (S_ISDIR(from.st_mode) || S_ISDIR(there.st_mode)))
     return s.Fail(source, kErrorAccessDenied, "only a file may replace a file");
+  if (taken && !s.ConfirmReplace(target)) return false;
   const int err = Place(source, target, taken);
   return err == 0 || s.FailErrno(source, err);
 }
@@ -652,60 +507,52 @@ bool RenameItem(Session& s, const std::string& source, const std::string& target
 // ---------------------------------------------------------------------------
 // The request as a whole
 
-struct Job {
-  std::string source;
-  std::string target;  ///< the item's full new path; empty for a delete
-};
-using Jobs = std::vector<Job>;
-
-// A destination that names a folder the items go into.
-bool NamesFolder(const std::string& dest) { return dest.back() == '/' || IsFolder(dest); }
-
-bool PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs) {
-  const bool paired = (flags & FOF_MULTIDESTFILES) && to.size() == from.size() && from.size() > 1;
-  if (to.empty() || (!paired && to.size() != 1)) return false;
-  for (std::size_t i = 0; i < from.size(); ++i) {
-    const std::string& dest = paired ? to[i] : to[0];
-    const bool into = NamesFolder(dest) || (!paired && from.size() > 1);
-    jobs.push_back({Trimmed(from[i]), into ? Join(dest, ItemName(from[i])) : dest});
-  }
-  return true;
-}
-
-// A target without a folder part is a new name in the source's folder.
-bool PlanRename(const Paths& from, const Paths& to, Jobs& jobs) {
-  if (from.size() != 1 || to.size() != 1) return false;
-  const std::string& dest = to[0];
-  const bool bare = dest.find('/') == std::string::npos;
-  jobs.push_back({Trimmed(from[0]), bare ? Join(ParentOf(from[0]), dest) : dest});
-  return true;
-}
-
-bool PlanJobs(const SHFILEOPSTRUCTA& request, const Paths& from, Jobs& jobs) {
-  const Paths to = SplitList(request.pTo);
-  switch (request.wFunc) {
-    case FO_COPY:
-    case FO_MOVE: return PlanCopyOrMove(request.fFlags, from, to, jobs);
-    case FO_RENAME: return PlanRename(from, to, jobs);
-    case FO_DELETE:
-      for (const std::string& path : from) jobs.push_back({Trimmed(path), ""});
-      return true;
-    default: return false;
-  }
-}
-
 // A copy follows a link named as a source; the others act on the link.
+// Items found by a wildcard existed a moment ago and are not checked.
 bool SourcesExist(Session& s, const Jobs& jobs) {
   bool all = true;
   for (const Job& job : jobs) {
     struct stat st;
-    if (StatOf(job.source, st, s.function() == FO_COPY)) continue;
+    if (job.matched || StatOf(job.source, st, s.function() == FO_COPY)) continue;
     const int err = errno;
     const int code = err == ENOENT || err == ENOTDIR ? kErrorFileNotFound : CodeFor(err);
     s.Fail(job.source, code, std::strerror(err));
     all = false;
   }
   return all;
+}
+
+// Items and bytes in the tree at `name` (a link followed only when `follow`).
+ProgressCounts CountTree(int at, const std::string& name, bool follow) {
+  ProgressCounts counts;
+  struct stat st;
+  if (::fstatat(at, name.c_str(), &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) != 0) return counts;
+  counts.items = 1;
+  if (S_ISREG(st.st_mode)) counts.bytes = static_cast<std::uint64_t>(st.st_size);
+  Fd folder(S_ISDIR(st.st_mode) ? ::openat(at, name.c_str(), O_RDONLY | O_DIRECTORY |
+                                                                  OpenFlags(follow))
+                                : -1);
+  Paths names;
+  if (folder.ok()) ListNames(folder.get(), names);
+  for (const std::string& child : names) {
+    const ProgressCounts more = CountTree(folder.get(), child, false);
+    counts.items += more.items;
+    counts.bytes += more.bytes;
+  }
+  return counts;
+}
+
+// Running totals after each job; the last is the whole request.
+std::vector<ProgressCounts> CountJobs(Session& s, const Jobs& jobs) {
+  std::vector<ProgressCounts> after;
+  ProgressCounts sum;
+  for (const Job& job : jobs) {
+    const ProgressCounts one = CountTree(AT_FDCWD, job.source, s.function() == FO_COPY);
+    sum.items += one.items;
+    sum.bytes += one.bytes;
+    after.push_back(sum);
+  }
+  return after;
 }
 
 void DoJob(Session& s, const Job& job) {
@@ -717,16 +564,28 @@ void DoJob(Session& s, const Job& job) {
   }
 }
 
+// The totals need a walk of every tree, made only when they may be shown.
+void DoJobs(Session& s, const Jobs& jobs) {
+  std::vector<ProgressCounts> after;
+  if (ProgressWanted(s.Has(FOF_SILENT)) && !jobs.empty()) {
+    after = CountJobs(s, jobs);
+    s.StartProgress(after.back());
+  }
+  for (std::size_t i = 0; i < jobs.size() && !s.cancelled(); ++i) {
+    s.BeginItem();
+    DoJob(s, jobs[i]);
+    if (!after.empty()) s.Reach(after[i]);
+  }
+}
+
 int Perform(SHFILEOPSTRUCTA& request) {
   Session s(request);
-  const Paths from = SplitList(request.pFrom);
   Jobs jobs;
-  if (from.empty() || !PlanJobs(request, from, jobs)) {
+  if (!PlanJobs(request, jobs)) {
     s.Fail("", kErrorInvalidFiles, "the source and target lists do not fit the operation");
     return kErrorInvalidFiles;
   }
-  if (!SourcesExist(s, jobs)) return s.Result();
-  for (const Job& job : jobs) DoJob(s, job);
+  if (SourcesExist(s, jobs)) DoJobs(s, jobs);
   return s.Result();
 }
 
@@ -737,7 +596,7 @@ int RunFileOperation(LPSHFILEOPSTRUCTA request) {
   request->fAnyOperationsAborted = FALSE;
   try {
     return Perform(*request);
-  } catch (const std::exception&) {  // std::bad_alloc above all
+  } catch (...) {  // std::bad_alloc above all
     return kErrorOther;
   }
 }

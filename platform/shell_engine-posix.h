@@ -19,9 +19,19 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 
 /// Performs `request` on the local file system: copy, move, delete or
 /// rename of the paths in pFrom (NUL-separated, double-NUL-terminated), to
-/// the paths in pTo where the operation has a target. Returns 0 when every
-/// item succeeded, else the first error code above; sets
-/// fAnyOperationsAborted when an item was skipped.
+/// the paths in pTo where the operation has a target. Relative paths start
+/// at the current directory; '*' and '?' in a source's last component match
+/// entries of its folder (see plan-posix.h for how items and destinations
+/// pair up). Every source named without a wildcard must exist, or nothing is
+/// done. Replacing a file and deleting an item are confirmed first
+/// (FOF_NOCONFIRMATION answers yes to all; see prompt-posix.h): "no" skips
+/// the item, "cancel" stops the operation. With FOF_ALLOWUNDO a delete only
+/// moves items to the trash (trash-posix.h). Unless FOF_SILENT, a progress
+/// line may show on a terminal (progress-posix.h); unless FOF_NOERRORUI,
+/// each failed item is one line on standard error. The items after a failed
+/// one go on. Returns 0, or the first error code above (kErrorCancelled
+/// when the user cancelled); sets fAnyOperationsAborted when an item was
+/// skipped or the operation cancelled. Never throws.
 int RunFileOperation(LPSHFILEOPSTRUCTA request);
 
 }  // namespace platform

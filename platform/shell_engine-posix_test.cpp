@@ -3,13 +3,16 @@
 #include "platform/shell_engine-posix.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -19,13 +22,31 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/progress-posix.h"
+#include "platform/prompt-posix.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
+using platform::Answer;
 using platform::RunFileOperation;
 
 constexpr FILEOP_FLAGS kQuiet = FOF_NOERRORUI;
+constexpr FILEOP_FLAGS kYes = FOF_NOCONFIRMATION;
+
+// The user, as the tests play it: answers given in turn, then "cancel" (as
+// when nobody can be asked); the questions put are kept.
+std::deque<Answer> answers;
+Paths questions;
+
+Answer Answerer(const std::string& question) {
+  questions.push_back(question);
+  if (answers.empty()) return Answer::kCancel;
+  const Answer answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
 
 // The shell's list form: each path and a NUL, then one more NUL.
 std::string List(const Paths& paths) {
@@ -41,9 +62,11 @@ struct Outcome {
 };
 
 // Runs a request with the flags the program adds itself.
-Outcome Request(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags = kQuiet) {
+Outcome Request(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags = kQuiet,
+                const char* title = nullptr) {
   const std::string from_list = List(from), to_list = List(to);
   SHFILEOPSTRUCTA request{};
+  request.lpszProgressTitle = title;
   request.wFunc = function;
   request.pFrom = from_list.c_str();
   request.pTo = to_list.c_str();
@@ -108,9 +131,11 @@ class Engine : public ::testing::Test {
     ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
     root_ = fs::canonical(pattern).string();
     old_cwd_ = fs::current_path();
+    platform::SetConfirmationAnswerer(Answerer);
     Fresh();
   }
   void TearDown() override {
+    platform::SetConfirmationAnswerer(nullptr);
     fs::current_path(old_cwd_);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
@@ -126,7 +151,12 @@ class Engine : public ::testing::Test {
     Write("d/f.txt", "F");
     Write("merge/d/old.txt", "O");
     Write("sub/x.txt", "X");
+    Write(".hidden", "H");
+    Write("noext", "N");
+    Write("[ab].txt", "L");
     fs::create_directory("out");
+    answers.clear();
+    questions.clear();
   }
   void Check(const std::vector<Case>& cases) {
     for (const Case& c : cases) {
@@ -157,14 +187,23 @@ TEST_F(Engine, DestinationRules) {
       {"move into folder", FO_MOVE, {"a.txt"}, {"out"}, 0, 0, {"out/a.txt"}, {"a.txt"}},
       {"move merges", FO_MOVE, {"d"}, {"merge"}, 0, 0, {"merge/d/f.txt", "merge/d/old.txt"},
        {"d"}},
-      {"delete ignores pTo", FO_DELETE, {"d", "a.txt"}, {"out"}, 0, 0, {"out", "b.txt"},
+      {"delete ignores pTo", FO_DELETE, {"d", "a.txt"}, {"out"}, kYes, 0, {"out", "b.txt"},
        {"d", "a.txt"}},
       {"count mismatch", FO_COPY, {"a.txt", "b.txt"}, {"p", "q", "r"}, 0, 0x7C, {}, {"p", "q"}},
       {"no destination", FO_MOVE, {"a.txt"}, {}, 0, 0x7C, {"a.txt"}, {}},
       {"no source", FO_DELETE, {}, {}, 0, 0x7C, {}, {}},
       {"unknown function", 9, {"a.txt"}, {"out"}, 0, 0x7C, {}, {"out/a.txt"}},
       {"missing copy source", FO_COPY, {"a.txt", "nope"}, {"out"}, 0, 2, {}, {"out/a.txt"}},
-      {"missing delete source", FO_DELETE, {"a.txt", "nope"}, {}, 0, 2, {"a.txt"}, {}},
+      {"missing delete source", FO_DELETE, {"a.txt", "nope"}, {}, kYes, 2, {"a.txt"}, {}},
+      {"wildcard takes one destination as folder", FO_COPY, {"a*"}, {"made"}, 0, 0,
+       {"made/a.txt"}, {"made/b.txt"}},
+      {"paired with a wildcard", FO_COPY, {"*.txt", "sub"}, {"t1", "t2"}, 0, 0,
+       {"t1/a.txt", "t1/b.txt", "t1/[ab].txt", "t2/x.txt"}, {"t1/sub", "t2/sub"}},
+      {"paired one to one", FO_MOVE, {"a.txt", "b.txt"}, {"out", "b2.txt"}, 0, 0,
+       {"out/a.txt", "b2.txt"}, {"a.txt", "b.txt", "out/b.txt"}},
+      {"wildcard in destination", FO_COPY, {"a.txt"}, {"o*"}, 0, 0x7C, {"a.txt"}, {"o*"}},
+      {"wildcard in destination folder part", FO_MOVE, {"a.txt"}, {"o?t/x"}, 0, 0x7C,
+       {"a.txt"}, {}},
   };
   Check(cases);
 }
@@ -206,7 +245,12 @@ TEST_F(Engine, Rename) {
       {"bare name stays in folder", FO_RENAME, {"sub/x.txt"}, {"y.txt"}, 0, 0, {"sub/y.txt"},
        {"sub/x.txt", "y.txt"}},
       {"other folder", FO_RENAME, {"sub/x.txt"}, {"./x.txt"}, 0, 0x73, {"sub/x.txt"}, {"x.txt"}},
-      {"exists, no confirmation", FO_RENAME, {"a.txt"}, {"b.txt"}, 0, 0x4C7, {"a.txt"}, {}},
+      {"exists, nobody to ask", FO_RENAME, {"a.txt"}, {"b.txt"}, 0, 0x4C7, {"a.txt"}, {}},
+      {"collision takes next free name", FO_RENAME, {"a.txt"}, {"b.txt"},
+       FOF_RENAMEONCOLLISION, 0, {"b.txt", "b (2).txt"}, {"a.txt", "b (3).txt"}},
+      {"folder collision", FO_RENAME, {"sub"}, {"d"}, FOF_RENAMEONCOLLISION, 0,
+       {"d/f.txt", "d (2)/x.txt"}, {"sub", "d/x.txt"}},
+      {"wildcard source", FO_RENAME, {"a.*"}, {"c.txt"}, kYes, 0x7C, {"a.txt"}, {"c.txt"}},
       {"file replaces file", FO_RENAME, {"a.txt"}, {"b.txt"}, FOF_NOCONFIRMATION, 0, {"b.txt"},
        {"a.txt"}},
       {"folder never replaced", FO_RENAME, {"a.txt"}, {"sub"}, FOF_NOCONFIRMATION, 5,
@@ -281,16 +325,18 @@ TEST_F(Engine, LinksAreNeverFollowedInsideATree) {
   EXPECT_FALSE(IsLink("copy/la"));  // a link named as a source is followed
   EXPECT_EQ(Read("copy/la"), "A");
   EXPECT_EQ(Request(FO_COPY, {"dangling"}, {"out"}).code, 2);
-  ASSERT_EQ(Request(FO_DELETE, {"copy", "d", "dangling"}, {}).code, 0);
+  ASSERT_EQ(Request(FO_DELETE, {"copy", "d", "dangling"}, {}, kQuiet | kYes).code, 0);
   ExpectPaths({root_ + "/outside/keep.txt", "a.txt"}, {"copy", "d", "dangling"});
 }
 
 TEST_F(Engine, TrashKeepsItemAndRecordsWhereItWas) {
   setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
   Write("my file%.txt", "1");
-  ASSERT_EQ(Request(FO_DELETE, {"my file%.txt"}, {}, kQuiet | FOF_ALLOWUNDO).code, 0);
+  ASSERT_EQ(Request(FO_DELETE, {"my file%.txt"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code, 0);
   Write("my file%.txt", "2");
+  answers = {Answer::kYes, Answer::kYes};
   ASSERT_EQ(Request(FO_DELETE, {"my file%.txt", "d"}, {}, kQuiet | FOF_ALLOWUNDO).code, 0);
+  EXPECT_EQ(questions, (Paths{"move 'my file%.txt' to the trash", "move 'd' to the trash"}));
   const std::string trash = root_ + "/data/Trash/";
   EXPECT_EQ(Read(trash + "files/my file%.txt"), "1");
   EXPECT_EQ(Read(trash + "files/my file% (2).txt"), "2");
@@ -301,16 +347,17 @@ TEST_F(Engine, TrashKeepsItemAndRecordsWhereItWas) {
   EXPECT_FALSE(Exists("my file%.txt"));
 }
 
-// Across file systems a move copies, then removes; the trash refuses.
+// Across file systems a move copies, then removes; a replacement there is
+// asked about once.
 TEST_F(Engine, AnotherFileSystem) {
   other_ = OtherFileSystemFolder(root_);
   if (other_.empty()) GTEST_SKIP() << "no second file system";
-  setenv("XDG_DATA_HOME", other_.c_str(), 1);
-  EXPECT_EQ(Request(FO_DELETE, {"b.txt"}, {}, kQuiet | FOF_ALLOWUNDO).code, platform::kErrorOther);
-  EXPECT_EQ(Read("b.txt"), "B");
-  EXPECT_TRUE(fs::is_empty(other_ + "/Trash/info"));
   ASSERT_EQ(symlink("f.txt", "d/link"), 0);
+  Write(other_ + "/to/a.txt", "OLD");
+  answers = {Answer::kYes};
   ASSERT_EQ(Request(FO_MOVE, {"d", "a.txt"}, {other_ + "/to"}).code, 0);
+  EXPECT_EQ(questions.size(), 1u);
+  EXPECT_EQ(Read(other_ + "/to/a.txt"), "A");
   EXPECT_EQ(Read(other_ + "/to/d/f.txt"), "F");
   EXPECT_TRUE(IsLink(other_ + "/to/d/link"));
   ExpectPaths({other_ + "/to/a.txt"}, {"d", "a.txt"});
@@ -356,6 +403,193 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   EXPECT_EQ(StderrOf(FO_COPY, {"pipe"}, {"out"}, FOF_NOERRORUI), "");
   EXPECT_FALSE(Exists("out/pipe"));  // a fifo is never opened or copied
   EXPECT_TRUE(Exists("out/a.txt"));  // the items after a failed one go on
+}
+
+
+// Fresh() makes a.txt b.txt [ab].txt .hidden noext d/f.txt merge/d/old.txt
+// sub/x.txt out/.
+TEST_F(Engine, Wildcards) {
+  const std::vector<Case> cases = {
+      {"star", FO_COPY, {"*.txt"}, {"out"}, 0, 0, {"out/a.txt", "out/b.txt", "out/[ab].txt"},
+       {"out/noext", "out/.hidden"}},
+      {"question mark, case counts", FO_COPY, {"?.txt", "*.TXT"}, {"made"}, 0, 0,
+       {"made/a.txt", "made/b.txt"}, {"made/[ab].txt"}},
+      {"*.* takes names without a dot and dot files; out itself fails, the rest go on", FO_COPY,
+       {"*.*"}, {"out"}, 0, 0x76, {"out/noext", "out/.hidden", "out/d/f.txt", "out/sub/x.txt"},
+       {"out/out"}},
+      {"dot files are ordinary", FO_COPY, {"*d*"}, {"out"}, 0, 0, {"out/.hidden", "out/d/f.txt"},
+       {"out/a.txt"}},
+      {"brackets are plain characters", FO_COPY, {"[ab]*"}, {"out"}, 0, 0, {"out/[ab].txt"},
+       {"out/a.txt"}},
+      {"no match is no error", FO_COPY, {"nope*", "nowhere/*", "a.txt"}, {"out"}, 0, 0,
+       {"out/a.txt"}, {}},
+      {"only the last component", FO_COPY, {"s*/x.txt"}, {"out"}, 0, 2, {}, {"out/x.txt"}},
+      {"inside a folder", FO_DELETE, {"d/*"}, {}, kYes, 0, {"d"}, {"d/f.txt"}},
+      {"move", FO_MOVE, {"sub/*"}, {"out"}, 0, 0, {"out/x.txt", "sub"}, {"sub/x.txt"}},
+      {"files only skips matched folders", FO_COPY, {"*"}, {"out"}, FOF_FILESONLY, 0,
+       {"out/a.txt", "out/noext"}, {"out/d", "out/sub", "out/merge"}},
+      {"files only keeps named folders", FO_DELETE, {"d", "s*"}, {}, kYes | FOF_FILESONLY, 0,
+       {"sub/x.txt"}, {"d"}},
+  };
+  Check(cases);
+}
+
+// What the user answers, and what is left afterwards. Fresh() files, plus
+// out/a.txt ("OLD") and merge/d/f.txt ("OLD").
+TEST_F(Engine, Confirmations) {
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths from, to;
+    std::deque<Answer> given;
+    int code;
+    BOOL aborted;
+    std::size_t asked;
+    Paths present, absent;
+  };
+  const Answer y = Answer::kYes, n = Answer::kNo, all = Answer::kAll, c = Answer::kCancel;
+  const std::vector<Row> rows = {
+      {"replace: yes", FO_COPY, {"a.txt"}, {"out"}, {y}, 0, FALSE, 1, {}, {}},
+      {"replace: no skips", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {n}, 0, TRUE, 1, {"out/b.txt"},
+       {}},
+      {"replace: cancel stops the rest", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {c}, 0x4C7, TRUE,
+       1, {}, {"out/b.txt"}},
+      {"replace deep in a merge: no", FO_MOVE, {"d"}, {"merge"}, {n}, 0, TRUE, 1,
+       {"d/f.txt", "merge/d/old.txt"}, {}},
+      {"replace deep in a copy: cancel stops the rest of the tree", FO_COPY, {"d", "a.txt"},
+       {"merge"}, {c}, 0x4C7, TRUE, 1, {"merge/d/old.txt"}, {"merge/d/g.txt", "merge/a.txt"}},
+      {"rename: yes", FO_RENAME, {"b.txt"}, {"out/a.txt"}, {y}, 0x73, FALSE, 0, {"b.txt"}, {}},
+      {"rename over a file: yes", FO_RENAME, {"a.txt"}, {"b.txt"}, {y}, 0, FALSE, 1, {"b.txt"},
+       {"a.txt"}},
+      {"delete: yes, no", FO_DELETE, {"a.txt", "b.txt"}, {}, {y, n}, 0, TRUE, 2, {"b.txt"},
+       {"a.txt"}},
+      {"delete: all", FO_DELETE, {"a.txt", "b.txt", "d"}, {}, {all}, 0, FALSE, 1, {},
+       {"a.txt", "b.txt", "d"}},
+      {"delete: cancel", FO_DELETE, {"a.txt", "b.txt"}, {}, {y, c}, 0x4C7, TRUE, 2, {"b.txt"},
+       {"a.txt"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    Write("out/a.txt", "OLD");
+    Write("merge/d/f.txt", "OLD");
+    Write("d/g.txt", "G");
+    answers = row.given;
+    const Outcome outcome = Request(row.function, row.from, row.to);
+    EXPECT_EQ(outcome.code, row.code);
+    EXPECT_EQ(outcome.aborted, row.aborted);
+    EXPECT_EQ(questions.size(), row.asked);
+    ExpectPaths(row.present, row.absent);
+  }
+  Fresh();
+  Write("out/a.txt", "OLD");
+  answers = {Answer::kYes};
+  EXPECT_EQ(Request(FO_COPY, {"a.txt"}, {"out"}).code, 0);
+  EXPECT_EQ(questions, Paths{"replace 'out/a.txt'"});
+  EXPECT_EQ(Read("out/a.txt"), "A");
+}
+
+// Without a terminal nobody can be asked: replacing and deleting are cancelled.
+TEST_F(Engine, NoTerminalCancels) {
+  platform::SetConfirmationAnswerer(nullptr);
+  const int saved = dup(STDIN_FILENO), null = open("/dev/null", O_RDONLY);
+  ASSERT_GE(saved, 0);
+  ASSERT_EQ(dup2(null, STDIN_FILENO), STDIN_FILENO);
+  Write("out/a.txt", "OLD");
+  const Outcome replace = Request(FO_COPY, {"a.txt"}, {"out"});
+  const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {});
+  dup2(saved, STDIN_FILENO);
+  close(saved);
+  close(null);
+  EXPECT_EQ(replace.code, platform::kErrorCancelled);
+  EXPECT_EQ(remove.code, platform::kErrorCancelled);
+  EXPECT_TRUE(replace.aborted && remove.aborted);
+  EXPECT_EQ(Read("out/a.txt"), "OLD");
+  ExpectPaths({"b.txt", "d/f.txt"}, {});
+}
+
+// A file system of its own: a tmpfs mounted in a mount namespace private to
+// this test program (needs the right to mount; else the test is skipped).
+std::string MountScratchFileSystem(const std::string& at) {
+  fs::create_directory(at);
+  if (unshare(CLONE_NEWNS) != 0) return "";
+  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return "";
+  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
+}
+
+// Items on another file system than the home trash go to the trash at the
+// top of their own file system, recorded relative to it.
+TEST_F(Engine, TrashOnTheItemsOwnFileSystem) {
+  setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
+  const std::string top = MountScratchFileSystem(root_ + "/mnt");
+  if (top.empty()) GTEST_SKIP() << "cannot mount a file system here";
+  Write(top + "/in/my file.txt", "1");
+  Write(top + "/in/my file (2).txt", "x");
+  Write(top + "/first", "");
+  const std::string trash = top + "/.Trash-" + std::to_string(getuid());
+  EXPECT_EQ(Request(FO_DELETE, {top + "/first"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code, 0);
+  struct stat st;
+  ASSERT_EQ(stat(trash.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  Write(trash + "/files/my file.txt", "taken");
+  EXPECT_EQ(Request(FO_DELETE, {top + "/in/my file.txt"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
+            0);
+  EXPECT_EQ(Read(trash + "/files/my file (2).txt"), "1");
+  const std::regex info("\\[Trash Info\\]\nPath=in/my%20file\\.txt\nDeletionDate=.*\n");
+  EXPECT_TRUE(std::regex_match(Read(trash + "/info/my file (2).txt.trashinfo"), info));
+  EXPECT_TRUE(Exists(trash + "/info/first.trashinfo"));
+  EXPECT_FALSE(Exists(root_ + "/data/Trash/files"));
+  // A trash that cannot be used: the item stays, and no record is left.
+  fs::remove_all(trash);
+  Write(trash, "not a folder");
+  EXPECT_EQ(Request(FO_DELETE, {top + "/in"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
+            platform::kErrorOther);
+  EXPECT_EQ(Read(top + "/in/my file (2).txt"), "x");
+  umount2(top.c_str(), MNT_DETACH);
+}
+
+// ---------------------------------------------------------------------------
+// Progress, with standard error taken for a terminal and a clock that moves
+// 300 ms each time it is read.
+
+std::int64_t fake_now = 0;
+std::int64_t FakeClock() { return fake_now += 300; }
+
+class Progress : public Engine {
+ protected:
+  void SetUp() override {
+    Engine::SetUp();
+    platform::ForceProgressTerminal(true);
+    platform::ReplaceProgressClock(FakeClock);
+  }
+  void TearDown() override {
+    platform::ForceProgressTerminal(false);
+    platform::ReplaceProgressClock(nullptr);
+    Engine::TearDown();
+  }
+  std::string Shown(FILEOP_FLAGS flags) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Request(FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, flags, "Backing up").code, 0);
+    return testing::internal::GetCapturedStderr();
+  }
+};
+
+TEST_F(Progress, LineShowsTitleCountsAndNameThenIsCleared) {
+  const std::string shown = Shown(kQuiet);
+  EXPECT_NE(shown.find("\rBacking up: 4 of 4 items, 3 B of 3 B"), std::string::npos) << shown;
+  EXPECT_NE(shown.find(": d/f.txt"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find('\n'), std::string::npos) << shown;
+  const std::size_t last = shown.rfind('\r', shown.size() - 2);
+  ASSERT_NE(last, std::string::npos);
+  EXPECT_EQ(shown.substr(last), "\r" + std::string(shown.size() - last - 2, ' ') + "\r");
+  EXPECT_GT(shown.size() - last, 30u) << "the clearing covers the line";
+}
+
+TEST_F(Progress, SimpleProgressHidesNamesAndSilentHidesAll) {
+  const std::string simple = Shown(kQuiet | FOF_SIMPLEPROGRESS | FOF_NOCONFIRMATION);
+  EXPECT_NE(simple.find("Backing up: "), std::string::npos) << simple;
+  EXPECT_EQ(simple.find("txt"), std::string::npos) << simple;
+  EXPECT_EQ(Shown(kQuiet | FOF_SILENT | FOF_NOCONFIRMATION), "");
 }
 
 }  // namespace

@@ -1,0 +1,116 @@
+// Path text, file-system queries and descriptors (see file_system-posix.h).
+#include "platform/file_system-posix.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstdlib>
+
+namespace platform {
+
+std::string Trimmed(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string NameOf(const std::string& path) {
+  const std::string trimmed = Trimmed(path);
+  const std::size_t slash = trimmed.rfind('/');
+  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::string trimmed = Trimmed(path);
+  const std::size_t slash = trimmed.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return Trimmed(trimmed.substr(0, slash));
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+// "name (n).ext" for a file, "name (n)" for a folder or a dot-file.
+std::string NumberedName(const std::string& name, unsigned n, bool folder) {
+  std::size_t dot = folder ? std::string::npos : name.rfind('.');
+  if (dot == 0) dot = std::string::npos;
+  const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
+  return name.substr(0, dot) + " (" + std::to_string(n) + ")" + ext;
+}
+
+// ---------------------------------------------------------------------------
+// File-system queries
+
+bool StatOf(const std::string& path, struct stat& st, bool follow) {
+  const int result = follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+  return result == 0;
+}
+
+bool Exists(const std::string& path) {
+  struct stat st;
+  return StatOf(path, st, false);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return StatOf(path, st, true) && S_ISDIR(st.st_mode);
+}
+
+bool SameItem(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool RealPath(const std::string& path, std::string& real) {
+  char* resolved = ::realpath(path.c_str(), nullptr);
+  if (!resolved) return false;
+  real = resolved;
+  std::free(resolved);
+  return true;
+}
+
+
+// Names of the entries of the open folder `folder`, without "." and "..".
+int ListNames(int folder, Paths& names) {
+  const std::size_t first = names.size();
+  const int copy = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
+  if (copy < 0) return errno;
+  DIR* dir = ::fdopendir(copy);
+  if (!dir) {
+    const int err = errno;
+    ::close(copy);
+    return err;
+  }
+  int err = 0;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir);
+    if (!entry) {
+      err = errno;
+      break;
+    }
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin() + static_cast<std::ptrdiff_t>(first), names.end());
+  return err;
+}
+
+// Creates `path` and its missing parents (mkdir -p).
+int MakeFolders(const std::string& path, mode_t mode) {
+  struct stat st;
+  if (StatOf(path, st, true)) return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+  if (path != "/" && path != ".") {
+    if (const int err = MakeFolders(ParentOf(path), mode)) return err;
+  }
+  if (::mkdir(path.c_str(), mode) == 0 || (errno == EEXIST && IsFolder(path))) return 0;
+  return errno;
+}
+
+
+}  // namespace platform

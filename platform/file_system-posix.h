@@ -1,0 +1,78 @@
+// Path text, file-system queries and descriptors shared by the engine's parts.
+#ifndef VANDRIX_PLATFORM_FILE_SYSTEM_POSIX_H_
+#define VANDRIX_PLATFORM_FILE_SYSTEM_POSIX_H_
+
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace platform {
+
+using Paths = std::vector<std::string>;
+
+/// `path` without trailing slashes ("/" stays "/").
+std::string Trimmed(std::string path);
+
+/// The last component of `path` ("a/b/" gives "b").
+std::string NameOf(const std::string& path);
+
+/// The folder part of `path`: "." when there is none, "/" for "/x".
+std::string ParentOf(const std::string& path);
+
+/// `folder` + "/" + `name`, without doubling a slash.
+std::string Join(const std::string& folder, const std::string& name);
+
+/// "name (n).ext" for a file, "name (n)" for a folder or a dot-file.
+std::string NumberedName(const std::string& name, unsigned n, bool folder);
+
+/// stat (`follow`) or lstat of `path`; false when it fails (errno set).
+bool StatOf(const std::string& path, struct stat& st, bool follow);
+
+/// True when something (a dangling link too) is at `path`.
+bool Exists(const std::string& path);
+
+/// True when `path` is a folder or a link to one.
+bool IsFolder(const std::string& path);
+
+/// True when `a` and `b` describe the same item (device and inode).
+bool SameItem(const struct stat& a, const struct stat& b);
+
+/// realpath(3) into `real`; false when it fails (errno set).
+bool RealPath(const std::string& path, std::string& real);
+
+/// An open descriptor, closed when the object goes.
+class Fd {
+ public:
+  explicit Fd(int fd = -1) : fd_(fd) {}
+  Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  Fd& operator=(Fd&&) = delete;
+  Fd(const Fd&) = delete;
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  int get() const { return fd_; }
+  bool ok() const { return fd_ >= 0; }
+  int Close() { return ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno; }
+
+ private:
+  int fd_;
+};
+
+
+/// Appends the names of the entries of the open folder `folder`, without
+/// "." and "..", to `names`, sorted (so every walk has one order). Returns 0
+/// or an errno.
+int ListNames(int folder, Paths& names);
+
+/// Creates `path` and its missing parents with `mode` (mkdir -p). Returns 0
+/// or an errno (ENOTDIR when `path` is something else than a folder).
+int MakeFolders(const std::string& path, mode_t mode);
+
+}  // namespace platform
+
+#endif  // VANDRIX_PLATFORM_FILE_SYSTEM_POSIX_H_

@@ -1,0 +1,63 @@
+// The one-line progress display on standard error.
+#ifndef VANDRIX_PLATFORM_PROGRESS_POSIX_H_
+#define VANDRIX_PLATFORM_PROGRESS_POSIX_H_
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+/// Items and bytes, done or in all.
+struct ProgressCounts {
+  std::uint64_t items = 0;
+  std::uint64_t bytes = 0;
+};
+
+/// Milliseconds from a clock that never goes back.
+using MonotonicClock = std::int64_t (*)();
+
+/// Test seam: the clock the display reads (nullptr restores the system's
+/// monotonic clock). Returns the one before.
+MonotonicClock ReplaceProgressClock(MonotonicClock clock);
+
+/// Test seam: while `forced`, standard error counts as a terminal.
+void ForceProgressTerminal(bool forced);
+
+/// True when a progress line may be shown: not `silent`, and standard
+/// error is a terminal.
+bool ProgressWanted(bool silent);
+
+/// The progress of one operation. Nothing is shown during its first second;
+/// after that the line "TITLE: I of N items, B of T: NAME" is redrawn at
+/// most four times a second (NAME left out unless `show_names`). Every call
+/// only reads the clock; there are no threads.
+class ProgressLine {
+ public:
+  ProgressLine(std::string title, bool show_names, ProgressCounts total);
+  ~ProgressLine();
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  /// `name` is being worked on; `items` and `bytes` more are done.
+  void Step(const std::string& name, std::uint64_t items, std::uint64_t bytes);
+
+  /// At least `done` is finished (counts never go back).
+  void Reach(ProgressCounts done);
+
+  /// Wipes the line if one was shown (also done on destruction).
+  void Clear();
+
+ private:
+  void MaybeDraw();
+  std::string Text() const;
+
+  std::string title_, name_;
+  bool show_names_;
+  ProgressCounts total_, done_;
+  std::int64_t start_ms_, drawn_ms_ = 0;
+  std::size_t shown_width_ = 0;
+};
+
+}  // namespace platform
+
+#endif  // VANDRIX_PLATFORM_PROGRESS_POSIX_H_

@@ -1,0 +1,67 @@
+// Questions put to the user on the terminal (see prompt-posix.h).
+#include "platform/prompt-posix.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <utility>
+
+namespace platform {
+namespace {
+
+ConfirmationAnswerer answerer_in_use = nullptr;
+
+std::string Normalised(const std::string& line) {
+  const std::size_t first = line.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return "";
+  const std::size_t last = line.find_last_not_of(" \t\r\n");
+  std::string word = line.substr(first, last - first + 1);
+  for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return word;
+}
+
+// One line from `in`, without its newline; false at end of input.
+bool ReadLine(std::FILE* in, std::string& line) {
+  line.clear();
+  for (int c; (c = std::fgetc(in)) != EOF;) {
+    if (c == '\n') return true;
+    line += static_cast<char>(c);
+  }
+  return !line.empty() && !std::ferror(in);
+}
+
+}  // namespace
+
+Answer ParseAnswer(const std::string& line, bool& valid) {
+  const std::string word = Normalised(line);
+  valid = true;
+  if (word == "y" || word == "yes") return Answer::kYes;
+  if (word == "n" || word == "no") return Answer::kNo;
+  if (word == "a" || word == "all") return Answer::kAll;
+  if (word == "c" || word == "cancel") return Answer::kCancel;
+  valid = false;
+  return Answer::kCancel;
+}
+
+Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out) {
+  for (std::string line;;) {
+    std::fprintf(out, "vandrix: %s? [y]es, [n]o, [a]ll, [c]ancel: ", question.c_str());
+    std::fflush(out);
+    if (!ReadLine(in, line)) return Answer::kCancel;
+    bool valid = false;
+    const Answer answer = ParseAnswer(line, valid);
+    if (valid) return answer;
+  }
+}
+
+ConfirmationAnswerer SetConfirmationAnswerer(ConfirmationAnswerer answerer) {
+  return std::exchange(answerer_in_use, answerer);
+}
+
+Answer Confirm(const std::string& question) {
+  if (answerer_in_use) return answerer_in_use(question);
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) return Answer::kCancel;
+  return AskOn(question, stdin, stderr);
+}
+
+}  // namespace platform

@@ -1,0 +1,175 @@
+// The trash, as the freedesktop.org desktops keep it (see trash-posix.h).
+#include "platform/trash-posix.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#include "platform/file_data-posix.h"
+#include "platform/file_system-posix.h"
+
+namespace platform {
+namespace {
+
+/// Where an item goes: the trash folder and the path its record holds.
+struct TrashPlace {
+  std::string trash;
+  std::string recorded;
+};
+
+std::string HomeTrash() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data && data[0] == '/') return Join(data, "Trash");
+  const char* home = std::getenv("HOME");
+  const passwd* user = (home && home[0] == '/') ? nullptr : ::getpwuid(::getuid());
+  if (user) home = user->pw_dir;
+  return home && home[0] == '/' ? Join(home, ".local/share/Trash") : "";
+}
+
+// The device of `path`, or of its nearest existing parent.
+bool DeviceOf(std::string path, dev_t& device) {
+  struct stat st;
+  while (!StatOf(path, st, true)) {
+    if (path == "/" || path == ".") return false;
+    path = ParentOf(path);
+  }
+  device = st.st_dev;
+  return true;
+}
+
+// The mount point above the absolute path `path`: the last parent still
+// on `device`.
+std::string TopFolder(std::string path, dev_t device) {
+  struct stat st;
+  while (path != "/" && StatOf(ParentOf(path), st, true) && st.st_dev == device)
+    path = ParentOf(path);
+  return path;
+}
+
+std::string RelativeTo(const std::string& top, const std::string& path) {
+  return path.substr(top == "/" ? 1 : top.size() + 1);
+}
+
+// The home trash when the item shares its file system, else TOPDIR/.Trash-UID.
+int ChooseTrash(const std::string& item, TrashPlace& place) {
+  struct stat st;
+  std::string folder;
+  if (!StatOf(item, st, false) || !RealPath(ParentOf(item), folder)) return errno;
+  const std::string absolute = Join(folder, NameOf(item));
+  const std::string home = HomeTrash();
+  dev_t home_device;
+  if (!home.empty() && DeviceOf(home, home_device) && home_device == st.st_dev) {
+    place = {home, absolute};
+    return 0;
+  }
+  const std::string top = TopFolder(absolute, st.st_dev);
+  place = {Join(top, ".Trash-" + std::to_string(::getuid())), RelativeTo(top, absolute)};
+  return 0;
+}
+
+// A trash folder of our own: a real folder (not a link) owned by us.
+int OwnFolder(const std::string& trash) {
+  if (::mkdir(trash.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+  struct stat st;
+  if (!StatOf(trash, st, false)) return errno;
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return EXDEV;
+  return 0;
+}
+
+int PrepareTrash(const TrashPlace& place, const std::string& item) {
+  if (place.trash.empty()) return EXDEV;
+  const std::string files = Join(place.trash, "files");
+  int err = MakeFolders(ParentOf(place.trash), 0700);
+  if (err == 0) err = OwnFolder(place.trash);
+  if (err == 0) err = MakeFolders(files, 0700);
+  if (err == 0) err = MakeFolders(Join(place.trash, "info"), 0700);
+  if (err != 0) return err;
+  struct stat it, there;
+  if (!StatOf(item, it, false) || !StatOf(files, there, true)) return errno;
+  return it.st_dev == there.st_dev ? 0 : EXDEV;
+}
+
+std::string UrlEncoded(const std::string& path) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : path) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                       (c >= '0' && c <= '9') || std::strchr("/-_.~", c);
+    if (plain) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string DeletionDate() {
+  const std::time_t now = std::time(nullptr);
+  struct tm local;
+  char text[32] = "";
+  if (::localtime_r(&now, &local)) std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &local);
+  return text;
+}
+
+std::string TrashInfo(const std::string& path) {
+  return "[Trash Info]\nPath=" + UrlEncoded(path) + "\nDeletionDate=" + DeletionDate() +
+         "\n";
+}
+
+std::string InfoPath(const std::string& trash, const std::string& entry) {
+  return Join(Join(trash, "info"), entry + ".trashinfo");
+}
+
+// Creates info/ENTRY.trashinfo exclusively, for the first ENTRY free in both
+// info/ and files/ ("name", "name (2)", ...).
+Fd ClaimTrashEntry(const std::string& trash, const std::string& name, std::string& entry) {
+  for (unsigned n = 1; n < 100000; ++n) {
+    entry = n == 1 ? name : NumberedName(name, n, false);
+    const std::string info = InfoPath(trash, entry);
+    Fd fd(::open(info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd.ok() && errno != EEXIST) return fd;
+    if (fd.ok() && !Exists(Join(Join(trash, "files"), entry))) return fd;
+    if (fd.ok()) ::unlink(info.c_str());
+  }
+  errno = EEXIST;
+  return Fd();
+}
+
+int WriteTrashInfo(Fd& info, const std::string& recorded) {
+  const std::string text = TrashInfo(recorded);
+  if (const int err = WriteAll(info.get(), text.data(), text.size())) return err;
+  return info.Close();
+}
+
+// The .trashinfo is written first; it is taken back if the item cannot go.
+int MoveInto(const TrashPlace& place, const std::string& item) {
+  std::string entry;
+  Fd info = ClaimTrashEntry(place.trash, NameOf(item), entry);
+  if (!info.ok()) return errno;
+  int err = WriteTrashInfo(info, place.recorded);
+  const std::string there = Join(Join(place.trash, "files"), entry);
+  if (err == 0 && ::rename(item.c_str(), there.c_str()) != 0) err = errno;
+  if (err != 0) ::unlink(InfoPath(place.trash, entry).c_str());
+  return err;
+}
+
+}  // namespace
+
+int MoveToTrash(const std::string& item) {
+  TrashPlace place;
+  int err = ChooseTrash(item, place);
+  if (err == 0) err = PrepareTrash(place, item);
+  return err == 0 ? MoveInto(place, item) : err;
+}
+
+}  // namespace platform
