@@ -10,6 +10,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xdotool x11-utils imagemagick
   icoutils python3 python3-pefile hyperfine
+  clang libclang-rt-14-dev libbenchmark-dev
 )
 
 missing_packages() {

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: unit tests natively and under
 # Wine, end-to-end runs of vandrix and Vandrix.exe, the usage box under
-# Xvfb, and the check of Vandrix.exe's headers and resources.
+# Xvfb, the check of Vandrix.exe's headers and resources, the native tests
+# under the address and undefined-behaviour sanitizers, and short fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-presets=(native windows windows-x64)
+presets=(native windows windows-x64 sanitize fuzz)
 log=build/test-summary.log
 
 run_preset() {

@@ -18,7 +18,13 @@ if(WIN32)
         ${VANDRIX_WINE_ROOT} ${VANDRIX_WINE_ARCH}
         $<TARGET_FILE:vandrix> $<TARGET_FILE:vxrun>
         ${CMAKE_BINARY_DIR}/artifacts "${vandrix_caption}")
-    set_tests_properties(end_to_end usage_box PROPERTIES
+    # Hostile raw command lines: the longest line, every byte, open quotes,
+    # thousands of arguments and ";" segments, paths past MAX_PATH.
+    add_test(NAME hostile
+      COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/hostile.sh
+        ${VANDRIX_WINE_ROOT} ${VANDRIX_WINE_ARCH}
+        $<TARGET_FILE:vandrix> $<TARGET_FILE:vxrun>)
+    set_tests_properties(end_to_end usage_box hostile PROPERTIES
       FIXTURES_REQUIRED wine SKIP_RETURN_CODE 77 TIMEOUT 600)
   endif()
 elseif(UNIX)

@@ -1,0 +1,53 @@
+// RunMain on long command tails, against the recording platform (no files
+// are touched): time per byte of the tail for 1, 8 and 32 KiB, to show that
+// reading the tail stays linear in its length.
+//   build/native/bench/run_main_bench
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "cmdline/command_line.h"
+#include "cmdline/run_main.h"
+#include "fake_platform.h"
+
+namespace {
+
+// A tail of `bytes` bytes: the request first, then `filler` arguments
+// (ignored positionals or options) up to the length.
+std::string Tail(std::size_t bytes, const std::string& filler) {
+  std::string tail = "/c /s copy a.txt;b.txt out";
+  while (tail.size() + filler.size() + 1 <= bytes) tail += " " + filler;
+  tail.resize(bytes, 'x');
+  return tail;
+}
+
+void RunTail(benchmark::State& state, const std::string& filler) {
+  const std::string tail = Tail(static_cast<std::size_t>(state.range(0)), filler);
+  const std::string raw = "vandrix " + tail;
+  vandrix::StoreCommandTail(raw.c_str());
+  vandrix_test::FakePlatform fake;
+  for (auto _ : state) {
+    fake.requests.clear();
+    benchmark::DoNotOptimize(vandrix::RunMain());
+  }
+  if (fake.requests.size() != 1) state.SkipWithError("no single shell request");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * tail.size()));
+  state.counters["ns_per_byte"] = benchmark::Counter(
+      static_cast<double>(tail.size()),
+      benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Many short positional arguments: the fourth and later are ignored.
+void BM_ShortArguments(benchmark::State& state) { RunTail(state, "ab"); }
+// Many options, each looked up in the option table.
+void BM_Options(benchmark::State& state) { RunTail(state, "/q"); }
+// Many quoted arguments.
+void BM_QuotedArguments(benchmark::State& state) { RunTail(state, "\"a b\""); }
+
+BENCHMARK(BM_ShortArguments)->Arg(1024)->Arg(8192)->Arg(32766);
+BENCHMARK(BM_Options)->Arg(1024)->Arg(8192)->Arg(32766);
+BENCHMARK(BM_QuotedArguments)->Arg(1024)->Arg(8192)->Arg(32766);
+
+}  // namespace
+
+BENCHMARK_MAIN();
