@@ -35,6 +35,10 @@ missing_source | plain  | /c /s /e copy {missing.txt} {out}       | 1  | same no
 unknown_word   | plain  | frob {a.txt} {b.txt}                    | -1 | same
 help_h_alone   | plain  | /h                                      | -1 | same
 spaced_program | spaced | /c /s copy {a.txt} {out}                | 0  | copy:out/a.txt=a.txt keep:a.txt
+copy_folder    | plain  | /c /s copy {dir} {out}                  | 0  | copy:out/dir/x.txt=dir/x.txt copy:out/dir/sub/y.txt=dir/sub/y.txt keep:dir/x.txt
+copy_wildcard  | plain  | /c /s copy {*.tmp} {out}                | 0  | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp keep:c.tmp gone:out/a.txt
+delete_folder  | plain  | /c /s del {dir}                         | 0  | gone:dir keep:a.txt notrash
+delete_wildcard| plain  | /c /s del {*.tmp}                       | 0  | gone:c.tmp gone:d.tmp keep:a.txt keep:dir/x.txt
 EOF
 }
 
@@ -51,6 +55,11 @@ e2e_make_originals() {
   printf 'alpha\r\nline\n\000\377end' >"$o/a.txt"
   printf 'bravo\n' >"$o/b.txt"
   printf 'old name\n' >"$o/old.txt"
+  mkdir -p "$o/dir/sub"
+  printf 'in a folder\n' >"$o/dir/x.txt"
+  printf 'deeper\n' >"$o/dir/sub/y.txt"
+  printf 'scratch c\n' >"$o/c.tmp"
+  printf 'scratch d\n' >"$o/d.tmp"
 }
 
 e2e_fresh_scratch() {
