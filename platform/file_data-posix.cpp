@@ -40,7 +40,7 @@ enum class Step { kDone, kFallBack, kFailed };
 // some special files report an empty size to the kernel yet have bytes to
 // read.
 template <typename Call>
-Step CopyInKernel(Call call, std::uint64_t& left, int& err) {
+Step CopyInKernel(Call call, std::uint64_t& left, int& err, const CopyObserver& seen) {
   bool first = true;
   while (left > 0) {
     const ssize_t moved = call(Chunk(left, kKernelChunk));
@@ -51,12 +51,13 @@ Step CopyInKernel(Call call, std::uint64_t& left, int& err) {
     }
     if (moved == 0) return first ? Step::kFallBack : Step::kDone;
     first = false;
+    if (seen) seen(static_cast<std::uint64_t>(moved));
     if (left != kToEnd) left -= static_cast<std::uint64_t>(moved);
   }
   return Step::kDone;
 }
 
-int CopyReadWrite(int in, int out, std::uint64_t left) {
+int CopyReadWrite(int in, int out, std::uint64_t left, const CopyObserver& seen) {
   const std::unique_ptr<char[]> buffer(new char[kCopyBufferSize]);
   while (left > 0) {
     const ssize_t got = ::read(in, buffer.get(), Chunk(left, kCopyBufferSize));
@@ -64,37 +65,40 @@ int CopyReadWrite(int in, int out, std::uint64_t left) {
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
     if (const int err = WriteAll(out, buffer.get(), static_cast<std::size_t>(got))) return err;
+    if (seen) seen(static_cast<std::uint64_t>(got));
     if (left != kToEnd) left -= static_cast<std::uint64_t>(got);
   }
   return 0;
 }
 
 // Copies `left` bytes (kToEnd: all of them) from the current offsets.
-int CopyRange(int in, int out, std::uint64_t left, CopyMethod method) {
+int CopyRange(int in, int out, std::uint64_t left, CopyMethod method,
+              const CopyObserver& seen) {
   int err = 0;
 #if defined(__linux__)
   if (method == CopyMethod::kAuto) {
     const Step step = CopyInKernel(
         [&](std::size_t n) { return ::copy_file_range(in, nullptr, out, nullptr, n, 0); },
-        left, err);
+        left, err, seen);
     if (step != Step::kFallBack) return step == Step::kDone ? 0 : err;
     method = CopyMethod::kSendfile;
   }
   if (method == CopyMethod::kSendfile) {
     const Step step =
-        CopyInKernel([&](std::size_t n) { return ::sendfile(out, in, nullptr, n); }, left, err);
+        CopyInKernel([&](std::size_t n) { return ::sendfile(out, in, nullptr, n); }, left, err,
+                     seen);
     if (step != Step::kFallBack) return step == Step::kDone ? 0 : err;
   }
 #else
   (void)method;
 #endif
-  return CopyReadWrite(in, out, left);
+  return CopyReadWrite(in, out, left, seen);
 }
 
 // Copies only the data ranges of the sparse file `in`, seeking over holes in
 // `out`, then sets `out`'s size. Returns -1 when `in`'s file system cannot
 // tell data from holes, before anything was copied.
-int CopySparse(int in, int out, CopyMethod method) {
+int CopySparse(int in, int out, CopyMethod method, const CopyObserver& seen) {
   const off_t in_start = ::lseek(in, 0, SEEK_CUR);
   if (in_start < 0) return errno;
   const off_t out_start = ::lseek(out, 0, SEEK_CUR);
@@ -107,7 +111,7 @@ int CopySparse(int in, int out, CopyMethod method) {
     if (hole < 0) return errno;
     if (::lseek(in, data, SEEK_SET) < 0) return errno;
     if (::lseek(out, out_start + (data - in_start), SEEK_SET) < 0) return errno;
-    if (const int err = CopyRange(in, out, static_cast<std::uint64_t>(hole - data), method))
+    if (const int err = CopyRange(in, out, static_cast<std::uint64_t>(hole - data), method, seen))
       return err;
     at = hole;
   }
@@ -135,15 +139,16 @@ int WriteAll(int fd, const char* data, std::size_t size) {
   return 0;
 }
 
-int CopyFileData(int in, int out, const struct stat& in_stat, CopyMethod method) {
+int CopyFileData(int in, int out, const struct stat& in_stat, CopyMethod method,
+                 const CopyObserver& seen) {
   const bool sparse = S_ISREG(in_stat.st_mode) && in_stat.st_size > 0 &&
                       static_cast<std::uint64_t>(in_stat.st_blocks) * 512 <
                           static_cast<std::uint64_t>(in_stat.st_size);
   if (sparse) {
-    const int err = CopySparse(in, out, method);
+    const int err = CopySparse(in, out, method, seen);
     if (err >= 0) return err;
   }
-  return CopyRange(in, out, kToEnd, method);
+  return CopyRange(in, out, kToEnd, method, seen);
 }
 
 }  // namespace platform

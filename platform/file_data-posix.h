@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 
 namespace platform {
 
@@ -18,13 +20,17 @@ int WriteAll(int fd, const char* data, std::size_t size);
 /// every step can be exercised.
 enum class CopyMethod { kAuto, kSendfile, kReadWrite };
 
+/// Told how many bytes each step of a copy moved, as it goes (for progress).
+using CopyObserver = std::function<void(std::uint64_t bytes)>;
+
 /// Copies the remaining bytes of the open file `in` to the open file `out`,
 /// from their current offsets to the end of `in`. `in_stat` is `in`'s fstat:
 /// when it shows a regular file with fewer blocks than its size, only the
 /// data ranges are copied and the holes are kept (`out` is then extended to
-/// the full size). Returns 0, or the errno of the failed call.
+/// the full size). `seen`, when set, is told the bytes of every step.
+/// Returns 0, or the errno of the failed call.
 int CopyFileData(int in, int out, const struct stat& in_stat,
-                 CopyMethod method = CopyMethod::kAuto);
+                 CopyMethod method = CopyMethod::kAuto, const CopyObserver& seen = nullptr);
 
 }  // namespace platform
 

@@ -82,13 +82,18 @@ class FileData : public ::testing::Test {
   }
 
   // Copies file `from` to a new file `to`; returns CopyFileData's result.
+  // `seen_bytes` adds up what the copy reported as it went.
   int Copy(const std::string& from, const std::string& to, CopyMethod method) {
     Fd in(::open(Path(from).c_str(), O_RDONLY));
     Fd out(::open(Path(to).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));
     struct stat st;
     if (in.get() < 0 || out.get() < 0 || ::fstat(in.get(), &st) != 0) return -1;
-    return CopyFileData(in.get(), out.get(), st, method);
+    seen_bytes = 0;
+    return CopyFileData(in.get(), out.get(), st, method,
+                        [this](std::uint64_t bytes) { seen_bytes += bytes; });
   }
+
+  std::uint64_t seen_bytes = 0;
 
   std::string dir_;
 };
@@ -118,6 +123,7 @@ TEST_P(FileDataSizes, CopiesEveryByte) {
   ASSERT_EQ(Copy("src", "dest", method), 0);
   EXPECT_EQ(fs::file_size(Path("dest")), size);
   EXPECT_TRUE(ReadAll(Path("dest")) == bytes) << "content differs";
+  EXPECT_EQ(seen_bytes, size) << "bytes reported for progress";
 }
 
 INSTANTIATE_TEST_SUITE_P(

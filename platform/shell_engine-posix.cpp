@@ -255,9 +255,9 @@ int OpenFlags(bool follow) { return O_CLOEXEC | (follow ? 0 : O_NOFOLLOW); }
 bool CopyEntry(Session& s, const Item& item, std::string target, bool follow);
 
 // Fills the open temporary file `out` from `in`, with the source's mode and times.
-int FillFile(int in, Fd& out, const struct stat& st) {
+int FillFile(int in, Fd& out, const struct stat& st, const CopyObserver& seen) {
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
-  if (const int err = CopyFileData(in, out.get(), st)) return err;
+  if (const int err = CopyFileData(in, out.get(), st, CopyMethod::kAuto, seen)) return err;
   if (::fchmod(out.get(), st.st_mode & kKeptModeBits) != 0) return errno;
   if (::futimens(out.get(), times) != 0) return errno;
   return out.Close();
@@ -272,7 +272,8 @@ bool CopyFile(Session& s, const Item& item, const std::string& target, bool foll
   if (!S_ISREG(st.st_mode)) return s.Fail(item.shown, kErrorOther, "not a regular file");
   std::string temp;
   Fd out = MakeTempFile(target, temp);
-  int err = out.ok() ? FillFile(in.get(), out, st) : errno;
+  const CopyObserver seen = [&](std::uint64_t bytes) { s.Step(item.shown, 0, bytes); };
+  int err = out.ok() ? FillFile(in.get(), out, st, seen) : errno;
   if (err == 0) err = Place(temp, target, replace);
   if (err != 0 && !temp.empty()) ::unlink(temp.c_str());
   return err == 0 || s.FailErrno(item.shown, err);
@@ -356,7 +357,7 @@ bool CopyEntry(Session& s, const Item& item, std::string target, bool follow) {
   if (!ClashAllows(s, clash, item.shown, target)) return false;
   s.Step(item.shown, 0, 0);
   const bool copied = CopyKind(s, item, st, target, follow, clash);
-  if (copied) s.Step(item.shown, 1, S_ISREG(st.st_mode) ? st.st_size : 0);
+  if (copied) s.Step(item.shown, 1, 0);  // a file's bytes were counted as they went
   return copied;
 }
 
