@@ -20,6 +20,7 @@
 
 #include "platform/file_data-posix.h"
 #include "platform/file_system-posix.h"
+#include "platform/interrupt-posix.h"
 #include "platform/plan-posix.h"
 #include "platform/progress-posix.h"
 #include "platform/prompt-posix.h"
@@ -30,6 +31,9 @@ namespace {
 
 constexpr std::size_t kTempNameStemLimit = 200;  // keeps temp names < NAME_MAX
 constexpr mode_t kKeptModeBits = 01777;          // set-id bits are dropped
+
+void (*copy_step_hook)() = nullptr;
+int (*folder_open_hook)(const char* name) = nullptr;
 
 // ---------------------------------------------------------------------------
 // Paths
@@ -58,12 +62,18 @@ int Place(const std::string& from, const std::string& to, bool replace) {
   return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-// A new empty private file beside `target`: ".NAME.vandrix-XXXXXX".
+// A new empty private file beside `target`: ".NAME.vandrix-XXXXXX". From
+// its creation on, a signal removes it (see interrupt-posix.h); the caller
+// calls UnguardTemporary once it is renamed or removed.
 Fd MakeTempFile(const std::string& target, std::string& path) {
   const std::string stem = NameOf(target).substr(0, kTempNameStemLimit);
   std::string pattern = Join(ParentOf(target), "." + stem + ".vandrix-XXXXXX");
+  const InterruptsHeld held;
   Fd fd(::mkostemp(&pattern[0], O_CLOEXEC));
-  if (fd.ok()) path = pattern;
+  if (fd.ok()) {
+    path = pattern;
+    GuardTemporary(path);
+  }
   return fd;
 }
 
@@ -252,6 +262,17 @@ struct Item {
 
 int OpenFlags(bool follow) { return O_CLOEXEC | (follow ? 0 : O_NOFOLLOW); }
 
+// Opens a folder to walk it (-1 and errno set when that fails).
+int OpenFolder(int at, const std::string& name, bool follow) {
+  if (folder_open_hook) {
+    if (const int err = folder_open_hook(name.c_str())) {
+      errno = err;
+      return -1;
+    }
+  }
+  return ::openat(at, name.c_str(), O_RDONLY | O_DIRECTORY | OpenFlags(follow));
+}
+
 bool CopyEntry(Session& s, const Item& item, std::string target, bool follow);
 
 // Fills the open temporary file `out` from `in`, with the source's mode and times.
@@ -272,10 +293,14 @@ bool CopyFile(Session& s, const Item& item, const std::string& target, bool foll
   if (!S_ISREG(st.st_mode)) return s.Fail(item.shown, kErrorOther, "not a regular file");
   std::string temp;
   Fd out = MakeTempFile(target, temp);
-  const CopyObserver seen = [&](std::uint64_t bytes) { s.Step(item.shown, 0, bytes); };
+  const CopyObserver seen = [&](std::uint64_t bytes) {
+    s.Step(item.shown, 0, bytes);
+    if (copy_step_hook) copy_step_hook();
+  };
   int err = out.ok() ? FillFile(in.get(), out, st, seen) : errno;
   if (err == 0) err = Place(temp, target, replace);
   if (err != 0 && !temp.empty()) ::unlink(temp.c_str());
+  UnguardTemporary();
   return err == 0 || s.FailErrno(item.shown, err);
 }
 
@@ -308,10 +333,14 @@ bool CopyLink(Session& s, const Item& item, const struct stat& st, const std::st
   std::string text, temp;
   int err = ReadLink(item, text);
   if (err == 0) err = MakeTempLink(text, target, temp);
-  if (err != 0) return s.FailErrno(item.shown, err);
+  if (err != 0) {
+    UnguardTemporary();
+    return s.FailErrno(item.shown, err);
+  }
   if (::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) err = errno;
   if (err == 0) err = Place(temp, target, replace);
   if (err != 0) ::unlink(temp.c_str());
+  UnguardTemporary();
   return err == 0 || s.FailErrno(item.shown, err);
 }
 
@@ -329,7 +358,7 @@ bool CopyChildren(Session& s, int folder, const std::string& shown, const std::s
 // Copies a folder's tree; `merge` when `target` is an existing folder.
 bool CopyFolder(Session& s, const Item& item, const struct stat& st, const std::string& target,
                 bool follow, bool merge) {
-  Fd folder(::openat(item.at, item.name.c_str(), O_RDONLY | O_DIRECTORY | OpenFlags(follow)));
+  Fd folder(OpenFolder(item.at, item.name, follow));
   if (!folder.ok()) return s.FailErrno(item.shown, errno);
   if (!merge && ::mkdir(target.c_str(), 0700) != 0) return s.FailErrno(item.shown, errno);
   const bool complete = CopyChildren(s, folder.get(), item.shown, target);
@@ -375,7 +404,7 @@ bool CopyItem(Session& s, const std::string& source, const std::string& target) 
 bool RemoveEntry(Session& s, int at, const std::string& name, const std::string& shown);
 
 bool RemoveChildren(Session& s, int at, const std::string& name, const std::string& shown) {
-  Fd folder(::openat(at, name.c_str(), O_RDONLY | O_DIRECTORY | OpenFlags(false)));
+  Fd folder(OpenFolder(at, name, false));
   Paths names;
   if (!folder.ok()) return s.FailErrno(shown, errno);
   if (const int err = ListNames(folder.get(), names)) return s.FailErrno(shown, err);
@@ -449,7 +478,7 @@ bool Relocate(Session& s, const std::string& source, const std::string& target, 
 
 // Moves a folder's entries into the existing folder `target`.
 bool MergeFolder(Session& s, const std::string& source, const std::string& target) {
-  Fd folder(::open(source.c_str(), O_RDONLY | O_DIRECTORY | OpenFlags(false)));
+  Fd folder(OpenFolder(AT_FDCWD, source, false));
   Paths names;
   if (!folder.ok()) return s.FailErrno(source, errno);
   if (const int err = ListNames(folder.get(), names)) return s.FailErrno(source, err);
@@ -596,10 +625,15 @@ int RunFileOperation(LPSHFILEOPSTRUCTA request) {
   if (!request) return kErrorInvalidFiles;
   request->fAnyOperationsAborted = FALSE;
   try {
+    const InterruptGuard guard;
     return Perform(*request);
   } catch (...) {  // std::bad_alloc above all
     return kErrorOther;
   }
 }
+
+void SetCopyStepHook(void (*hook)()) { copy_step_hook = hook; }
+
+void SetFolderOpenHook(int (*hook)(const char* name)) { folder_open_hook = hook; }
 
 }  // namespace platform

@@ -34,6 +34,19 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 /// skipped or the operation cancelled. Never throws.
 int RunFileOperation(LPSHFILEOPSTRUCTA request);
 
+// Test seams: faults that a test cannot cause from outside. Off (null) by
+// default; when off, each costs one pointer test.
+
+/// Test seam: `hook` is called after every step of a file's bytes being
+/// copied (null turns it off).
+void SetCopyStepHook(void (*hook)());
+
+/// Test seam: before the engine opens a folder to walk its entries, `hook`
+/// is given the name it opens (a path for an item named in the request, an
+/// entry's name inside a tree); a non-zero return is the errno the opening
+/// then fails with (null turns it off).
+void SetFolderOpenHook(int (*hook)(const char* name));
+
 }  // namespace platform
 
 #endif  // VANDRIX_PLATFORM_SHELL_ENGINE_POSIX_H_

@@ -11,7 +11,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -369,24 +372,188 @@ TEST_F(Engine, AnotherFileSystem) {
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
 }
 
-// A copy that fails half way (the file-size limit stops the writes) leaves
-// the old target as it was and no temporary file.
-TEST_F(Engine, FailedCopyLeavesOldTargetAndNoTemporaryFile) {
-  Write("big.bin", std::string(1 << 20, 'x'));
-  Write("out/big.bin", "OLD");
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    const struct rlimit limit = {64 * 1024, 64 * 1024};
-    signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | FOF_NOCONFIRMATION).code == 0 ? 1 : 0);
+// Entries of `folder`: a temporary file left behind shows up here.
+Paths EntriesOf(const std::string& folder) {
+  Paths names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// A full disk half way through (the file-size limit stops the writes), in a
+// copy and in a move to another file system: the source stays whole, the
+// old target stays as it was, and no temporary file is left. A copy keeps the
+// folders it made (empty here); a move removes its partial copy.
+TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
+  const std::string big(1 << 20, 'x');
+  other_ = OtherFileSystemFolder(root_);
+  struct Row {
+    const char* what;
+    UINT function;
+    std::string to;
+    Paths left;  // in `to` afterwards
+  };
+  const std::vector<Row> rows = {
+      {"copy", FO_COPY, "out", {"big.bin", "bigd"}},
+      {"move across file systems", FO_MOVE, other_ + "/to", {"big.bin"}}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.function == FO_MOVE && other_.empty()) continue;  // no second file system
+    Fresh();
+    Write("big.bin", big);
+    Write("bigd/big.bin", big);
+    Write(row.to + "/big.bin", "OLD");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const struct rlimit limit = {64 * 1024, 64 * 1024};
+      signal(SIGXFSZ, SIG_IGN);
+      setrlimit(RLIMIT_FSIZE, &limit);
+      _exit(Request(row.function, {"big.bin", "bigd"}, {row.to, row.to + "/bigd"}, kQuiet | kYes)
+                        .code == 0
+                ? 1
+                : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Read("big.bin"), big);
+    EXPECT_EQ(Read("bigd/big.bin"), big);
+    EXPECT_EQ(Read(row.to + "/big.bin"), "OLD");
+    EXPECT_EQ(EntriesOf(row.to), row.left);
+    if (Exists(row.to + "/bigd")) {
+      EXPECT_EQ(EntriesOf(row.to + "/bigd"), Paths{});
+    }
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(Read("out/big.bin"), "OLD");
-  EXPECT_EQ(std::distance(fs::directory_iterator("out"), fs::directory_iterator()), 1);
+}
+
+// The signal a copy step raises (see SignalDuringCopy...).
+int signal_to_raise = 0;
+
+// SIGINT, SIGTERM or SIGHUP in the middle of a copy: the temporary file goes,
+// the old target stays, and the process still dies of the signal. A signal
+// that was ignored before stays ignored, and the copy completes.
+TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
+  const std::string big(1 << 20, 'x');
+  struct Row {
+    int number;
+    bool ignored;
+  };
+  const std::vector<Row> rows = {
+      {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGHUP, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(strsignal(row.number)) + (row.ignored ? ", ignored" : ""));
+    Fresh();
+    Write("big.bin", big);
+    Write("out/big.bin", "OLD");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      if (row.ignored) signal(row.number, SIG_IGN);
+      signal_to_raise = row.number;
+      platform::SetCopyStepHook([] { raise(signal_to_raise); });
+      _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes).code == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (row.ignored) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      EXPECT_EQ(Read("out/big.bin"), big);
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.number) << status;
+      EXPECT_EQ(Read("out/big.bin"), "OLD");
+    }
+    EXPECT_EQ(EntriesOf("out"), Paths{"big.bin"});
+  }
+}
+
+void CountingHandler(int) {}
+
+// The actions the signals had before an operation are theirs again after it.
+TEST_F(Engine, SignalActionsAreRestoredAfterTheOperation) {
+  struct sigaction mine {}, before[3], after;
+  mine.sa_handler = CountingHandler;
+  const int numbers[] = {SIGINT, SIGTERM, SIGHUP};
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(sigaction(numbers[i], &mine, &before[i]), 0);
+  ASSERT_EQ(Request(FO_COPY, {"a.txt"}, {"out"}).code, 0);
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_EQ(sigaction(numbers[i], &before[i], &after), 0);
+    EXPECT_EQ(after.sa_handler, CountingHandler) << strsignal(numbers[i]);
+  }
+}
+
+// A folder named "bad" cannot be opened, as if its permissions forbade it.
+int RefuseBad(const char* name) {
+  return fs::path(name).filename() == "bad" ? EACCES : 0;
+}
+
+// A folder that cannot be read in the middle of a tree fails on its own:
+// everything else is copied or deleted, the call reports the error, and a
+// delete keeps the failing folder and its parents.
+TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
+  const std::vector<Case> cases = {
+      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, platform::kErrorAccessDenied,
+       {"out/t/a.txt", "out/t/p/q.txt", "out/t/z/y.txt", "t/p/bad/x.txt", "t/z/y.txt"},
+       {"out/t/p/bad"}},
+      {"delete", FO_DELETE, {"t"}, {}, kYes, platform::kErrorAccessDenied, {"t/p/bad/x.txt"},
+       {"t/a.txt", "t/p/q.txt", "t/z"}},
+      {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
+       platform::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
+  };
+  platform::SetFolderOpenHook(RefuseBad);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fresh();
+    for (const char* path : {"t/a.txt", "t/p/bad/x.txt", "t/p/q.txt", "t/z/y.txt", "bad/x.txt"})
+      Write(path, path);
+    EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
+    ExpectPaths(c.present, c.absent);
+  }
+  platform::SetFolderOpenHook(nullptr);
+}
+
+// Removed by the first copy step (see SourceRemovedDuring...).
+Paths doomed;
+
+void RemoveDoomed() {
+  for (const std::string& path : doomed) unlink(path.c_str());
+  doomed.clear();
+}
+
+// A source removed while the operation runs fails as not found; the other
+// items go on.
+TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
+  other_ = OtherFileSystemFolder(root_);
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths from, to, doomed, present, absent;
+  };
+  const std::string moved = other_ + "/to";
+  std::vector<Row> rows = {
+      {"a file later in a tree", FO_COPY, {"t"}, {"out/t"}, {"t/c.txt"},
+       {"out/t/a.txt", "out/t/b.txt", "out/t/d.txt"}, {"out/t/c.txt"}},
+      {"a later source", FO_COPY, {"t/a.txt", "t/c.txt", "t/d.txt"}, {"out", "out", "out"},
+       {"t/c.txt"}, {"out/a.txt", "out/d.txt"}, {"out/c.txt"}},
+  };
+  if (!other_.empty())
+    rows.push_back({"a later source, moved across file systems", FO_MOVE,
+                    {"t/a.txt", "t/c.txt", "t/d.txt"},
+                    {moved + "/a.txt", moved + "/c.txt", moved + "/d.txt"}, {"t/c.txt"},
+                    {moved + "/a.txt", moved + "/d.txt"}, {moved + "/c.txt", "t/a.txt", "t/d.txt"}});
+  platform::SetCopyStepHook(RemoveDoomed);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    for (const char* name : {"a", "b", "c", "d"})
+      Write(std::string("t/") + name + ".txt", std::string(4096, *name));
+    doomed = row.doomed;
+    EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes).code,
+              platform::kErrorFileNotFound);
+    ExpectPaths(row.present, row.absent);
+  }
+  platform::SetCopyStepHook(nullptr);
 }
 
 std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags) {

@@ -1,0 +1,89 @@
+// Removing the temporary file being written when a signal ends the process.
+// The handler reads only static storage and calls only async-signal-safe
+// functions (unlink, sigaction, raise).
+#include "platform/interrupt-posix.h"
+
+#include <limits.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace platform {
+namespace {
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
+
+struct sigaction previous[kSignalCount];
+volatile sig_atomic_t installed[kSignalCount];
+
+// The path is written only while `guarded` is 0, and `guarded` is set only
+// once the path is whole, so the handler never sees a half-written path.
+char temporary[PATH_MAX];
+volatile sig_atomic_t guarded = 0;
+
+void OnSignal(int number) {
+  const int saved_errno = errno;
+  if (guarded) ::unlink(temporary);
+  for (int i = 0; i < kSignalCount; ++i)
+    if (kSignals[i] == number && installed[i]) ::sigaction(number, &previous[i], nullptr);
+  ::raise(number);  // delivered when the handler returns: the signal is blocked here
+  errno = saved_errno;
+}
+
+sigset_t GuardedSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int number : kSignals) sigaddset(&set, number);
+  return set;
+}
+
+}  // namespace
+
+InterruptGuard::InterruptGuard() {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof action);
+  action.sa_handler = OnSignal;
+  action.sa_mask = GuardedSet();
+  action.sa_flags = SA_RESTART;
+  for (int i = 0; i < kSignalCount; ++i) {
+    if (::sigaction(kSignals[i], nullptr, &previous[i]) != 0) continue;
+    if (previous[i].sa_handler == SIG_IGN) continue;  // nohup and the like
+    installed[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
+  }
+}
+
+InterruptGuard::~InterruptGuard() {
+  for (int i = 0; i < kSignalCount; ++i) {
+    if (!installed[i]) continue;
+    ::sigaction(kSignals[i], &previous[i], nullptr);
+    installed[i] = 0;
+  }
+  UnguardTemporary();
+}
+
+InterruptsHeld::InterruptsHeld() {
+  const sigset_t set = GuardedSet();
+  ::sigprocmask(SIG_BLOCK, &set, &before_);
+}
+
+InterruptsHeld::~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
+
+void GuardTemporary(const std::string& path) {
+  guarded = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  if (path.size() >= sizeof temporary) return;
+  std::memcpy(temporary, path.c_str(), path.size() + 1);
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  guarded = 1;
+}
+
+void UnguardTemporary() {
+  guarded = 0;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+}
+
+}  // namespace platform

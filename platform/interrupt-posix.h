@@ -1,0 +1,51 @@
+// Keeps an interrupted operation from leaving a temporary file behind: while
+// a guard lives, SIGINT, SIGTERM and SIGHUP first remove the temporary file
+// being written, then end the process as the signal would have.
+#ifndef VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
+#define VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
+
+#include <signal.h>
+
+#include <string>
+
+namespace platform {
+
+/// While alive, handles SIGINT, SIGTERM and SIGHUP (a signal that was
+/// ignored when the guard began stays ignored): the handler removes the path
+/// set by GuardTemporary, puts back the action the signal had before the
+/// guard and raises the signal again, so that with the default action the
+/// process dies of it (its wait status says so). The previous actions are
+/// restored when the guard goes. One guard at a time, in a single-threaded
+/// process.
+class InterruptGuard {
+ public:
+  InterruptGuard();
+  ~InterruptGuard();
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+};
+
+/// Blocks the guarded signals while alive (the earlier mask comes back after), so that a file can be created and
+/// named to GuardTemporary with no signal in between.
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+  sigset_t before_;  ///< the mask put back when the hold ends
+};
+
+/// Names the temporary file now being written: a signal removes it. A path
+/// longer than PATH_MAX is not guarded. Call once the file exists.
+void GuardTemporary(const std::string& path);
+
+/// The temporary file is gone (renamed into place or removed): a signal now
+/// removes nothing. Call after the rename or unlink, never before.
+void UnguardTemporary();
+
+}  // namespace platform
+
+#endif  // VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
