@@ -133,13 +133,20 @@ e2e_case() {
   for check in $5; do
     problems+=$(e2e_check "$check" | sed 's/$/; /' | tr -d '\n')
   done
+  e2e_report "$name" "$expected" "$got" "$problems"
+}
+
+# Prints one case's line: NAME EXPECTED GOT PROBLEMS ("; "-separated, empty
+# when the case passed); returns non-zero when there were problems.
+e2e_report() {
+  local name=$1 expected=$2 got=$3 problems=$4
   if [ -z "$problems" ]; then
-    printf '%-16s expected %-10s got %-10s ok\n' "$name" "$expected" "$got"
-  else
-    printf '%-16s expected %-10s got %-10s FAILED: %s\n' \
-      "$name" "$expected" "$got" "${problems%; }"
-    return 1
+    printf '%-17s expected %-10s got %-10s ok\n' "$name" "$expected" "$got"
+    return 0
   fi
+  printf '%-17s expected %-10s got %-10s FAILED: %s\n' \
+    "$name" "$expected" "$got" "${problems%; }"
+  return 1
 }
 
 # Runs CASE_FN once for each line that TABLE_FN prints, with the line's

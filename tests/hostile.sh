@@ -167,13 +167,7 @@ hostile_case() {
       problems+=$(e2e_check "$check" | sed 's/$/; /' | tr -d '\n')
     fi
   done
-  if [ -z "$problems" ]; then
-    printf '%-17s expected %-10s got %-10s ok\n' "$name" "$expected" "$got"
-  else
-    printf '%-17s expected %-10s got %-10s FAILED: %s\n' \
-      "$name" "$expected" "$got" "${problems%; }"
-    return 1
-  fi
+  e2e_report "$name" "$expected" "$got" "$problems"
 }
 
 hostile_originals
