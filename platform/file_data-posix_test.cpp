@@ -2,6 +2,7 @@
 // of the fallback chain, over sizes around the buffer size, sparse files and
 // unseekable sources.
 #include "platform/file_data-posix.h"
+#include "platform/file_system-posix.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::CopyFileData;
 using platform::CopyMethod;
+using platform::Fd;
 
 constexpr std::size_t kKiB = 1024;
 constexpr std::size_t kMiB = 1024 * kKiB;
@@ -48,19 +50,6 @@ std::string ReadAll(const std::string& path) {
   return bytes;
 }
 
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 class FileData : public ::testing::Test {
  protected:

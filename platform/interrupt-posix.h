@@ -25,8 +25,9 @@ class InterruptGuard {
   InterruptGuard& operator=(const InterruptGuard&) = delete;
 };
 
-/// Blocks the guarded signals while alive (the earlier mask comes back after), so that a file can be created and
-/// named to GuardTemporary with no signal in between.
+/// Blocks the guarded signals while alive (the earlier mask comes back
+/// after), so that a file can be created and named to GuardTemporary with no
+/// signal in between.
 class InterruptsHeld {
  public:
   InterruptsHeld();
