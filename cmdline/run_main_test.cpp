@@ -15,7 +15,9 @@ using namespace std::string_literals;
 using vandrix_test::FakePlatform;
 using vandrix_test::RecordedRequest;
 
-constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
+// Always added; FOF_MULTIDESTFILES only with one destination per source.
+constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR;
+constexpr WORD kPairedFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
 
 struct RunCase {
   const char* tail;
@@ -68,10 +70,16 @@ const RunCase kRunCases[] = {
     {"copy \"a.txt;b.txt\" D:\\Out", 0, false, FO_COPY, "a.txt\0b.txt\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
     {"copy a.txt;;b.txt D:\\Out", 0, false, FO_COPY, "a.txt\0b.txt\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
     {"copy \"a.txt; b.txt\" x", 0, false, FO_COPY, "a.txt\0 b.txt\0\0"s, "x\0\0"s, kCopyFlags},
+    // One destination takes every source; a list of them pairs up.
+    {"move a;b;c D:\\Out", 0, false, FO_MOVE, "a\0b\0c\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
+    {"copy a;b x;y", 0, false, FO_COPY, "a\0b\0\0"s, "x\0y\0\0"s, kPairedFlags},
+    {"move a;b ;x;;", 0, false, FO_MOVE, "a\0b\0\0"s, "x\0\0"s, kCopyFlags},
+    {"del a;b x;y", 0, false, FO_DELETE, "a\0b\0\0"s, "x\0y\0\0"s, kPairedFlags},
+    {"ren a;b x;y", 0, false, FO_RENAME, "a\0b\0\0"s, "x\0y\0\0"s, FOF_NOCONFIRMMKDIR},
     // Options: anywhere, any case, "/" or "-", exactly one letter.
     {"copy a.txt b.txt /c", 0, false, FO_COPY, "a.txt\0\0"s, "b.txt\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
-    {"/u /f /c /d /e /r /s /p copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DD},
-    {"-U -F -C -D -E -R -S -P copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DD},
+    {"/u /f /c /d /e /r /s /p copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DC},
+    {"-U -F -C -D -E -R -S -P copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DC},
     {"/x copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
     {"/cs /undo -sp --c copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
     {"\"/ u\" copy a b \"-s \"", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_ALLOWUNDO | FOF_SILENT},

@@ -1,28 +1,41 @@
 #include "fileop/file_operation.h"
 
 #include <cstddef>
+#include <vector>
 
 #include "platform/shell.h"
 
 namespace vandrix {
+namespace {
 
-std::string PathList(const std::string& text) {
-  std::string list;
+// The non-empty ";"-separated segments of `text`, in order.
+std::vector<std::string> Paths(const std::string& text) {
+  std::vector<std::string> paths;
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find(';', start);
     if (end == std::string::npos) end = text.size();
-    if (end > start) list.append(text, start, end - start).push_back('\0');
+    if (end > start) paths.push_back(text.substr(start, end - start));
     start = end + 1;
   }
+  return paths;
+}
+
+}  // namespace
+
+std::string PathList(const std::string& text) {
+  std::string list;
+  for (const std::string& path : Paths(text)) list.append(path).push_back('\0');
   if (list.empty()) list.push_back('\0');
   list.push_back('\0');
   return list;
 }
 
-WORD FinalFlags(WORD flags, WORD function) {
+std::size_t PathCount(const std::string& text) { return Paths(text).size(); }
+
+WORD FinalFlags(WORD flags, WORD function, std::size_t destinations) {
   WORD final_flags = flags | FOF_NOCONFIRMMKDIR;
-  if (function != FO_RENAME) final_flags |= FOF_MULTIDESTFILES;
+  if (function != FO_RENAME && destinations > 1) final_flags |= FOF_MULTIDESTFILES;
   return final_flags;
 }
 
@@ -36,7 +49,7 @@ std::int32_t PerformFileOperation(std::string source, std::string destination,
   request.wFunc = function;
   request.pFrom = from.c_str();
   request.pTo = to.c_str();
-  request.fFlags = FinalFlags(flags, function);
+  request.fFlags = FinalFlags(flags, function, PathCount(destination));
   request.fAnyOperationsAborted = FALSE;
   request.hNameMappings = nullptr;
   request.lpszProgressTitle = title.c_str();

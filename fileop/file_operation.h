@@ -3,6 +3,7 @@
 #ifndef VANDRIX_FILEOP_FILE_OPERATION_H_
 #define VANDRIX_FILEOP_FILE_OPERATION_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -17,9 +18,16 @@ namespace vandrix {
 /// gives two NUL bytes.
 std::string PathList(const std::string& text);
 
+/// How many paths PathList(text) holds (empty segments are not paths).
+std::size_t PathCount(const std::string& text);
+
 /// The flags the shell receives: `flags` plus FOF_NOCONFIRMMKDIR, plus
-/// FOF_MULTIDESTFILES unless `function` is FO_RENAME.
-WORD FinalFlags(WORD flags, WORD function);
+/// FOF_MULTIDESTFILES when the destination list names more than one path
+/// (`destinations`) and `function` is not FO_RENAME. The shell reads that
+/// flag as "one destination per source": with several sources and a single
+/// destination folder it would handle only the first source, so one
+/// destination never carries it.
+WORD FinalFlags(WORD flags, WORD function, std::size_t destinations);
 
 /// Has the shell perform `function` (FO_COPY, FO_MOVE, FO_DELETE or
 /// FO_RENAME) on the ";"-separated paths of `source`, with `destination` as

@@ -1,6 +1,8 @@
 #include "fileop/file_operation.h"
 
+#include <cstddef>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -38,26 +40,38 @@ TEST(PathList, EncodesTheShellsDoubleNulList) {
   for (const ListCase& c : cases) EXPECT_EQ(PathList(c.text), c.list) << c.text;
 }
 
-TEST(FinalFlags, AddsNoConfirmMkdirAndMultiDestExceptForRename) {
+// One destination for several sources is a folder they all go into: only a
+// list of destinations (one per source) carries FOF_MULTIDESTFILES.
+TEST(FinalFlags, AddsNoConfirmMkdirAndMultiDestOnlyForSeveralDestinations) {
   struct FlagCase {
     WORD flags;
     WORD function;
+    std::size_t destinations;
     WORD expected;
   };
   const FlagCase cases[] = {
-      {0, FO_COPY, 0x0201},
-      {0, FO_MOVE, 0x0201},
-      {0, FO_DELETE, 0x0201},
-      {0, FO_RENAME, 0x0200},
-      {FOF_NOCONFIRMATION, FO_COPY, 0x0211},
-      {FOF_NOCONFIRMMKDIR, FO_RENAME, 0x0200},
-      {0x05DC, FO_RENAME, 0x07DC},
-      {0x05DC, FO_DELETE, 0x07DD},
+      {0, FO_COPY, 0, 0x0200},   {0, FO_COPY, 1, 0x0200},   {0, FO_COPY, 2, 0x0201},
+      {0, FO_MOVE, 0, 0x0200},   {0, FO_MOVE, 1, 0x0200},   {0, FO_MOVE, 2, 0x0201},
+      {0, FO_DELETE, 0, 0x0200}, {0, FO_DELETE, 1, 0x0200}, {0, FO_DELETE, 2, 0x0201},
+      {0, FO_RENAME, 0, 0x0200}, {0, FO_RENAME, 1, 0x0200}, {0, FO_RENAME, 2, 0x0200},
+      {FOF_NOCONFIRMATION, FO_COPY, 1, 0x0210},
+      {FOF_NOCONFIRMATION, FO_COPY, 3, 0x0211},
+      {FOF_NOCONFIRMMKDIR, FO_RENAME, 1, 0x0200},
+      {0x05DC, FO_RENAME, 2, 0x07DC},
+      {0x05DC, FO_DELETE, 2, 0x07DD},
   };
   for (const FlagCase& c : cases) {
-    EXPECT_EQ(FinalFlags(c.flags, c.function), c.expected)
-        << c.flags << " for " << c.function;
+    EXPECT_EQ(FinalFlags(c.flags, c.function, c.destinations), c.expected)
+        << c.flags << " for " << c.function << " with " << c.destinations;
   }
+}
+
+TEST(PathCount, CountsThePathsOfTheList) {
+  const std::pair<const char*, std::size_t> cases[] = {
+      {"", 0}, {";", 0}, {";;;", 0}, {"D:\\Out", 1}, {"D:\\Out;", 1},
+      {"x;;y", 2}, {"a; ", 2}, {"a;b;c", 3},
+  };
+  for (const auto& c : cases) EXPECT_EQ(PathCount(c.first), c.second) << c.first;
 }
 
 TEST(PerformFileOperation, FillsEveryFieldOfTheRequest) {
@@ -73,7 +87,7 @@ TEST(PerformFileOperation, FillsEveryFieldOfTheRequest) {
   EXPECT_EQ(r.wFunc, FO_DELETE);
   EXPECT_EQ(r.from, "a\0b\0\0"s);
   EXPECT_EQ(r.to, "D:\\Out\0\0"s);  // passed for a delete too
-  EXPECT_EQ(r.fFlags, FOF_SILENT | 0x0201);
+  EXPECT_EQ(r.fFlags, FOF_SILENT | 0x0200);  // one destination
   EXPECT_EQ(r.aborted_on_entry, FALSE);
   EXPECT_TRUE(r.mappings_null);
   EXPECT_EQ(r.title, "/s del a;b D:\\Out");

@@ -140,7 +140,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   for (const auto* paths : {&from_paths, &to_paths})
     for (const std::string& path : *paths) FUZZ_CHECK(!path.empty());
   FUZZ_CHECK(request.fFlags & FOF_NOCONFIRMMKDIR);
-  FUZZ_CHECK(((request.fFlags & FOF_MULTIDESTFILES) != 0) == (function != FO_RENAME));
+  // One destination per source only when several are listed, never for a rename.
+  FUZZ_CHECK(((request.fFlags & FOF_MULTIDESTFILES) != 0) ==
+             (function != FO_RENAME && to_paths.size() > 1));
   FUZZ_CHECK((request.fFlags & ~(kOptionBits | FOF_MULTIDESTFILES)) == 0);
   FUZZ_CHECK(request.hwnd_null && request.mappings_null && !request.aborted_on_entry);
   FUZZ_CHECK(request.title == tail);
