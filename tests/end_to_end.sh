@@ -18,7 +18,7 @@ fi
 
 E2E_ROOT=$root/$arch/end-to-end
 # shellcheck disable=SC2034 # read by end_to_end_cases.sh
-E2E_TRASH=$XDG_DATA_HOME/Trash
+E2E_TRASH=$XDG_DATA_HOME/Trash E2E_SHELL=wine
 rm -rf "$E2E_ROOT" && mkdir -p "$E2E_ROOT/my tools"
 cp "$vandrix" "$E2E_ROOT/Vandrix.exe"
 cp "$vandrix" "$E2E_ROOT/my tools/Vandrix.exe"

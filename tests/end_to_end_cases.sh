@@ -11,11 +11,16 @@
 #   e2e_exit_text CODE     the platform's spelling of an exit code (0, 1, -1)
 #   e2e_path NAME          NAME inside the scratch folder, as the program is
 #                          to be given it
-# and sets E2E_ROOT (a folder of its own) and E2E_TRASH (the trash folder a
-# delete with undo puts items into).
+# and sets E2E_ROOT (a folder of its own), E2E_TRASH (the trash folder a
+# delete with undo puts items into) and, under Wine, E2E_SHELL=wine.
+E2E_README=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/README.md
+E2E_RELEASE_README=${E2E_README%/*}/resources/README.txt.in
 
-# One case a line: name | program | arguments | exit code | checks.
-# {NAME} in the arguments is a file or folder in the scratch folder.
+# One case a line: name | program | arguments | exit code | checks [| wine].
+# {NAME} in the arguments is a file or folder in the scratch folder. A sixth
+# field, "EXIT CHECKS...", is what Wine's shell service does instead where it
+# is known to differ from Windows' (said above the row); the other platforms
+# keep the fourth and fifth fields. Lines starting with "#" are comments.
 # Checks, on the scratch folder after the run:
 #   keep:F      F is there with its bytes from before the run
 #   gone:F      F is not there
@@ -39,6 +44,28 @@ copy_folder    | plain  | /c /s copy {dir} {out}                  | 0  | copy:ou
 copy_wildcard  | plain  | /c /s copy {*.tmp} {out}                | 0  | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp keep:c.tmp gone:out/a.txt
 delete_folder  | plain  | /c /s del {dir}                         | 0  | gone:dir keep:a.txt notrash
 delete_wildcard| plain  | /c /s del {*.tmp}                       | 0  | gone:c.tmp gone:d.tmp keep:a.txt keep:dir/x.txt
+copy_list_new  | plain  | /c /s copy {a.txt};{b.txt} {Store}      | 0  | copy:Store/a.txt=a.txt copy:Store/b.txt=b.txt keep:a.txt keep:b.txt
+copy_wild_new  | plain  | /c /s copy {*.tmp} {Store}              | 0  | copy:Store/c.tmp=c.tmp copy:Store/d.tmp=d.tmp keep:c.tmp
+copy_pairs     | plain  | /c /s copy {a.txt};{b.txt} {out/p.txt};{q.txt} | 0 | copy:out/p.txt=a.txt copy:q.txt=b.txt gone:out/a.txt gone:out/b.txt
+copy_new_name  | plain  | /c /s copy {a.txt} {out/new.txt}        | 0  | copy:out/new.txt=a.txt gone:out/a.txt keep:a.txt
+move_with_folder | plain | /c /s move {dir};{a.txt} {out}         | 0  | copy:out/dir/x.txt=dir/x.txt copy:out/a.txt=a.txt gone:dir gone:a.txt
+# Wine moves the first source to the new name Store, keeps the others and
+# says 0; Windows makes the folder Store and moves them all into it.
+move_folder_new | plain | /c /s move {dir};{a.txt} {Store}        | 0  | copy:Store/dir/x.txt=dir/x.txt copy:Store/a.txt=a.txt gone:dir gone:a.txt | 0 copy:Store/x.txt=dir/x.txt gone:dir keep:a.txt
+move_new_name  | plain  | /c /s move {b.txt} {moved.txt}          | 0  | copy:moved.txt=b.txt gone:b.txt
+move_pairs     | plain  | /c /s move {a.txt};{b.txt} {out/p.txt};{q.txt} | 0 | copy:out/p.txt=a.txt copy:q.txt=b.txt gone:a.txt gone:b.txt
+# Wine refuses to move several files, none of them a folder, to a single
+# destination (ERROR_CANCELLED, nothing moved); Windows moves them all.
+move_list_into | plain  | /c /s move {a.txt};{b.txt} {out}        | 0  | copy:out/a.txt=a.txt copy:out/b.txt=b.txt gone:a.txt gone:b.txt | 1 same
+move_list_new  | plain  | /c /s move {a.txt};{b.txt} {Store}      | 0  | copy:Store/a.txt=a.txt copy:Store/b.txt=b.txt gone:a.txt gone:b.txt | 1 same
+move_wild_into | plain  | /c /s move {*.tmp} {out}                | 0  | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp gone:c.tmp gone:d.tmp keep:a.txt | 1 same
+move_wild_new  | plain  | /c /s move {*.tmp} {Store}              | 0  | copy:Store/c.tmp=c.tmp copy:Store/d.tmp=d.tmp gone:c.tmp gone:d.tmp | 1 same
+# The README's examples for cmd, each as it stands there (e2e_check_readme).
+readme_copy    | plain  | /c /s copy "{In/a.txt};{In/b.txt}" {Backup} | 0 | copy:Backup/a.txt=In/a.txt copy:Backup/b.txt=In/b.txt keep:In/a.txt keep:In/b.txt
+readme_move    | plain  | move {Data/*.*} {DataStore}             | 0  | copy:DataStore/report.doc=Data/report.doc copy:DataStore/notes/today.txt=Data/notes/today.txt gone:Data/report.doc gone:Data/notes
+readme_trash   | plain  | /c /u del {Temp/*.tmp}                  | 0  | gone:Temp/old.tmp keep:Temp/keep.txt trash:Temp/old.tmp
+readme_rename  | plain  | ren {Reports/draft.txt} {Reports/final.txt} | 0 | copy:Reports/final.txt=Reports/draft.txt gone:Reports/draft.txt
+readme_new_name| plain  | /c /s copy {In/a.txt} {In/a-copy.txt}   | 0  | copy:In/a-copy.txt=In/a.txt keep:In/a.txt
 EOF
 }
 
@@ -60,6 +87,15 @@ e2e_make_originals() {
   printf 'deeper\n' >"$o/dir/sub/y.txt"
   printf 'scratch c\n' >"$o/c.tmp"
   printf 'scratch d\n' >"$o/d.tmp"
+  # The folders of the README's examples.
+  mkdir -p "$o/In" "$o/Data/notes" "$o/DataStore" "$o/Temp" "$o/Reports"
+  printf 'in a\r\n' >"$o/In/a.txt"
+  printf 'in b\r\n' >"$o/In/b.txt"
+  printf 'report\r\n' >"$o/Data/report.doc"
+  printf 'note\r\n' >"$o/Data/notes/today.txt"
+  printf 'old\r\n' >"$o/Temp/old.tmp"
+  printf 'keep\r\n' >"$o/Temp/keep.txt"
+  printf 'draft\r\n' >"$o/Reports/draft.txt"
 }
 
 e2e_fresh_scratch() {
@@ -106,12 +142,12 @@ e2e_check_trash() {
 
 # --- running the table --------------------------------------------------------
 
-# The arguments with each {NAME} replaced by e2e_path NAME.
+# The arguments with each {NAME} replaced by PATH_FN NAME (default e2e_path).
 e2e_expand() {
-  local text=$1 out='' name
+  local text=$1 path_fn=${2:-e2e_path} out='' name
   while [[ $text =~ \{([^}]*)\} ]]; do
     name=${BASH_REMATCH[1]}
-    out+=${text%%"{$name}"*}$(e2e_path "$name")
+    out+=${text%%"{$name}"*}$("$path_fn" "$name")
     text=${text#*"{$name}"}
   done
   printf '%s' "$out$text"
@@ -123,14 +159,18 @@ e2e_trim() {
   printf '%s' "${text%"${text##*[! ]}"}"
 }
 
-# Runs one case; prints its line; returns non-zero when it failed.
+# Runs one case; prints its line; returns non-zero when it failed. Under
+# Wine (E2E_SHELL=wine) a sixth field replaces the exit code and checks.
 e2e_case() {
-  local name=$1 program=$2 tail=$3 expected got problems='' check
-  expected=$(e2e_exit_text "$4")
+  local name=$1 program=$2 tail=$3 code=$4 checks=$5 expected got problems='' check
+  if [ "${E2E_SHELL:-}" = wine ] && [ -n "${6:-}" ]; then
+    code=${6%% *} checks=${6#* }
+  fi
+  expected=$(e2e_exit_text "$code")
   e2e_fresh_scratch
   got=$(e2e_run "$program" "$tail") || got="(did not run)"
   [ "$got" = "$expected" ] || problems+="exit code; "
-  for check in $5; do
+  for check in $checks; do
     problems+=$(e2e_check "$check" | sed 's/$/; /' | tr -d '\n')
   done
   e2e_report "$name" "$expected" "$got" "$problems"
@@ -156,6 +196,7 @@ e2e_run_table() {
   local table=$1 case_fn=$2 line field passed=0 failed=0
   local -a fields
   while IFS= read -r -u 3 line; do
+    [[ $line == '#'* ]] && continue
     fields=()
     while IFS= read -r -d '|' field; do fields+=("$(e2e_trim "$field")"); done <<<"$line|"
     if "$case_fn" "${fields[@]}"; then
@@ -168,8 +209,39 @@ e2e_run_table() {
   [ "$failed" = 0 ]
 }
 
+# --- the README's examples ------------------------------------------------------
+
+# NAME as the README's examples write it: C:\NAME, with backslashes.
+e2e_readme_path() { printf 'C:\\%s' "${1//\//\\}"; }
+
+# The "Vandrix.exe ..." lines of the examples for cmd in README.md and in
+# the release's README.txt, without the program's name.
+e2e_readme_examples() {
+  sed -n '/^```bat$/,/^```$/s/^Vandrix\.exe //p' "$E2E_README"
+  sed -n '/^Examples$/,$s/^  Vandrix\.exe //p' "$E2E_RELEASE_README"
+}
+
+# Fails, naming it, for every README example that is no case's arguments:
+# an example that does not work then fails the tests.
+e2e_check_readme() {
+  local forms example missing=0 count=0
+  forms=$(e2e_cases | grep -v '^#' | cut -d'|' -f3 | while IFS= read -r tail; do
+    e2e_expand "$(e2e_trim "$tail")" e2e_readme_path; echo; done)
+  while IFS= read -r example; do
+    count=$((count + 1))
+    grep -qxF -- "$example" <<<"$forms" && continue
+    echo "README example without a case: $example"
+    missing=$((missing + 1))
+  done < <(e2e_readme_examples)
+  echo "README examples: $count, of which $missing without a case"
+  [ "$count" -gt 0 ] && [ "$missing" = 0 ]
+}
+
 # Runs every case; prints a closing count; returns non-zero on any failure.
 e2e_run_all() {
+  local status=0
   e2e_make_originals
-  e2e_run_table e2e_cases e2e_case
+  e2e_run_table e2e_cases e2e_case || status=1
+  e2e_check_readme || status=1
+  return "$status"
 }

@@ -30,11 +30,12 @@ program_path() {
   esac
 }
 
-# Each word of the arguments is one argument, {NAME}s expanded in it.
+# Each word of the arguments is one argument, {NAME}s expanded in it and its
+# double quotes removed, as a POSIX shell would.
 e2e_run() {
   local word code=0 words args=()
   read -ra words <<<"$2"
-  for word in "${words[@]}"; do args+=("$(e2e_expand "$word")"); done
+  for word in "${words[@]}"; do args+=("$(e2e_expand "${word//\"/}")"); done
   (cd "$E2E_ROOT" && timeout 60 "$(program_path "$1")" "${args[@]}") \
     </dev/null >/dev/null 2>"$E2E_ROOT/stderr" || code=$?
   [ "$code" != 124 ] || return 1
