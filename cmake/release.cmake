@@ -1,13 +1,17 @@
-# The release: `cmake --build --preset windows --target release` builds
-# Vandrix.exe and packs it with README.md, LICENSE and SHA256SUMS into
-# Vandrix-<version>.zip in the build folder. The zip is reproducible: names
-# sorted, fixed timestamps and permissions, so the same sources give the same
-# bytes (Debian's python3, standard library only).
+# The release: `cmake --build --preset windows --target release` (also part
+# of the default build) packs Vandrix.exe with README.txt (for Windows users),
+# LICENSE.txt and SHA256SUMS into Vandrix-<version>.zip in the build folder.
+# The .txt files get CR LF line ends. The zip is reproducible: names sorted,
+# fixed timestamps and permissions, so the same sources give the same bytes
+# (Debian's python3, standard library only).
 set(VANDRIX_RELEASE_ZIP ${CMAKE_BINARY_DIR}/Vandrix-${PROJECT_VERSION}.zip)
 set(VANDRIX_RELEASE_PACKER ${CMAKE_BINARY_DIR}/release/pack.py)
+set(VANDRIX_RELEASE_README ${CMAKE_BINARY_DIR}/release/README.txt)
+configure_file(${CMAKE_SOURCE_DIR}/resources/README.txt.in ${VANDRIX_RELEASE_README} @ONLY)
 
 file(WRITE ${VANDRIX_RELEASE_PACKER} [=[
-"""pack.py ZIP NAME=FILE...: packs the files, plus SHA256SUMS, into ZIP."""
+"""pack.py ZIP NAME=FILE...: packs the files, plus SHA256SUMS, into ZIP.
+A NAME ending in .txt is text for Windows: its lines end in CR LF."""
 import hashlib, os, sys, time, zipfile
 
 out, pairs = sys.argv[1], [a.split("=", 1) for a in sys.argv[2:]]
@@ -18,6 +22,8 @@ for name, path in pairs:
                  "so write it first" % (name, path))
     with open(path, "rb") as f:
         files[name] = f.read()
+    if name.endswith(".txt"):
+        files[name] = files[name].replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
 files["SHA256SUMS"] = "".join(
     "%s  %s\n" % (hashlib.sha256(data).hexdigest(), name)
     for name, data in sorted(files.items())).encode()
@@ -36,11 +42,11 @@ os.replace(out + ".tmp", out)
 print("release: %s (%s)" % (out, ", ".join(sorted(files))))
 ]=])
 
-add_custom_target(release
+add_custom_target(release ALL
   COMMAND /usr/bin/python3 ${VANDRIX_RELEASE_PACKER} ${VANDRIX_RELEASE_ZIP}
           $<TARGET_FILE_NAME:vandrix>=$<TARGET_FILE:vandrix>
-          README.md=${CMAKE_SOURCE_DIR}/README.md
-          LICENSE=${CMAKE_SOURCE_DIR}/LICENSE
+          README.txt=${VANDRIX_RELEASE_README}
+          LICENSE.txt=${CMAKE_SOURCE_DIR}/LICENSE
   BYPRODUCTS ${VANDRIX_RELEASE_ZIP}
   COMMENT "Packing Vandrix-${PROJECT_VERSION}.zip"
   VERBATIM)

@@ -4,12 +4,17 @@
 Reads the executable with pefile (Debian's python3-pefile) and checks its
 headers, its imports, and its resources: exactly one icon, its icon group
 and the version record, field by field. The expected version and maker's
-credit come from the build, as arguments.
+credit come from the build, as arguments. Given the release zip too, checks
+that it holds this program and what a Windows user needs beside it, with
+hashes that match.
 
-Usage: pe_check.py EXE VERSION MAKER_NAME MAKER_NOTICE MAKER_WEBSITE
+Usage: pe_check.py EXE VERSION MAKER_NAME MAKER_NOTICE MAKER_WEBSITE [ZIP]
 """
+import hashlib
+import io
 import struct
 import sys
+import zipfile
 
 import pefile
 
@@ -162,10 +167,37 @@ def check_version(c, pe, found, expected, version):
     c.check("translation", translations, [{b"Translation": "0x0409 0x04e4"}])
 
 
+def bare_line_feeds(text):
+    return text.count(b"\n") - text.count(b"\r\n")
+
+
+def check_release(c, zip_path, exe_data, version):
+    """The zip: the program, its text for Windows users, the license and
+    SHA256SUMS, whose every line is the hash of a file in the zip."""
+    print("release %s:" % zip_path)
+    with zipfile.ZipFile(zip_path) as z:
+        files = {n: z.read(n) for n in z.namelist()}
+    c.check("files", sorted(files),
+            ["LICENSE.txt", "README.txt", "SHA256SUMS", "Vandrix.exe"])
+    c.check("Vandrix.exe is the program checked", files.get("Vandrix.exe") == exe_data, True)
+    sums = files.get("SHA256SUMS", b"").decode().splitlines()
+    want = ["%s  %s" % (hashlib.sha256(files[n]).hexdigest(), n)
+            for n in sorted(files) if n != "SHA256SUMS"]
+    c.check("SHA256SUMS", sums, want)
+    for text in ("README.txt", "LICENSE.txt"):
+        c.check(text + " lines end in CR LF", bare_line_feeds(files.get(text, b"")), 0)
+    readme = files.get("README.txt", b"").decode("ascii", "replace")
+    for needed in ("Vandrix " + version, "certutil -hashfile Vandrix.exe SHA256",
+                   "start /wait", "if %errorlevel% neq 0", "PATH"):
+        c.check("README.txt tells '%s'" % needed, needed in readme, True)
+    for builder in ("cmake", "ctest", "scripts/"):
+        c.check("README.txt has no '%s'" % builder, builder in readme, False)
+
+
 def main(argv):
-    if len(argv) != 6:
+    if len(argv) not in (6, 7):
         sys.exit(__doc__.strip().splitlines()[-1])
-    exe, version, name, notice, website = argv[1:]
+    exe, version, name, notice, website = argv[1:6]
     with open(exe, "rb") as f:
         data = f.read()
     pe = pefile.PE(data=data)
@@ -196,6 +228,8 @@ def main(argv):
     usage = ("Vandrix version " + version).encode()
     # The text is shown as stored: the line must be one string in the program.
     c.check("'%s' stored in the program" % usage.decode(), usage in data, True)
+    if len(argv) == 7:
+        check_release(c, argv[6], data, version)
     if c.failures:
         print("%s: %d check(s) failed" % (exe, c.failures))
         return 1
