@@ -63,8 +63,11 @@ struct Scan {
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// The bit of an option letter (either case), else 0.
 WORD OptionBit(char letter) {
-  const char lower = letter >= 'A' && letter <= 'Z' ? char(letter - 'A' + 'a') : letter;
+  const char lower = AsciiLower(letter);
   for (const Option& option : kOptions) {
     if (option.letter == lower) return option.bit;
   }
@@ -96,23 +99,23 @@ void ReadLong(const std::string& argument, Scan& scan) {
   }
 }
 
+// How a refusal names the unknown letter at `i` of `argument`.
+std::string NamedLetter(const std::string& argument, std::size_t i) {
+  if (argument.size() == 2) return "'" + argument + "'";
+  return "'" + std::string(1, argument[i]) + "' in '" + argument + "'";
+}
+
 // "-cs" or "/c": letters after the first byte, each an option or help.
 void ReadLetters(const std::string& argument, Scan& scan) {
-  for (std::size_t i = 1; i < argument.size(); ++i) {
-    const char letter = argument[i];
-    if (IsHelpLetter(letter)) {
+  for (std::size_t i = 1; i < argument.size() && scan.stop == Stop::kNone; ++i) {
+    const WORD bit = OptionBit(argument[i]);
+    if (IsHelpLetter(argument[i])) {
       scan.stop = Stop::kHelp;
-      return;
+    } else if (bit == 0) {
+      StopAtUnknown(NamedLetter(argument, i), scan);
+    } else {
+      scan.flags |= bit;
     }
-    const WORD bit = OptionBit(letter);
-    if (bit == 0) {
-      const std::string one(1, letter);
-      StopAtUnknown(argument.size() == 2 ? "'" + argument + "'"
-                                         : "'" + one + "' in '" + argument + "'",
-                    scan);
-      return;
-    }
-    scan.flags |= bit;
   }
 }
 
