@@ -28,7 +28,7 @@ constexpr char kHelp[] =
     "  -s         show no progress line\n"
     "  -u         del moves the items to the desktop trash instead of deleting\n"
     "             them; an item that cannot go there is kept\n"
-    "  -h, -?, --help  print this help and exit\n"
+    "  -h, -?, /?, --help  print this help and exit\n"
     "  --version  print the version and exit\n"
     "\n"
     "Every other argument is a path, whatever its first character: /srv/a.txt,\n"
