@@ -1,6 +1,7 @@
 #!/bin/bash
 # Runs vandrix on real files, with the cases of end_to_end_cases.sh given as
-# arguments, then checks what it says when asked for its usage:
+# arguments, then its own cases as a shell runs them (globs, ~, --help), and
+# checks that every Linux example of the README is one of them:
 #   end_to_end_posix.sh VANDRIX WORK_FOLDER CAPTION
 # HOME and the trash are WORK_FOLDER's own.
 set -euo pipefail
@@ -13,11 +14,13 @@ rm -rf "$E2E_ROOT" && mkdir -p "$E2E_ROOT/my tools" "$E2E_ROOT/home"
 export HOME=$E2E_ROOT/home XDG_DATA_HOME=$E2E_ROOT/home/.local/share
 # shellcheck disable=SC2034 # read by end_to_end_cases.sh
 E2E_TRASH=$XDG_DATA_HOME/Trash
+mkdir -p "$E2E_ROOT/bin"
 cp "$vandrix" "$E2E_ROOT/vandrix"
 cp "$vandrix" "$E2E_ROOT/my tools/vandrix"
+cp "$vandrix" "$E2E_ROOT/bin/vandrix"
 
-# Relative to E2E_ROOT, where the program runs: an argument that starts
-# with "/" is taken for an option, so absolute paths cannot be given.
+# Relative to E2E_ROOT, where the program runs: the shared table's arguments
+# are split at spaces, and E2E_ROOT may hold one.
 e2e_path() { printf 'scratch/%s' "$1"; }
 
 # Only the low byte of an exit code reaches a POSIX parent.
@@ -42,39 +45,119 @@ e2e_run() {
   printf '%d' "$code"
 }
 
-# --- the usage: caption and text on standard error, or nothing --------------
+# --- vandrix's own command line ---------------------------------------------
 
-# name | arguments | shown (yes/no)
-usage_cases() {
+# What the cases below add to the scratch folder: three .tmp files in all,
+# a path that holds "/H", a name that starts with "-".
+posix_make_originals() {
+  local o
+  o=$(e2e_originals)
+  printf 'scratch e\n' >"$o/e.tmp"
+  mkdir -p "$o/Pictures"
+  printf 'jpeg bytes\n' >"$o/Pictures/Holiday.jpg"
+  printf 'notes\n' >"$o/-notes.txt"
+}
+
+# name | command | exit code | checks
+# The command is shell text that bash runs in the scratch folder, so globs
+# are expanded (*.tmp is c.tmp d.tmp e.tmp), with HOME the scratch folder,
+# vandrix on the PATH, standard input empty and no terminal. Checks, besides
+# those of end_to_end_cases.sh:
+#   out:RE, err:RE  a line of standard output / error matches the extended
+#                   regular expression RE (no spaces: "." stands for one)
+#   noout, noerr    standard output / error is empty
+#   credit          the last line of standard output is the maker's credit
+posix_cases() {
   cat <<'EOF'
-no_arguments   |      | yes
-help_question  | /?   | yes
-help_h_alone   | /h   | no
+glob_copy        | vandrix -c copy *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp keep:c.tmp keep:e.tmp noerr
+glob_move        | vandrix -c move *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp gone:c.tmp gone:d.tmp gone:e.tmp
+glob_delete      | vandrix -c del *.tmp                      | 0   | gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt notrash noerr
+glob_dash_name   | vandrix -c del *.txt                      | 255 | same noout err:unknown.option.'n'.in.'-notes.txt'
+glob_after_end   | vandrix -c del -- *.txt                   | 0   | gone:-notes.txt gone:a.txt gone:b.txt gone:old.txt keep:c.tmp
+absolute_copy    | vandrix -cs copy ~/a.txt "$PWD/dir"       | 0   | copy:dir/a.txt=a.txt keep:a.txt noerr
+path_with_H      | vandrix -cs copy Pictures/Holiday.jpg out | 0   | copy:out/Holiday.jpg=Pictures/Holiday.jpg keep:Pictures/Holiday.jpg
+dash_name        | vandrix -c del -- -notes.txt              | 0   | gone:-notes.txt keep:a.txt
+combined_options | vandrix -cs copy a.txt b.txt              | 0   | copy:b.txt=a.txt keep:a.txt noerr
+to_trash         | vandrix -cu del old.txt                   | 0   | gone:old.txt trash:old.txt
+no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
+rename_status    | vandrix ren old.txt new.txt; echo $?      | 0   | gone:old.txt copy:new.txt=old.txt out:^0$
+windows_forms    | vandrix /c /s copy "a.txt;b.txt" out      | 0   | copy:out/a.txt=a.txt copy:out/b.txt=b.txt
+onto_a_file      | vandrix -c copy *.tmp a.txt               | 255 | same noout err:target.'a.txt'.is.not.a.folder
+wrong_count      | vandrix -c copy a.txt                     | 255 | same noout err:copy.takes.two.or.more.paths
+ren_count        | vandrix ren *.tmp                         | 255 | same noout err:ren.takes.exactly.two.paths
+unknown_option   | vandrix -x copy a.txt out                 | 255 | same noout err:unknown.option.'-x'
+help             | vandrix --help                            | 0   | same noerr out:^Usage:.vandrix.\[OPTION\] credit
+help_anywhere    | vandrix -c copy a.txt out -h              | 0   | same noerr out:^Usage:.vandrix
+help_question    | vandrix '/?'                              | 0   | same noerr out:^Usage:.vandrix
+version          | vandrix --version                         | 0   | same noerr out:^Vandrix.version.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$
+no_arguments     | vandrix                                   | 255 | same noout err:^Usage:.vandrix err:--help
+help_h_alone     | vandrix /h                                | 255 | same noout err:unknown.operation.'/h'
 EOF
 }
 
-usage_case() {
-  local name=$1 shown=$3 code=0 first problem=''
-  local -a args
-  read -ra args <<<"$2"
-  timeout 60 "$E2E_ROOT/vandrix" "${args[@]}" \
-    </dev/null >/dev/null 2>"$E2E_ROOT/stderr" || code=$?
-  first=$(head -n 1 "$E2E_ROOT/stderr")
-  [ "$code" = 255 ] || problem="exit code $code; "
-  case $shown in
-    yes) [ "$first" = "$caption" ] || problem+="first line '$first'" ;;
-    no) [ ! -s "$E2E_ROOT/stderr" ] || problem+="usage printed" ;;
+posix_check() {
+  local out=$E2E_ROOT/stdout err=$E2E_ROOT/stderr
+  case $1 in
+    out:*) grep -qE -- "${1#out:}" "$out" || echo "no line of standard output matches ${1#out:}" ;;
+    err:*) grep -qE -- "${1#err:}" "$err" || echo "no line of standard error matches ${1#err:}" ;;
+    noout) [ ! -s "$out" ] || echo "standard output: $(head -n 1 "$out")" ;;
+    noerr) [ ! -s "$err" ] || echo "standard error: $(head -n 1 "$err")" ;;
+    credit) [ "$(tail -n 1 "$out")" = "$caption" ] || echo "the last line is not the credit" ;;
+    *) e2e_check "$1" ;;
   esac
-  printf '%-16s usage %-3s exit 255 got %-3s %s\n' "$name" "$shown" "$code" \
-    "${problem:-ok}"
-  [ -z "$problem" ]
 }
 
-usage_run_all() {
-  e2e_run_table usage_cases usage_case
+# Runs one case in a new session, so there is no terminal to ask on.
+posix_case() {
+  local name=$1 command=$2 expected=$3 got=0 problems='' check scratch
+  scratch=$(e2e_scratch)
+  e2e_fresh_scratch
+  (cd "$scratch" && HOME=$scratch PATH=$E2E_ROOT/bin:$PATH \
+    setsid -w timeout 60 bash -c "$command") \
+    </dev/null >"$E2E_ROOT/stdout" 2>"$E2E_ROOT/stderr" || got=$?
+  [ "$got" = "$expected" ] || problems+="exit code; "
+  for check in $4; do
+    problems+=$(posix_check "$check" | sed 's/$/; /' | tr -d '\n')
+  done
+  e2e_report "$name" "$expected" "$got" "$problems"
+}
+
+posix_run_all() {
+  e2e_make_originals
+  posix_make_originals
+  e2e_run_table posix_cases posix_case
+}
+
+# --- the README's Linux examples: each one is a case above -------------------
+
+# The vandrix lines of the README's Linux examples, trailing comments cut.
+readme_examples() {
+  sed -n '/^### Examples (Linux)/,/^## /p' "$here/../README.md" |
+    sed -n '/^```sh$/,/^```$/p' | grep '^vandrix' | sed -E 's/[[:space:]]+#.*$//'
+}
+
+# Reports the case whose command is the README line `example`, or none.
+readme_case() {
+  local example=$1 name command
+  while IFS='|' read -r name command _; do
+    if [ "$(e2e_trim "$command")" = "$example" ]; then
+      e2e_report readme_example a_case "$(e2e_trim "$name")" ""
+      return
+    fi
+  done < <(posix_cases)
+  e2e_report readme_example a_case none "no case runs '$example'"
+}
+
+readme_run_all() {
+  if [ -z "$(readme_examples)" ]; then
+    echo "readme_example    FAILED: no vandrix line in the README's Linux examples"
+    return 1
+  fi
+  e2e_run_table readme_examples readme_case
 }
 
 status=0
 e2e_run_all || status=1
-usage_run_all || status=1
+posix_run_all || status=1
+readme_run_all || status=1
 exit "$status"

@@ -1,0 +1,332 @@
+#include "cmdline/posix_command_line.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "fileop/file_operation.h"
+#include "platform/shell.h"
+#include "usage/posix_help.h"
+
+namespace vandrix {
+namespace {
+
+constexpr char kHint[] = "; try 'vandrix --help'\n";
+constexpr char kUsageLine[] =
+    "Usage: vandrix [OPTION]... OPERATION PATH...\n"
+    "Try 'vandrix --help' for more information.\n";
+
+struct Option {
+  char letter;
+  WORD bit;
+};
+
+constexpr Option kOptions[] = {
+    {'u', FOF_ALLOWUNDO},      {'f', FOF_FILESONLY},
+    {'c', FOF_NOCONFIRMATION}, {'d', FOF_NOCONFIRMMKDIR},
+    {'e', FOF_NOERRORUI},      {'r', FOF_RENAMEONCOLLISION},
+    {'s', FOF_SILENT},         {'p', FOF_SIMPLEPROGRESS},
+};
+
+struct Operation {
+  const char* word;  // as compared, upper case
+  const char* name;  // as the messages name it
+  WORD function;
+  std::size_t fewest, most;  // paths
+  const char* wanted;
+};
+
+constexpr std::size_t kAny = static_cast<std::size_t>(-1);
+constexpr Operation kOperations[] = {
+    {"COPY", "copy", FO_COPY, 2, kAny, "two or more paths (SOURCE... DEST)"},
+    {"MOVE", "move", FO_MOVE, 2, kAny, "two or more paths (SOURCE... DEST)"},
+    {"DEL", "del", FO_DELETE, 1, kAny, "one or more paths"},
+    {"DELETE", "delete", FO_DELETE, 1, kAny, "one or more paths"},
+    {"REN", "ren", FO_RENAME, 2, 2, "exactly two paths (OLD NEW)"},
+    {"RENAME", "rename", FO_RENAME, 2, 2, "exactly two paths (OLD NEW)"},
+};
+
+// The first decisive argument met while scanning.
+enum class Stop { kNone, kHelp, kVersion, kUnknown };
+
+struct Scan {
+  WORD flags = 0;
+  bool options_ended = false;
+  Stop stop = Stop::kNone;
+  std::string unknown;  // the unknown option, as the refusal names it
+  std::vector<std::string> positional;
+};
+
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+// The bit of an option letter (either case), else 0.
+WORD OptionBit(char letter) {
+  const char lower = AsciiLower(letter);
+  for (const Option& option : kOptions) {
+    if (option.letter == lower) return option.bit;
+  }
+  return 0;
+}
+
+bool IsHelpLetter(char c) { return c == 'h' || c == 'H' || c == '?'; }
+
+// "-" and at least one byte; or "/" and one option letter or "?".
+bool IsOption(const std::string& argument) {
+  if (argument.size() < 2) return false;
+  if (argument[0] == '-') return true;
+  return argument[0] == '/' && argument.size() == 2 &&
+         (argument[1] == '?' || OptionBit(argument[1]) != 0);
+}
+
+void StopAtUnknown(const std::string& named, Scan& scan) {
+  scan.stop = Stop::kUnknown;
+  scan.unknown = named;
+}
+
+void ReadLong(const std::string& argument, Scan& scan) {
+  if (argument == "--help") {
+    scan.stop = Stop::kHelp;
+  } else if (argument == "--version") {
+    scan.stop = Stop::kVersion;
+  } else {
+    StopAtUnknown("'" + argument + "'", scan);
+  }
+}
+
+// How a refusal names the unknown letter at `i` of `argument`.
+std::string NamedLetter(const std::string& argument, std::size_t i) {
+  if (argument.size() == 2) return "'" + argument + "'";
+  return "'" + std::string(1, argument[i]) + "' in '" + argument + "'";
+}
+
+// "-cs" or "/c": letters after the first byte, each an option or help.
+void ReadLetters(const std::string& argument, Scan& scan) {
+  for (std::size_t i = 1; i < argument.size() && scan.stop == Stop::kNone; ++i) {
+    const WORD bit = OptionBit(argument[i]);
+    if (IsHelpLetter(argument[i])) {
+      scan.stop = Stop::kHelp;
+    } else if (bit == 0) {
+      StopAtUnknown(NamedLetter(argument, i), scan);
+    } else {
+      scan.flags |= bit;
+    }
+  }
+}
+
+void ReadArgument(const std::string& argument, Scan& scan) {
+  if (scan.options_ended || !IsOption(argument)) {
+    scan.positional.push_back(argument);
+  } else if (argument == "--") {
+    scan.options_ended = true;
+  } else if (argument[1] == '-') {
+    ReadLong(argument, scan);
+  } else {
+    ReadLetters(argument, scan);
+  }
+}
+
+PosixCommand Refused(const std::string& why) {
+  PosixCommand command;
+  command.action = PosixAction::kRefuse;
+  command.message = "vandrix: " + why + kHint;
+  return command;
+}
+
+PosixCommand Decided(PosixAction action) {
+  PosixCommand command;
+  command.action = action;
+  return command;
+}
+
+const Operation* FindOperation(const std::string& word) {
+  std::string upper = word;
+  for (char& c : upper) c = AsciiUpper(c);
+  for (const Operation& operation : kOperations) {
+    if (upper == operation.word) return &operation;
+  }
+  return nullptr;
+}
+
+std::string Joined(const std::vector<std::string>& paths) {
+  std::string text;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    if (i > 0) text += ';';
+    text += paths[i];
+  }
+  return text;
+}
+
+// The arguments after the program's name as one line: single spaces, each
+// argument that is empty or holds a space in double quotes.
+std::string Title(const std::vector<std::string>& args) {
+  std::string title;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (i > 1) title += ' ';
+    const bool quoted = a.empty() || a.find(' ') != std::string::npos;
+    title += quoted ? '"' + a + '"' : a;
+  }
+  return title;
+}
+
+// What is wrong with the paths for `operation`, or empty.
+std::string PathsProblem(const Operation& operation,
+                         const std::vector<std::string>& paths) {
+  const std::size_t n = paths.size();
+  if (n < operation.fewest || n > operation.most)
+    return std::string(operation.name) + " takes " + operation.wanted +
+           ", not " + std::to_string(n);
+  for (const std::string& path : paths) {
+    if (path.empty()) return "an empty argument names no file";
+  }
+  const std::string& last = paths.back();
+  if (operation.function != FO_DELETE && last.find(';') != std::string::npos)
+    return "the destination '" + last + "' holds ';', but it is one path";
+  return std::string();
+}
+
+PosixCommand Request(const Operation& operation, std::vector<std::string> paths,
+                     WORD flags) {
+  PosixCommand command = Decided(PosixAction::kRun);
+  command.function = operation.function;
+  command.flags = flags;
+  if (operation.function != FO_DELETE) {
+    command.destination = paths.back();
+    paths.pop_back();
+  }
+  command.source = Joined(paths);
+  command.sources = std::move(paths);
+  return command;
+}
+
+PosixCommand Interpreted(const Scan& scan) {
+  if (scan.positional.empty())
+    return Refused("no operation given (copy, move, del or ren)");
+  const std::string& word = scan.positional[0];
+  const Operation* operation = FindOperation(word);
+  if (operation == nullptr)
+    return Refused("unknown operation '" + word + "' (copy, move, del or ren)");
+  std::vector<std::string> paths(scan.positional.begin() + 1, scan.positional.end());
+  const std::string problem = PathsProblem(*operation, paths);
+  if (!problem.empty()) return Refused(problem);
+  return Request(*operation, std::move(paths), scan.flags);
+}
+
+// True unless `path` certainly names nothing (a failed look counts as
+// "may name something").
+bool MayExist(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(path, error);
+  return status.type() != std::filesystem::file_type::not_found;
+}
+
+bool IsNonFolder(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+bool HasWildcardName(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+  return path.find_first_of("*?", name) != std::string::npos;
+}
+
+// Several items go into the destination: several ";"-separated sources,
+// or a wildcard.
+bool GoesIntoFolder(const std::string& source) {
+  std::size_t paths = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = source.find(';', start);
+    const std::string path = source.substr(start, end - start);
+    if (!path.empty()) ++paths;
+    if (HasWildcardName(path)) return true;
+    if (end == std::string::npos) return paths > 1;
+    start = end + 1;
+  }
+}
+
+bool Write(const std::string& text, std::FILE* stream) {
+  if (text.empty()) return true;
+  return std::fwrite(text.data(), 1, text.size(), stream) == text.size() &&
+         std::fflush(stream) == 0;
+}
+
+// Writes the reply's texts. Help or version that cannot be written ends
+// with 1; an error line that cannot be written leaves nothing to tell.
+std::int32_t Delivered(const PosixReply& reply) {
+  if (!Write(reply.out, stdout)) {
+    static_cast<void>(Write("vandrix: cannot write to standard output\n", stderr));
+    return 1;
+  }
+  static_cast<void>(Write(reply.err, stderr));
+  return reply.exit_code;
+}
+
+}  // namespace
+
+PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args) {
+  if (args.size() <= 1) {
+    PosixCommand command = Decided(PosixAction::kRefuse);
+    command.message = kUsageLine;
+    return command;
+  }
+  Scan scan;
+  for (std::size_t i = 1; i < args.size() && scan.stop == Stop::kNone; ++i)
+    ReadArgument(args[i], scan);
+  if (scan.stop == Stop::kHelp) return Decided(PosixAction::kHelp);
+  if (scan.stop == Stop::kVersion) return Decided(PosixAction::kVersion);
+  if (scan.stop == Stop::kUnknown) return Refused("unknown option " + scan.unknown);
+  PosixCommand command = Interpreted(scan);
+  command.title = Title(args);
+  return command;
+}
+
+std::string RefusalOnDisk(const PosixCommand& command) {
+  for (const std::string& source : command.sources) {
+    if (source.find(';') != std::string::npos && MayExist(source))
+      return "will not split '" + source + "' at ';': an item of that name may exist";
+  }
+  const bool copy_or_move = command.function == FO_COPY || command.function == FO_MOVE;
+  if (copy_or_move && GoesIntoFolder(command.source) && IsNonFolder(command.destination))
+    return "target '" + command.destination +
+           "' is not a folder, and several items go into a folder";
+  return std::string();
+}
+
+PosixReply RunPosixCommandLine(const std::vector<std::string>& args) {
+  PosixCommand command = ParsePosixCommandLine(args);
+  if (command.action == PosixAction::kRun) {
+    const std::string why = RefusalOnDisk(command);
+    if (!why.empty()) command = Refused(why);
+  }
+  switch (command.action) {
+    case PosixAction::kHelp: return {0, PosixHelpText(), ""};
+    case PosixAction::kVersion: return {0, PosixVersionText(), ""};
+    case PosixAction::kRefuse: return {-1, "", command.message};
+    case PosixAction::kRun: break;
+  }
+  return {PerformFileOperation(command.source, command.destination, command.title,
+                               command.flags, command.function),
+          "", ""};
+}
+
+std::int32_t RunPosixProgram(int argc, const char* const* argv) {
+  try {
+    const std::vector<std::string> args(argv, argv + (argc > 0 ? argc : 0));
+    return Delivered(RunPosixCommandLine(args));
+  } catch (const std::bad_alloc&) {
+    // Nothing is left to report a failed write to.
+    static_cast<void>(std::fputs("vandrix: out of memory\n", stderr));
+    return 1;
+  }
+}
+
+}  // namespace vandrix

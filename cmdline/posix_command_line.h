@@ -1,0 +1,76 @@
+// The command line of the POSIX program, read from argv the way Linux
+// tools read theirs:
+//
+//   vandrix [OPTION]... OPERATION PATH...
+//
+// Options are "-" and letters of c d e f p r s u (either case), alone or
+// combined ("-cs"), anywhere on the line; "/" and one such letter ("/c")
+// is the same option. "-h", "-?", "/?" and "--help" ask for the help,
+// "--version" for the version; "--" ends the options. Every other argument
+// is positional: the first is the operation word, the others are paths,
+// whatever their first byte ("-" and "/x" alone included).
+#ifndef VANDRIX_CMDLINE_POSIX_COMMAND_LINE_H_
+#define VANDRIX_CMDLINE_POSIX_COMMAND_LINE_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace vandrix {
+
+/// What a command line asks for.
+enum class PosixAction { kRun, kHelp, kVersion, kRefuse };
+
+/// A command line, read.
+struct PosixCommand {
+  PosixAction action = PosixAction::kRefuse;
+  std::string message;               ///< kRefuse: the lines for standard error
+  WORD function = 0;                 ///< FO_COPY, FO_MOVE, FO_DELETE or FO_RENAME
+  std::vector<std::string> sources;  ///< the source paths, one an argument
+  std::string source;                ///< the sources joined by ";"
+  std::string destination;           ///< the last path; empty for a delete
+  WORD flags = 0;                    ///< the option bits (FOF_...)
+  std::string title;                 ///< the progress title
+};
+
+/// Reads `args` (args[0] is the program's name; may be missing). Scanning
+/// left to right, the first help request, version request or unknown
+/// option decides alone. Else: COPY and MOVE (any case) take two or more
+/// paths, the last being the destination; DEL and DELETE one or more; REN
+/// and RENAME exactly two. Refused (kRefuse, one line naming the fault and
+/// pointing to --help): no arguments (a usage line and the hint), an
+/// unknown option, no or an unknown operation word, another number of
+/// paths, an empty path, a destination that holds ";". The title is the
+/// arguments after the name joined by spaces, each one that is empty or
+/// holds a space in double quotes. Looks at nothing but `args`.
+PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args);
+
+/// For a kRun `command`: why the file system rules it out, or empty. A
+/// copy or move of several sources (or of a wildcard) whose destination is
+/// an existing item other than a folder; a source argument holding ";"
+/// that may name an item of that very name (it would be split).
+std::string RefusalOnDisk(const PosixCommand& command);
+
+/// What one run prints, and its exit code.
+struct PosixReply {
+  std::int32_t exit_code = 0;  ///< 0, 1, or -1 (255 to the parent): refused
+  std::string out;             ///< for standard output
+  std::string err;             ///< for standard error
+};
+
+/// Reads `args`, checks the disk, then: the help or the version in `out`,
+/// exit code 0; a refusal in `err`, -1, nothing touched; else the result
+/// of PerformFileOperation (0 or 1) on the command's request.
+PosixReply RunPosixCommandLine(const std::vector<std::string>& args);
+
+/// The program: RunPosixCommandLine on the `argc` arguments at `argv`, its
+/// texts written to standard output and standard error; returns its exit
+/// code, or 1 when the help or version cannot be written. When memory runs
+/// out, prints "vandrix: out of memory" on standard error and returns 1.
+std::int32_t RunPosixProgram(int argc, const char* const* argv);
+
+}  // namespace vandrix
+
+#endif  // VANDRIX_CMDLINE_POSIX_COMMAND_LINE_H_

@@ -1,0 +1,186 @@
+#include "cmdline/posix_command_line.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "platform/shell.h"
+
+namespace vandrix {
+namespace {
+
+using namespace std::string_literals;
+using vandrix_test::FakePlatform;
+using vandrix_test::RecordedRequest;
+
+constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
+constexpr WORD kAllOptions = 0x07DC;  // c d e f p r s u
+
+struct PosixCase {
+  std::vector<std::string> args;  // after the program's name
+  int exit_code;                  // -1: refused, nothing asked of the shell
+  const char* out;                // how standard output starts
+  const char* err;                // a part of standard error ("" for none)
+  // The request the shell receives, when the exit code is not -1 and the
+  // output is empty: the path lists as the shell reads them.
+  UINT function;
+  std::string from;
+  std::string to;
+  WORD flags;
+};
+
+const PosixCase kPosixCases[] = {
+    // Operations and counts.
+    {{"copy", "a.txt", "out"}, 0, "", "", FO_COPY, "a.txt\0\0"s, "out\0\0"s, kCopyFlags},
+    {{"COPY", "1.txt", "2.txt", "3.txt", "out"}, 0, "", "", FO_COPY, "1.txt\0002.txt\0003.txt\0\0"s, "out\0\0"s, kCopyFlags},
+    {{"Move", "1.txt", "2.txt", "out/"}, 0, "", "", FO_MOVE, "1.txt\0002.txt\0\0"s, "out/\0\0"s, kCopyFlags},
+    {{"del", "1.txt", "2.txt", "3.txt"}, 0, "", "", FO_DELETE, "1.txt\0002.txt\0003.txt\0\0"s, "\0"s, kCopyFlags},
+    {{"delete", "x"}, 0, "", "", FO_DELETE, "x\0\0"s, "\0"s, kCopyFlags},
+    {{"ren", "draft.txt", "final.txt"}, 0, "", "", FO_RENAME, "draft.txt\0\0"s, "final.txt\0\0"s, FOF_NOCONFIRMMKDIR},
+    {{"RENAME", "a", "b"}, 0, "", "", FO_RENAME, "a\0\0"s, "b\0\0"s, FOF_NOCONFIRMMKDIR},
+    {{"copy", "a.txt;b.txt", "c.txt", "out"}, 0, "", "", FO_COPY, "a.txt\0b.txt\0c.txt\0\0"s, "out\0\0"s, kCopyFlags},
+    {{"copy", "a.txt"}, -1, "", "copy takes two or more paths (SOURCE... DEST), not 1", 0, ""s, ""s, 0},
+    {{"move"}, -1, "", "move takes two or more paths (SOURCE... DEST), not 0", 0, ""s, ""s, 0},
+    {{"del"}, -1, "", "del takes one or more paths, not 0", 0, ""s, ""s, 0},
+    {{"ren", "a", "b", "c"}, -1, "", "ren takes exactly two paths (OLD NEW), not 3", 0, ""s, ""s, 0},
+    {{"rename", "a"}, -1, "", "rename takes exactly two paths", 0, ""s, ""s, 0},
+    {{"frob", "a", "b"}, -1, "", "unknown operation 'frob'", 0, ""s, ""s, 0},
+    {{"a.txt", "copy", "out"}, -1, "", "unknown operation 'a.txt'", 0, ""s, ""s, 0},
+    {{"-c", "-s"}, -1, "", "vandrix: no operation given", 0, ""s, ""s, 0},
+    {{}, -1, "", "Usage: vandrix [OPTION]... OPERATION PATH...\nTry 'vandrix --help'", 0, ""s, ""s, 0},
+    {{"copy", "", "out"}, -1, "", "an empty argument names no file", 0, ""s, ""s, 0},
+    {{"copy", "a", "x;y"}, -1, "", "the destination 'x;y' holds ';'", 0, ""s, ""s, 0},
+    // Options: alone, combined, either case, anywhere, Windows forms.
+    {{"-c", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
+    {{"copy", "a", "b", "-s"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_SILENT},
+    {{"copy", "-cs", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_SILENT},
+    {{"-cdefprsu", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | kAllOptions},
+    {{"-CDEFPRSU", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | kAllOptions},
+    {{"/c", "/D", "/e", "/F", "/p", "/R", "/s", "/U", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | kAllOptions},
+    {{"-u", "-u", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO},
+    {{"-x", "copy", "a", "b"}, -1, "", "vandrix: unknown option '-x'; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    {{"copy", "a", "b", "-cxs"}, -1, "", "unknown option 'x' in '-cxs'", 0, ""s, ""s, 0},
+    {{"--frob", "copy", "a", "b"}, -1, "", "unknown option '--frob'", 0, ""s, ""s, 0},
+    {{"--help=x"}, -1, "", "unknown option '--help=x'", 0, ""s, ""s, 0},
+    {{"copy", "-notes.txt", "out"}, -1, "", "unknown option 'n' in '-notes.txt'", 0, ""s, ""s, 0},
+    // "--" ends the options; paths start with any byte.
+    {{"-c", "del", "--", "-notes.txt", "-s"}, 0, "", "", FO_DELETE, "-notes.txt\0-s\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION},
+    {{"--", "copy", "--", "--help"}, 0, "", "", FO_COPY, "--\0\0"s, "--help\0\0"s, kCopyFlags},
+    {{"copy", "/srv/in/report.txt", "/srv/out"}, 0, "", "", FO_COPY, "/srv/in/report.txt\0\0"s, "/srv/out\0\0"s, kCopyFlags},
+    {{"-cs", "copy", "Pictures/Holiday.jpg", "C:\\-Home", "out"}, 0, "", "", FO_COPY, "Pictures/Holiday.jpg\0C:\\-Home\0\0"s, "out\0\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_SILENT},
+    {{"copy", "-", "/x", "/h"}, 0, "", "", FO_COPY, "-\0/x\0\0"s, "/h\0\0"s, kCopyFlags},
+    {{"copy", "/cs", "/"}, 0, "", "", FO_COPY, "/cs\0\0"s, "/\0\0"s, kCopyFlags},
+    {{"copy", " a ", "b"}, 0, "", "", FO_COPY, " a \0\0"s, "b\0\0"s, kCopyFlags},
+    // Help and version: anywhere, the first decisive argument wins.
+    {{"--help"}, 0, "Usage: vandrix [OPTION]... OPERATION PATH...\n", "", 0, ""s, ""s, 0},
+    {{"-h"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
+    {{"-H"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
+    {{"-?"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
+    {{"/?"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
+    {{"-c", "copy", "a", "b", "-sh"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
+    {{"--help", "-x"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
+    {{"-x", "--help"}, -1, "", "unknown option '-x'", 0, ""s, ""s, 0},
+    {{"--version"}, 0, "Vandrix version ", "", 0, ""s, ""s, 0},
+    {{"frob", "--version"}, 0, "Vandrix version ", "", 0, ""s, ""s, 0},
+    {{"/h"}, -1, "", "unknown operation '/h'", 0, ""s, ""s, 0},
+};
+
+std::vector<std::string> WithName(const std::vector<std::string>& args) {
+  std::vector<std::string> all{"vandrix"};
+  all.insert(all.end(), args.begin(), args.end());
+  return all;
+}
+
+TEST(PosixCommandLine, ReadsArgvTheLinuxWay) {
+  for (const PosixCase& c : kPosixCases) {
+    const std::vector<std::string> args = WithName(c.args);
+    SCOPED_TRACE(testing::PrintToString(args));
+    FakePlatform fake;
+    const PosixReply reply = RunPosixCommandLine(args);
+    EXPECT_EQ(reply.exit_code, c.exit_code);
+    EXPECT_EQ(reply.out.rfind(c.out, 0), 0u) << reply.out;
+    if (*c.err == '\0') {
+      EXPECT_EQ(reply.err, "");
+    } else {
+      EXPECT_NE(reply.err.find(c.err), std::string::npos) << reply.err;
+    }
+    if (c.exit_code == -1) {  // one line; the bare usage and its hint are two
+      EXPECT_EQ(std::count(reply.err.begin(), reply.err.end(), '\n'), c.args.empty() ? 2 : 1);
+    }
+    if (c.exit_code == -1 || !reply.out.empty()) {
+      EXPECT_TRUE(fake.requests.empty());
+      continue;
+    }
+    ASSERT_EQ(fake.requests.size(), 1u);
+    const RecordedRequest& r = fake.requests[0];
+    EXPECT_EQ(r.wFunc, c.function);
+    EXPECT_EQ(r.from, c.from);
+    EXPECT_EQ(r.to, c.to);
+    EXPECT_EQ(r.fFlags, c.flags);
+  }
+}
+
+TEST(PosixCommandLine, TitleIsTheArgumentsAsTheWindowsTailHoldsThem) {
+  FakePlatform fake;
+  RunPosixCommandLine({"/opt/my tools/vandrix", "-c", "copy", "my file.txt", "out"});
+  ASSERT_EQ(fake.requests.size(), 1u);
+  EXPECT_EQ(fake.requests[0].title, "-c copy \"my file.txt\" out");
+}
+
+struct DiskCase {
+  std::vector<std::string> paths;  // after "copy" or "del"; {} is the scratch folder
+  bool copy;
+  const char* refusal;  // a part of the refusal, or null when it runs
+};
+
+// `text` with each "{}" replaced by `root`.
+std::string InScratch(std::string text, const std::string& root) {
+  for (std::size_t at; (at = text.find("{}")) != std::string::npos;) text.replace(at, 2, root);
+  return text;
+}
+
+// Several items never go onto an existing file, and a name that holds ";"
+// is never split into other paths.
+TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
+  namespace fs = std::filesystem;
+  const fs::path scratch = fs::temp_directory_path() / "vandrix-posix-command-line";
+  fs::remove_all(scratch);
+  fs::create_directories(scratch / "folder");
+  std::ofstream(scratch / "file.txt") << "keep";
+  std::ofstream(scratch / "x;y") << "keep";
+  const DiskCase cases[] = {
+      {{"a", "b", "{}file.txt"}, true, "target '{}file.txt' is not a folder"},
+      {{"a;b", "{}file.txt"}, true, "is not a folder"},
+      {{"*.txt", "{}file.txt"}, true, "is not a folder"},
+      {{"in/a?", "{}file.txt"}, true, "is not a folder"},
+      {{"a", "{}file.txt"}, true, nullptr},
+      {{"a*/b", "{}file.txt"}, true, nullptr},
+      {{"a", "b", "{}folder"}, true, nullptr},
+      {{"a", "b", "{}missing"}, true, nullptr},
+      {{"{}x;y"}, false, "will not split '{}x;y' at ';'"},
+      {{"{}x;y", "{}folder"}, true, "will not split"},
+      {{"{}x;z"}, false, nullptr},
+  };
+  const std::string root = scratch.generic_string() + "/";
+  for (const DiskCase& c : cases) {
+    std::vector<std::string> args{"vandrix", c.copy ? "copy" : "del"};
+    for (const std::string& path : c.paths) args.push_back(InScratch(path, root));
+    SCOPED_TRACE(testing::PrintToString(args));
+    FakePlatform fake;
+    const PosixReply reply = RunPosixCommandLine(args);
+    EXPECT_EQ(reply.exit_code, c.refusal ? -1 : 0);
+    EXPECT_EQ(fake.requests.size(), c.refusal ? 0u : 1u);
+    if (c.refusal) {
+      EXPECT_NE(reply.err.find(InScratch(c.refusal, root)), std::string::npos) << reply.err;
+    }
+  }
+  fs::remove_all(scratch);
+}
+
+}  // namespace
+}  // namespace vandrix
