@@ -2,13 +2,12 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <filesystem>
 #include <new>
 #include <string>
-#include <system_error>
 #include <utility>
 
 #include "fileop/file_operation.h"
+#include "platform/file.h"
 #include "platform/shell.h"
 #include "usage/posix_help.h"
 
@@ -185,10 +184,16 @@ std::string PathsProblem(const Operation& operation,
   for (const std::string& path : paths) {
     if (path.empty()) return "an empty argument names no file";
   }
-  const std::string& last = paths.back();
-  if (operation.function != FO_DELETE && last.find(';') != std::string::npos)
-    return "the destination '" + last + "' holds ';', but it is one path";
   return std::string();
+}
+
+// A list of destinations pairs up with the sources: as many of each.
+std::string PairsProblem(const PosixCommand& command) {
+  const std::size_t destinations = PathCount(command.destination);
+  const std::size_t sources = PathCount(command.source);
+  if (destinations <= 1 || destinations == sources) return std::string();
+  return "the destination list names " + std::to_string(destinations) +
+         " paths for " + std::to_string(sources) + " sources";
 }
 
 PosixCommand Request(const Operation& operation, std::vector<std::string> paths,
@@ -215,21 +220,23 @@ PosixCommand Interpreted(const Scan& scan) {
   std::vector<std::string> paths(scan.positional.begin() + 1, scan.positional.end());
   const std::string problem = PathsProblem(*operation, paths);
   if (!problem.empty()) return Refused(problem);
-  return Request(*operation, std::move(paths), scan.flags);
+  PosixCommand command = Request(*operation, std::move(paths), scan.flags);
+  const std::string unpaired = PairsProblem(command);
+  return unpaired.empty() ? command : Refused(unpaired);
 }
 
 // True unless `path` certainly names nothing (a failed look counts as
 // "may name something").
 bool MayExist(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::symlink_status(path, error);
-  return status.type() != std::filesystem::file_type::not_found;
+  if (platform::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = platform::GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 
+// An existing item that is not a folder (nor a link to one).
 bool IsNonFolder(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  return std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+  const DWORD attributes = platform::GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool HasWildcardName(const std::string& path) {
@@ -238,19 +245,21 @@ bool HasWildcardName(const std::string& path) {
   return path.find_first_of("*?", name) != std::string::npos;
 }
 
-// Several items go into the destination: several ";"-separated sources,
-// or a wildcard.
-bool GoesIntoFolder(const std::string& source) {
-  std::size_t paths = 0;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = source.find(';', start);
-    const std::string path = source.substr(start, end - start);
-    if (!path.empty()) ++paths;
-    if (HasWildcardName(path)) return true;
-    if (end == std::string::npos) return paths > 1;
-    start = end + 1;
+// Several items go into one destination: several sources, or a wildcard.
+bool GoesIntoFolder(const PosixCommand& command) {
+  if (PathCount(command.destination) > 1) return false;  // pairs
+  if (PathCount(command.source) > 1) return true;
+  return !command.sources.empty() && HasWildcardName(command.sources[0]);
+}
+
+// A path argument holding ";" that may name an item of that very name.
+const std::string* Unsplittable(const PosixCommand& command) {
+  for (const std::string& source : command.sources) {
+    if (source.find(';') != std::string::npos && MayExist(source)) return &source;
   }
+  const std::string& destination = command.destination;
+  if (destination.find(';') != std::string::npos && MayExist(destination)) return &destination;
+  return nullptr;
 }
 
 bool Write(const std::string& text, std::FILE* stream) {
@@ -290,12 +299,10 @@ PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args) {
 }
 
 std::string RefusalOnDisk(const PosixCommand& command) {
-  for (const std::string& source : command.sources) {
-    if (source.find(';') != std::string::npos && MayExist(source))
-      return "will not split '" + source + "' at ';': an item of that name may exist";
-  }
+  if (const std::string* path = Unsplittable(command))
+    return "will not split '" + *path + "' at ';': an item of that name may exist";
   const bool copy_or_move = command.function == FO_COPY || command.function == FO_MOVE;
-  if (copy_or_move && GoesIntoFolder(command.source) && IsNonFolder(command.destination))
+  if (copy_or_move && GoesIntoFolder(command) && IsNonFolder(command.destination))
     return "target '" + command.destination +
            "' is not a folder, and several items go into a folder";
   return std::string();

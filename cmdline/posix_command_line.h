@@ -42,15 +42,16 @@ struct PosixCommand {
 /// and RENAME exactly two. Refused (kRefuse, one line naming the fault and
 /// pointing to --help): no arguments (a usage line and the hint), an
 /// unknown option, no or an unknown operation word, another number of
-/// paths, an empty path, a destination that holds ";". The title is the
+/// paths, an empty path, a ";" list of destinations that does not name as
+/// many paths as the sources (a list of as many pairs them up). The title is the
 /// arguments after the name joined by spaces, each one that is empty or
 /// holds a space in double quotes. Looks at nothing but `args`.
 PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args);
 
 /// For a kRun `command`: why the file system rules it out, or empty. A
 /// copy or move of several sources (or of a wildcard) whose destination is
-/// an existing item other than a folder; a source argument holding ";"
-/// that may name an item of that very name (it would be split).
+/// an existing item other than a folder; a path argument holding ";" that
+/// may name an item of that very name (it would be split).
 std::string RefusalOnDisk(const PosixCommand& command);
 
 /// What one run prints, and its exit code.

@@ -18,7 +18,8 @@ using namespace std::string_literals;
 using vandrix_test::FakePlatform;
 using vandrix_test::RecordedRequest;
 
-constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
+constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR;  // one destination
+constexpr WORD kPairedFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
 constexpr WORD kAllOptions = 0x07DC;  // c d e f p r s u
 
 struct PosixCase {
@@ -54,7 +55,10 @@ const PosixCase kPosixCases[] = {
     {{"-c", "-s"}, -1, "", "vandrix: no operation given", 0, ""s, ""s, 0},
     {{}, -1, "", "Usage: vandrix [OPTION]... OPERATION PATH...\nTry 'vandrix --help'", 0, ""s, ""s, 0},
     {{"copy", "", "out"}, -1, "", "an empty argument names no file", 0, ""s, ""s, 0},
-    {{"copy", "a", "x;y"}, -1, "", "the destination 'x;y' holds ';'", 0, ""s, ""s, 0},
+    {{"copy", "a", "x;y"}, -1, "", "the destination list names 2 paths for 1 sources", 0, ""s, ""s, 0},
+    {{"copy", "a", "b", "c", "x;y"}, -1, "", "names 2 paths for 3 sources", 0, ""s, ""s, 0},
+    {{"move", "a;b", "x;y"}, 0, "", "", FO_MOVE, "a\0b\0\0"s, "x\0y\0\0"s, kPairedFlags},
+    {{"copy", "a", "b", "x;;y;"}, 0, "", "", FO_COPY, "a\0b\0\0"s, "x\0y\0\0"s, kPairedFlags},
     // Options: alone, combined, either case, anywhere, Windows forms.
     {{"-c", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {{"copy", "a", "b", "-s"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_SILENT},
@@ -165,6 +169,8 @@ TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
       {{"{}x;y"}, false, "will not split '{}x;y' at ';'"},
       {{"{}x;y", "{}folder"}, true, "will not split"},
       {{"{}x;z"}, false, nullptr},
+      {{"a;b", "{}x;y"}, true, "will not split '{}x;y' at ';'"},
+      {{"{}missing/x;y"}, false, nullptr},
   };
   const std::string root = scratch.generic_string() + "/";
   for (const DiskCase& c : cases) {

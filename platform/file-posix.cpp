@@ -1,0 +1,41 @@
+// Attribute queries on POSIX, from lstat and stat, with the Windows codes
+// for why a look failed.
+#include "platform/file.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace platform {
+namespace {
+
+DWORD last_error = 0;
+
+DWORD ErrorFor(int err) {
+  if (err == ENOENT) return ERROR_FILE_NOT_FOUND;
+  if (err == ENOTDIR) return ERROR_PATH_NOT_FOUND;
+  if (err == EACCES || err == EPERM) return ERROR_ACCESS_DENIED;
+  return ERROR_GEN_FAILURE;
+}
+
+}  // namespace
+
+DWORD GetFileAttributesA(LPCSTR path) {
+  struct stat st;
+  if (::lstat(path, &st) != 0) {
+    last_error = ErrorFor(errno);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  DWORD attributes = 0;
+  if (S_ISLNK(st.st_mode)) {
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    struct stat target;
+    if (::stat(path, &target) == 0) st = target;
+  }
+  if (S_ISDIR(st.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+DWORD GetLastError() { return last_error; }
+
+}  // namespace platform

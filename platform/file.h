@@ -1,0 +1,35 @@
+// What is at a path: the attribute query the command line needs before it
+// splits a path list or puts several items into a destination.
+#ifndef VANDRIX_PLATFORM_FILE_H_
+#define VANDRIX_PLATFORM_FILE_H_
+
+#include "platform/types.h"
+
+#ifndef _WIN32
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+constexpr DWORD FILE_ATTRIBUTE_REPARSE_POINT = 0x00000400;
+constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
+constexpr DWORD ERROR_PATH_NOT_FOUND = 3;
+constexpr DWORD ERROR_ACCESS_DENIED = 5;
+constexpr DWORD ERROR_GEN_FAILURE = 31;
+#endif
+
+namespace platform {
+
+/// The attributes of the item at `path`: FILE_ATTRIBUTE_DIRECTORY for a
+/// folder, FILE_ATTRIBUTE_NORMAL for an item with no other attribute, or
+/// INVALID_FILE_ATTRIBUTES when the look fails (GetLastError tells why).
+/// On POSIX a symbolic link has FILE_ATTRIBUTE_REPARSE_POINT, plus
+/// FILE_ATTRIBUTE_DIRECTORY when it leads to a folder; a dangling link
+/// exists too.
+DWORD GetFileAttributesA(LPCSTR path);
+
+/// Why the last failed call of this layer failed: ERROR_FILE_NOT_FOUND or
+/// ERROR_PATH_NOT_FOUND when nothing is there, another code otherwise.
+DWORD GetLastError();
+
+}  // namespace platform
+
+#endif  // VANDRIX_PLATFORM_FILE_H_
