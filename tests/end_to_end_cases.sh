@@ -49,9 +49,10 @@ copy_wild_new  | plain  | /c /s copy {*.tmp} {Store}              | 0  | copy:St
 copy_pairs     | plain  | /c /s copy {a.txt};{b.txt} {out/p.txt};{q.txt} | 0 | copy:out/p.txt=a.txt copy:q.txt=b.txt gone:out/a.txt gone:out/b.txt
 copy_new_name  | plain  | /c /s copy {a.txt} {out/new.txt}        | 0  | copy:out/new.txt=a.txt gone:out/a.txt keep:a.txt
 move_with_folder | plain | /c /s move {dir};{a.txt} {out}         | 0  | copy:out/dir/x.txt=dir/x.txt copy:out/a.txt=a.txt gone:dir gone:a.txt
-# Wine moves the first source to the new name Store, keeps the others and
-# says 0; Windows makes the folder Store and moves them all into it.
-move_folder_new | plain | /c /s move {dir};{a.txt} {Store}        | 0  | copy:Store/dir/x.txt=dir/x.txt copy:Store/a.txt=a.txt gone:dir gone:a.txt | 0 copy:Store/x.txt=dir/x.txt gone:dir keep:a.txt
+# Windows makes the folder Store and moves both into it. Wine 8 moves each
+# source in turn to the name Store, replacing what is there: the folder dir
+# replaces the file a.txt, whose data is lost, and it says 0 (README, Tests).
+move_folder_new | plain | /c /s move {a.txt};{dir} {Store}        | 0  | copy:Store/dir/x.txt=dir/x.txt copy:Store/a.txt=a.txt gone:dir gone:a.txt | 0 copy:Store/x.txt=dir/x.txt gone:dir gone:a.txt
 move_new_name  | plain  | /c /s move {b.txt} {moved.txt}          | 0  | copy:moved.txt=b.txt gone:b.txt
 move_pairs     | plain  | /c /s move {a.txt};{b.txt} {out/p.txt};{q.txt} | 0 | copy:out/p.txt=a.txt copy:q.txt=b.txt gone:a.txt gone:b.txt
 # Wine refuses to move several files, none of them a folder, to a single
