@@ -1,10 +1,10 @@
 // The shell's file-operation service on POSIX: requests go to the
-// program's own engine (shell_engine-posix.cpp).
+// program's own engine (platform/engine/).
 #include "platform/shell.h"
 
 #include <utility>
 
-#include "platform/shell_engine-posix.h"
+#include "platform/engine/engine.h"
 
 namespace platform {
 namespace {
@@ -13,7 +13,7 @@ ShellService replacement = nullptr;
 
 int SHFileOperationA(LPSHFILEOPSTRUCTA request) {
   if (replacement) return replacement(request);
-  return RunFileOperation(request);
+  return engine::RunFileOperation(request);
 }
 
 ShellService ReplaceShellService(ShellService service) {

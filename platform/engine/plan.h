@@ -1,6 +1,6 @@
 // Turning a request's source and destination lists into single items.
-#ifndef VANDRIX_PLATFORM_PLAN_POSIX_H_
-#define VANDRIX_PLATFORM_PLAN_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_PLAN_H_
+#define VANDRIX_PLATFORM_ENGINE_PLAN_H_
 
 #include <string>
 #include <vector>
@@ -8,6 +8,7 @@
 #include "platform/shell.h"
 
 namespace platform {
+namespace engine {
 
 /// One item of a request and where it goes.
 struct Job {
@@ -37,6 +38,7 @@ bool MatchesPattern(const std::string& pattern, const std::string& name);
 /// lists do not fit (another count, a wildcard in a destination).
 bool PlanJobs(const SHFILEOPSTRUCTA& request, Jobs& jobs);
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_PLAN_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_PLAN_H_

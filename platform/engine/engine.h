@@ -1,11 +1,12 @@
 // The program's own file-operation engine, standing in for the Windows
 // shell service on POSIX systems.
-#ifndef VANDRIX_PLATFORM_SHELL_ENGINE_POSIX_H_
-#define VANDRIX_PLATFORM_SHELL_ENGINE_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_ENGINE_H_
+#define VANDRIX_PLATFORM_ENGINE_ENGINE_H_
 
 #include "platform/shell.h"
 
 namespace platform {
+namespace engine {
 
 /// Error codes the engine returns, with the values Windows uses for them.
 constexpr int kErrorFileNotFound = 0x02;     ///< a source does not exist
@@ -21,13 +22,13 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 /// rename of the paths in pFrom (NUL-separated, double-NUL-terminated), to
 /// the paths in pTo where the operation has a target. Relative paths start
 /// at the current directory; '*' and '?' in a source's last component match
-/// entries of its folder (see plan-posix.h for how items and destinations
+/// entries of its folder (see plan.h for how items and destinations
 /// pair up). Every source named without a wildcard must exist, or nothing is
 /// done. Replacing a file and deleting an item are confirmed first
-/// (FOF_NOCONFIRMATION answers yes to all; see prompt-posix.h): "no" skips
+/// (FOF_NOCONFIRMATION answers yes to all; see prompt.h): "no" skips
 /// the item, "cancel" stops the operation. With FOF_ALLOWUNDO a delete only
-/// moves items to the trash (trash-posix.h). Unless FOF_SILENT, a progress
-/// line may show on a terminal (progress-posix.h); unless FOF_NOERRORUI,
+/// moves items to the trash (trash.h). Unless FOF_SILENT, a progress
+/// line may show on a terminal (progress.h); unless FOF_NOERRORUI,
 /// each failed item is one line on standard error. The items after a failed
 /// one go on. Returns 0, or the first error code above (kErrorCancelled
 /// when the user cancelled); sets fAnyOperationsAborted when an item was
@@ -47,6 +48,7 @@ void SetCopyStepHook(void (*hook)());
 /// then fails with (null turns it off).
 void SetFolderOpenHook(int (*hook)(const char* name));
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_SHELL_ENGINE_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_ENGINE_H_

@@ -1,5 +1,5 @@
-// Path text, file-system queries and descriptors (see file_system-posix.h).
-#include "platform/file_system-posix.h"
+// Path text, file-system queries and descriptors (see file_system.h).
+#include "platform/engine/file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 namespace platform {
+namespace engine {
 
 std::string Trimmed(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -113,4 +114,5 @@ int MakeFolders(const std::string& path, mode_t mode) {
 }
 
 
+}  // namespace engine
 }  // namespace platform

@@ -1,10 +1,11 @@
 // The trash, as the freedesktop.org desktops keep it.
-#ifndef VANDRIX_PLATFORM_TRASH_POSIX_H_
-#define VANDRIX_PLATFORM_TRASH_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_TRASH_H_
+#define VANDRIX_PLATFORM_ENGINE_TRASH_H_
 
 #include <string>
 
 namespace platform {
+namespace engine {
 
 /// Moves `item` (a link is moved, not followed) into a trash on its own
 /// file system, never copying it: $XDG_DATA_HOME/Trash (default
@@ -18,6 +19,7 @@ namespace platform {
 /// (EXDEV: no trash on the item's file system could be used).
 int MoveToTrash(const std::string& item);
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_TRASH_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_TRASH_H_

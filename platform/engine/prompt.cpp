@@ -1,5 +1,5 @@
-// Questions put to the user on the terminal (see prompt-posix.h).
-#include "platform/prompt-posix.h"
+// Questions put to the user on the terminal (see prompt.h).
+#include "platform/engine/prompt.h"
 
 #include <unistd.h>
 
@@ -7,6 +7,7 @@
 #include <utility>
 
 namespace platform {
+namespace engine {
 namespace {
 
 ConfirmationAnswerer answerer_in_use = nullptr;
@@ -64,4 +65,5 @@ Answer Confirm(const std::string& question) {
   return AskOn(question, stdin, stderr);
 }
 
+}  // namespace engine
 }  // namespace platform

@@ -1,5 +1,5 @@
-// The trash, as the freedesktop.org desktops keep it (see trash-posix.h).
-#include "platform/trash-posix.h"
+// The trash, as the freedesktop.org desktops keep it (see trash.h).
+#include "platform/engine/trash.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,10 +12,11 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/file_data-posix.h"
-#include "platform/file_system-posix.h"
+#include "platform/engine/file_data.h"
+#include "platform/engine/file_system.h"
 
 namespace platform {
+namespace engine {
 namespace {
 
 /// Where an item goes: the trash folder and the path its record holds.
@@ -172,4 +173,5 @@ int MoveToTrash(const std::string& item) {
   return err == 0 ? MoveInto(place, item) : err;
 }
 
+}  // namespace engine
 }  // namespace platform

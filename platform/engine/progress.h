@@ -1,11 +1,12 @@
 // The one-line progress display on standard error.
-#ifndef VANDRIX_PLATFORM_PROGRESS_POSIX_H_
-#define VANDRIX_PLATFORM_PROGRESS_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_PROGRESS_H_
+#define VANDRIX_PLATFORM_ENGINE_PROGRESS_H_
 
 #include <cstdint>
 #include <string>
 
 namespace platform {
+namespace engine {
 
 /// Items and bytes, done or in all.
 struct ProgressCounts {
@@ -58,6 +59,7 @@ class ProgressLine {
   std::size_t shown_width_ = 0;
 };
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_PROGRESS_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_PROGRESS_H_

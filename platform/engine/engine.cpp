@@ -3,7 +3,7 @@
 // a tree are never followed, items are recognised by device and inode, and a
 // copied file reaches its target only complete (written under a temporary
 // name, then renamed into place).
-#include "platform/shell_engine-posix.h"
+#include "platform/engine/engine.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,15 +18,16 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_data-posix.h"
-#include "platform/file_system-posix.h"
-#include "platform/interrupt-posix.h"
-#include "platform/plan-posix.h"
-#include "platform/progress-posix.h"
-#include "platform/prompt-posix.h"
-#include "platform/trash-posix.h"
+#include "platform/engine/file_data.h"
+#include "platform/engine/file_system.h"
+#include "platform/engine/interrupt.h"
+#include "platform/engine/plan.h"
+#include "platform/engine/progress.h"
+#include "platform/engine/prompt.h"
+#include "platform/engine/trash.h"
 
 namespace platform {
+namespace engine {
 namespace {
 
 constexpr std::size_t kTempNameStemLimit = 200;  // keeps temp names < NAME_MAX
@@ -63,7 +64,7 @@ int Place(const std::string& from, const std::string& to, bool replace) {
 }
 
 // A new empty private file beside `target`: ".NAME.vandrix-XXXXXX". From
-// its creation on, a signal removes it (see interrupt-posix.h); the caller
+// its creation on, a signal removes it (see interrupt.h); the caller
 // calls UnguardTemporary once it is renamed or removed.
 Fd MakeTempFile(const std::string& target, std::string& path) {
   const std::string stem = NameOf(target).substr(0, kTempNameStemLimit);
@@ -138,7 +139,7 @@ class Session {
     if (cancelled_) return false;
     if (all_ || Has(FOF_NOCONFIRMATION)) return true;
     if (progress_) progress_->Clear();
-    const Answer answer = platform::Confirm(question);
+    const Answer answer = engine::Confirm(question);
     if (answer == Answer::kAll) all_ = true;
     if (answer == Answer::kYes || answer == Answer::kAll) return true;
     request_.fAnyOperationsAborted = TRUE;
@@ -636,4 +637,5 @@ void SetCopyStepHook(void (*hook)()) { copy_step_hook = hook; }
 
 void SetFolderOpenHook(int (*hook)(const char* name)) { folder_open_hook = hook; }
 
+}  // namespace engine
 }  // namespace platform

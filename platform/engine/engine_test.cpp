@@ -1,6 +1,6 @@
 // Tests of the file-operation engine, on real files in a temporary folder
 // that is each test's current directory.
-#include "platform/shell_engine-posix.h"
+#include "platform/engine/engine.h"
 
 #include <fcntl.h>
 #include <sched.h>
@@ -25,15 +25,15 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/progress-posix.h"
-#include "platform/prompt-posix.h"
+#include "platform/engine/progress.h"
+#include "platform/engine/prompt.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
-using platform::Answer;
-using platform::RunFileOperation;
+using platform::engine::Answer;
+using platform::engine::RunFileOperation;
 
 constexpr FILEOP_FLAGS kQuiet = FOF_NOERRORUI;
 constexpr FILEOP_FLAGS kYes = FOF_NOCONFIRMATION;
@@ -134,11 +134,11 @@ class Engine : public ::testing::Test {
     ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
     root_ = fs::canonical(pattern).string();
     old_cwd_ = fs::current_path();
-    platform::SetConfirmationAnswerer(Answerer);
+    platform::engine::SetConfirmationAnswerer(Answerer);
     Fresh();
   }
   void TearDown() override {
-    platform::SetConfirmationAnswerer(nullptr);
+    platform::engine::SetConfirmationAnswerer(nullptr);
     fs::current_path(old_cwd_);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
@@ -277,7 +277,7 @@ TEST_F(Engine, Refusals) {
   };
   Check(cases);
   ASSERT_EQ(mkfifo("d/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, platform::kErrorOther);
+  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, platform::engine::kErrorOther);
   ExpectPaths({"d2/f.txt"}, {"d2/pipe"});
 }
 
@@ -288,7 +288,7 @@ TEST_F(Engine, RootFolderIsNeverDeleted) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     if (chroot(here_.c_str()) != 0 || chdir("/") != 0) _exit(100);
-    _exit(Request(FO_DELETE, {"/"}, {}).code == platform::kErrorAccessDenied ? 0 : 1);
+    _exit(Request(FO_DELETE, {"/"}, {}).code == platform::engine::kErrorAccessDenied ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -368,7 +368,7 @@ TEST_F(Engine, AnotherFileSystem) {
   // goes and the folder stays.
   Write("e/g.txt", "G");
   ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, platform::kErrorOther);
+  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, platform::engine::kErrorOther);
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
 }
 
@@ -452,7 +452,7 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
     if (child == 0) {
       if (row.ignored) signal(row.number, SIG_IGN);
       signal_to_raise = row.number;
-      platform::SetCopyStepHook([] { raise(signal_to_raise); });
+      platform::engine::SetCopyStepHook([] { raise(signal_to_raise); });
       _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes).code == 0 ? 0 : 1);
     }
     int status = 0;
@@ -493,15 +493,15 @@ int RefuseBad(const char* name) {
 // delete keeps the failing folder and its parents.
 TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
   const std::vector<Case> cases = {
-      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, platform::kErrorAccessDenied,
+      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, platform::engine::kErrorAccessDenied,
        {"out/t/a.txt", "out/t/p/q.txt", "out/t/z/y.txt", "t/p/bad/x.txt", "t/z/y.txt"},
        {"out/t/p/bad"}},
-      {"delete", FO_DELETE, {"t"}, {}, kYes, platform::kErrorAccessDenied, {"t/p/bad/x.txt"},
+      {"delete", FO_DELETE, {"t"}, {}, kYes, platform::engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
        {"t/a.txt", "t/p/q.txt", "t/z"}},
       {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
-       platform::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
+       platform::engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
   };
-  platform::SetFolderOpenHook(RefuseBad);
+  platform::engine::SetFolderOpenHook(RefuseBad);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Fresh();
@@ -510,7 +510,7 @@ TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
     EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
     ExpectPaths(c.present, c.absent);
   }
-  platform::SetFolderOpenHook(nullptr);
+  platform::engine::SetFolderOpenHook(nullptr);
 }
 
 // Removed by the first copy step (see SourceRemovedDuring...).
@@ -542,7 +542,7 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
                     {"t/a.txt", "t/c.txt", "t/d.txt"},
                     {moved + "/a.txt", moved + "/c.txt", moved + "/d.txt"}, {"t/c.txt"},
                     {moved + "/a.txt", moved + "/d.txt"}, {moved + "/c.txt", "t/a.txt", "t/d.txt"}});
-  platform::SetCopyStepHook(RemoveDoomed);
+  platform::engine::SetCopyStepHook(RemoveDoomed);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Fresh();
@@ -550,10 +550,10 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
       Write(std::string("t/") + name + ".txt", std::string(4096, *name));
     doomed = row.doomed;
     EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes).code,
-              platform::kErrorFileNotFound);
+              platform::engine::kErrorFileNotFound);
     ExpectPaths(row.present, row.absent);
   }
-  platform::SetCopyStepHook(nullptr);
+  platform::engine::SetCopyStepHook(nullptr);
 }
 
 std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags) {
@@ -658,7 +658,7 @@ TEST_F(Engine, Confirmations) {
 
 // Without a terminal nobody can be asked: replacing and deleting are cancelled.
 TEST_F(Engine, NoTerminalCancels) {
-  platform::SetConfirmationAnswerer(nullptr);
+  platform::engine::SetConfirmationAnswerer(nullptr);
   const int saved = dup(STDIN_FILENO), null = open("/dev/null", O_RDONLY);
   ASSERT_GE(saved, 0);
   ASSERT_EQ(dup2(null, STDIN_FILENO), STDIN_FILENO);
@@ -668,8 +668,8 @@ TEST_F(Engine, NoTerminalCancels) {
   dup2(saved, STDIN_FILENO);
   close(saved);
   close(null);
-  EXPECT_EQ(replace.code, platform::kErrorCancelled);
-  EXPECT_EQ(remove.code, platform::kErrorCancelled);
+  EXPECT_EQ(replace.code, platform::engine::kErrorCancelled);
+  EXPECT_EQ(remove.code, platform::engine::kErrorCancelled);
   EXPECT_TRUE(replace.aborted && remove.aborted);
   EXPECT_EQ(Read("out/a.txt"), "OLD");
   ExpectPaths({"b.txt", "d/f.txt"}, {});
@@ -710,7 +710,7 @@ TEST_F(Engine, TrashOnTheItemsOwnFileSystem) {
   fs::remove_all(trash);
   Write(trash, "not a folder");
   EXPECT_EQ(Request(FO_DELETE, {top + "/in"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
-            platform::kErrorOther);
+            platform::engine::kErrorOther);
   EXPECT_EQ(Read(top + "/in/my file (2).txt"), "x");
   umount2(top.c_str(), MNT_DETACH);
 }
@@ -726,12 +726,12 @@ class Progress : public Engine {
  protected:
   void SetUp() override {
     Engine::SetUp();
-    platform::ForceProgressTerminal(true);
-    platform::ReplaceProgressClock(FakeClock);
+    platform::engine::ForceProgressTerminal(true);
+    platform::engine::ReplaceProgressClock(FakeClock);
   }
   void TearDown() override {
-    platform::ForceProgressTerminal(false);
-    platform::ReplaceProgressClock(nullptr);
+    platform::engine::ForceProgressTerminal(false);
+    platform::engine::ReplaceProgressClock(nullptr);
     Engine::TearDown();
   }
   std::string Shown(FILEOP_FLAGS flags) {

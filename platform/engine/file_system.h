@@ -1,6 +1,6 @@
 // Path text, file-system queries and descriptors shared by the engine's parts.
-#ifndef VANDRIX_PLATFORM_FILE_SYSTEM_POSIX_H_
-#define VANDRIX_PLATFORM_FILE_SYSTEM_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_FILE_SYSTEM_H_
+#define VANDRIX_PLATFORM_ENGINE_FILE_SYSTEM_H_
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 namespace platform {
+namespace engine {
 
 using Paths = std::vector<std::string>;
 
@@ -73,6 +74,7 @@ int ListNames(int folder, Paths& names);
 /// or an errno (ENOTDIR when `path` is something else than a folder).
 int MakeFolders(const std::string& path, mode_t mode);
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_FILE_SYSTEM_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_FILE_SYSTEM_H_

@@ -1,5 +1,5 @@
 // Tests of the progress line's timing and layout, with a clock the test sets.
-#include "platform/progress-posix.h"
+#include "platform/engine/progress.h"
 
 #include <cstdint>
 #include <string>
@@ -15,11 +15,11 @@ class ProgressLine : public ::testing::Test {
  protected:
   void SetUp() override {
     now = 0;
-    platform::ReplaceProgressClock(TestClock);
+    platform::engine::ReplaceProgressClock(TestClock);
     testing::internal::CaptureStderr();
   }
   void TearDown() override {
-    platform::ReplaceProgressClock(nullptr);
+    platform::engine::ReplaceProgressClock(nullptr);
     testing::internal::GetCapturedStderr();
   }
   static std::string Taken() {
@@ -30,7 +30,7 @@ class ProgressLine : public ::testing::Test {
 };
 
 TEST_F(ProgressLine, QuietForASecondThenAFewTimesASecond) {
-  platform::ProgressLine line("Copying", true, {10, 3 * 1024 * 1024});
+  platform::engine::ProgressLine line("Copying", true, {10, 3 * 1024 * 1024});
   now = 900;
   line.Step("a.txt", 1, 1024);
   EXPECT_EQ(Taken(), "");
@@ -52,7 +52,7 @@ TEST_F(ProgressLine, QuietForASecondThenAFewTimesASecond) {
 TEST_F(ProgressLine, LongNamesAreCutToFitTheLine) {
   const std::string name = "folder/" + std::string(100, 'x') + "/end.txt";
   {
-    platform::ProgressLine line("Moving", true, {1, 0});
+    platform::engine::ProgressLine line("Moving", true, {1, 0});
     now = 5000;
     line.Step(name, 1, 0);
     const std::string shown = Taken();

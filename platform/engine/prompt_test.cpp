@@ -1,5 +1,5 @@
 // Tests of the questions put to the user, on in-memory streams.
-#include "platform/prompt-posix.h"
+#include "platform/engine/prompt.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +10,7 @@
 
 namespace {
 
-using platform::Answer;
+using platform::engine::Answer;
 
 struct Dialogue {
   Answer answer;
@@ -22,7 +22,7 @@ Dialogue Ask(std::string typed) {
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);
-  const Answer answer = platform::AskOn("replace 'out/a.txt'", in ? in : stdin, out);
+  const Answer answer = platform::engine::AskOn("replace 'out/a.txt'", in ? in : stdin, out);
   std::fclose(out);
   if (in) std::fclose(in);
   Dialogue dialogue{answer, std::string(buffer, size)};
@@ -58,7 +58,7 @@ TEST(Prompt, EndOfInputCancels) {
   std::FILE* in = std::tmpfile();
   ASSERT_NE(in, nullptr);
   std::FILE* out = std::tmpfile();
-  EXPECT_EQ(platform::AskOn("delete 'x'", in, out), Answer::kCancel);
+  EXPECT_EQ(platform::engine::AskOn("delete 'x'", in, out), Answer::kCancel);
   std::fclose(in);
   std::fclose(out);
 }

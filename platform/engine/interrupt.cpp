@@ -1,7 +1,7 @@
 // Removing the temporary file being written when a signal ends the process.
 // The handler reads only static storage and calls only async-signal-safe
 // functions (unlink, sigaction, raise).
-#include "platform/interrupt-posix.h"
+#include "platform/engine/interrupt.h"
 
 #include <limits.h>
 #include <signal.h>
@@ -12,6 +12,7 @@
 #include <cstring>
 
 namespace platform {
+namespace engine {
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -86,4 +87,5 @@ void UnguardTemporary() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
+}  // namespace engine
 }  // namespace platform

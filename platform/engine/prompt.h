@@ -1,11 +1,12 @@
 // Questions put to the user before an item is replaced or deleted.
-#ifndef VANDRIX_PLATFORM_PROMPT_POSIX_H_
-#define VANDRIX_PLATFORM_PROMPT_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_PROMPT_H_
+#define VANDRIX_PLATFORM_ENGINE_PROMPT_H_
 
 #include <cstdio>
 #include <string>
 
 namespace platform {
+namespace engine {
 
 /// The user's answer to one question.
 enum class Answer {
@@ -37,6 +38,7 @@ ConfirmationAnswerer SetConfirmationAnswerer(ConfirmationAnswerer answerer);
 /// else the answer is kCancel (nobody can be asked).
 Answer Confirm(const std::string& question);
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_PROMPT_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_PROMPT_H_

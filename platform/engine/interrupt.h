@@ -1,14 +1,15 @@
 // Keeps an interrupted operation from leaving a temporary file behind: while
 // a guard lives, SIGINT, SIGTERM and SIGHUP first remove the temporary file
 // being written, then end the process as the signal would have.
-#ifndef VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
-#define VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_INTERRUPT_H_
+#define VANDRIX_PLATFORM_ENGINE_INTERRUPT_H_
 
 #include <signal.h>
 
 #include <string>
 
 namespace platform {
+namespace engine {
 
 /// While alive, handles SIGINT, SIGTERM and SIGHUP (a signal that was
 /// ignored when the guard began stays ignored): the handler removes the path
@@ -47,6 +48,7 @@ void GuardTemporary(const std::string& path);
 /// removes nothing. Call after the rename or unlink, never before.
 void UnguardTemporary();
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_INTERRUPT_H_

@@ -1,14 +1,15 @@
-// Turning a request's lists into single items (see plan-posix.h).
-#include "platform/plan-posix.h"
+// Turning a request's lists into single items (see plan.h).
+#include "platform/engine/plan.h"
 
 #include <fcntl.h>
 #include <fnmatch.h>
 
 #include <cstring>
 
-#include "platform/file_system-posix.h"
+#include "platform/engine/file_system.h"
 
 namespace platform {
+namespace engine {
 namespace {
 
 Paths SplitList(LPCSTR list) {
@@ -134,4 +135,5 @@ bool PlanJobs(const SHFILEOPSTRUCTA& request, Jobs& jobs) {
   return false;
 }
 
+}  // namespace engine
 }  // namespace platform

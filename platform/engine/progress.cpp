@@ -1,5 +1,5 @@
-// The one-line progress display on standard error (see progress-posix.h).
-#include "platform/progress-posix.h"
+// The one-line progress display on standard error (see progress.h).
+#include "platform/engine/progress.h"
 
 #include <time.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include <utility>
 
 namespace platform {
+namespace engine {
 namespace {
 
 constexpr std::int64_t kQuietStartMs = 1000;  // nothing shown before this
@@ -97,4 +98,5 @@ std::string ProgressLine::Text() const {
   return text + ": " + name;
 }
 
+}  // namespace engine
 }  // namespace platform
