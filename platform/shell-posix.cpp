@@ -2,22 +2,20 @@
 // program's own engine (platform/engine/).
 #include "platform/shell.h"
 
-#include <utility>
-
 #include "platform/engine/engine.h"
+#include "platform/stand_in.h"
 
 namespace platform {
 namespace {
-ShellService replacement = nullptr;
+
+StandIn<ShellService> stand_in;
+
+int RunEngine(LPSHFILEOPSTRUCTA request) { return engine::RunFileOperation(request); }
+
 }  // namespace
 
-int SHFileOperationA(LPSHFILEOPSTRUCTA request) {
-  if (replacement) return replacement(request);
-  return engine::RunFileOperation(request);
-}
+int SHFileOperationA(LPSHFILEOPSTRUCTA request) { return stand_in.Call(RunEngine, request); }
 
-ShellService ReplaceShellService(ShellService service) {
-  return std::exchange(replacement, service);
-}
+ShellService ReplaceShellService(ShellService service) { return stand_in.Replace(service); }
 
 }  // namespace platform
