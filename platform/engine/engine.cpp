@@ -33,9 +33,6 @@ namespace {
 constexpr std::size_t kTempNameStemLimit = 200;  // keeps temp names < NAME_MAX
 constexpr mode_t kKeptModeBits = 01777;          // set-id bits are dropped
 
-void (*copy_step_hook)() = nullptr;
-int (*folder_open_hook)(const char* name) = nullptr;
-
 // ---------------------------------------------------------------------------
 // Paths
 
@@ -115,7 +112,9 @@ const char* TitleOf(UINT function) {
 // One request: its flags, its first error, its answers, its progress line.
 class Session {
  public:
-  explicit Session(SHFILEOPSTRUCTA& request) : request_(request) {}
+  Session(SHFILEOPSTRUCTA& request, const Hooks& hooks) : request_(request), hooks_(hooks) {}
+
+  const Hooks& hooks() const { return hooks_; }
 
   UINT function() const { return request_.wFunc; }
   bool Has(FILEOP_FLAGS flag) const { return (request_.fFlags & flag) != 0; }
@@ -139,7 +138,7 @@ class Session {
     if (cancelled_) return false;
     if (all_ || Has(FOF_NOCONFIRMATION)) return true;
     if (progress_) progress_->Clear();
-    const Answer answer = engine::Confirm(question);
+    const Answer answer = hooks_.answer ? hooks_.answer(question) : AskUser(question);
     if (answer == Answer::kAll) all_ = true;
     if (answer == Answer::kYes || answer == Answer::kAll) return true;
     request_.fAnyOperationsAborted = TRUE;
@@ -162,7 +161,7 @@ class Session {
   void StartProgress(ProgressCounts total) {
     const char* title = request_.lpszProgressTitle;
     progress_ = std::make_unique<ProgressLine>(title && *title ? title : TitleOf(function()),
-                                               !Has(FOF_SIMPLEPROGRESS), total);
+                                               !Has(FOF_SIMPLEPROGRESS), total, hooks_.clock);
   }
   void Step(const std::string& name, std::uint64_t items, std::uint64_t bytes) {
     if (progress_) progress_->Step(name, items, bytes);
@@ -189,6 +188,7 @@ class Session {
   }
 
   SHFILEOPSTRUCTA& request_;
+  const Hooks& hooks_;
   int first_error_ = 0;
   bool all_ = false;
   bool cancelled_ = false;
@@ -264,9 +264,9 @@ struct Item {
 int OpenFlags(bool follow) { return O_CLOEXEC | (follow ? 0 : O_NOFOLLOW); }
 
 // Opens a folder to walk it (-1 and errno set when that fails).
-int OpenFolder(int at, const std::string& name, bool follow) {
-  if (folder_open_hook) {
-    if (const int err = folder_open_hook(name.c_str())) {
+int OpenFolder(const Session& s, int at, const std::string& name, bool follow) {
+  if (s.hooks().folder_open) {
+    if (const int err = s.hooks().folder_open(name.c_str())) {
       errno = err;
       return -1;
     }
@@ -296,7 +296,7 @@ bool CopyFile(Session& s, const Item& item, const std::string& target, bool foll
   Fd out = MakeTempFile(target, temp);
   const CopyObserver seen = [&](std::uint64_t bytes) {
     s.Step(item.shown, 0, bytes);
-    if (copy_step_hook) copy_step_hook();
+    if (s.hooks().copy_step) s.hooks().copy_step();
   };
   int err = out.ok() ? FillFile(in.get(), out, st, seen) : errno;
   if (err == 0) err = Place(temp, target, replace);
@@ -359,7 +359,7 @@ bool CopyChildren(Session& s, int folder, const std::string& shown, const std::s
 // Copies a folder's tree; `merge` when `target` is an existing folder.
 bool CopyFolder(Session& s, const Item& item, const struct stat& st, const std::string& target,
                 bool follow, bool merge) {
-  Fd folder(OpenFolder(item.at, item.name, follow));
+  Fd folder(OpenFolder(s, item.at, item.name, follow));
   if (!folder.ok()) return s.FailErrno(item.shown, errno);
   if (!merge && ::mkdir(target.c_str(), 0700) != 0) return s.FailErrno(item.shown, errno);
   const bool complete = CopyChildren(s, folder.get(), item.shown, target);
@@ -405,7 +405,7 @@ bool CopyItem(Session& s, const std::string& source, const std::string& target) 
 bool RemoveEntry(Session& s, int at, const std::string& name, const std::string& shown);
 
 bool RemoveChildren(Session& s, int at, const std::string& name, const std::string& shown) {
-  Fd folder(OpenFolder(at, name, false));
+  Fd folder(OpenFolder(s, at, name, false));
   Paths names;
   if (!folder.ok()) return s.FailErrno(shown, errno);
   if (const int err = ListNames(folder.get(), names)) return s.FailErrno(shown, err);
@@ -479,7 +479,7 @@ bool Relocate(Session& s, const std::string& source, const std::string& target, 
 
 // Moves a folder's entries into the existing folder `target`.
 bool MergeFolder(Session& s, const std::string& source, const std::string& target) {
-  Fd folder(OpenFolder(AT_FDCWD, source, false));
+  Fd folder(OpenFolder(s, AT_FDCWD, source, false));
   Paths names;
   if (!folder.ok()) return s.FailErrno(source, errno);
   if (const int err = ListNames(folder.get(), names)) return s.FailErrno(source, err);
@@ -598,7 +598,7 @@ void DoJob(Session& s, const Job& job) {
 // The totals need a walk of every tree, made only when they may be shown.
 void DoJobs(Session& s, const Jobs& jobs) {
   std::vector<ProgressCounts> after;
-  if (ProgressWanted(s.Has(FOF_SILENT)) && !jobs.empty()) {
+  if (ProgressWanted(s.Has(FOF_SILENT), s.hooks().terminal) && !jobs.empty()) {
     after = CountJobs(s, jobs);
     s.StartProgress(after.back());
   }
@@ -609,8 +609,8 @@ void DoJobs(Session& s, const Jobs& jobs) {
   }
 }
 
-int Perform(SHFILEOPSTRUCTA& request) {
-  Session s(request);
+int Perform(SHFILEOPSTRUCTA& request, const Hooks& hooks) {
+  Session s(request, hooks);
   Jobs jobs;
   if (!PlanJobs(request, jobs)) {
     s.Fail("", kErrorInvalidFiles, "the source and target lists do not fit the operation");
@@ -622,20 +622,16 @@ int Perform(SHFILEOPSTRUCTA& request) {
 
 }  // namespace
 
-int RunFileOperation(LPSHFILEOPSTRUCTA request) {
+int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks) {
   if (!request) return kErrorInvalidFiles;
   request->fAnyOperationsAborted = FALSE;
   try {
     const InterruptGuard guard;
-    return Perform(*request);
+    return Perform(*request, hooks);
   } catch (...) {  // std::bad_alloc above all
     return kErrorOther;
   }
 }
-
-void SetCopyStepHook(void (*hook)()) { copy_step_hook = hook; }
-
-void SetFolderOpenHook(int (*hook)(const char* name)) { folder_open_hook = hook; }
 
 }  // namespace engine
 }  // namespace platform

@@ -3,6 +3,7 @@
 #ifndef VANDRIX_PLATFORM_ENGINE_ENGINE_H_
 #define VANDRIX_PLATFORM_ENGINE_ENGINE_H_
 
+#include "platform/engine/hooks.h"
 #include "platform/shell.h"
 
 namespace platform {
@@ -32,21 +33,10 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 /// each failed item is one line on standard error. The items after a failed
 /// one go on. Returns 0, or the first error code above (kErrorCancelled
 /// when the user cancelled); sets fAnyOperationsAborted when an item was
-/// skipped or the operation cancelled. Never throws.
-int RunFileOperation(LPSHFILEOPSTRUCTA request);
-
-// Test seams: faults that a test cannot cause from outside. Off (null) by
-// default; when off, each costs one pointer test.
-
-/// Test seam: `hook` is called after every step of a file's bytes being
-/// copied (null turns it off).
-void SetCopyStepHook(void (*hook)());
-
-/// Test seam: before the engine opens a folder to walk its entries, `hook`
-/// is given the name it opens (a path for an item named in the request, an
-/// entry's name inside a tree); a non-zero return is the errno the opening
-/// then fails with (null turns it off).
-void SetFolderOpenHook(int (*hook)(const char* name));
+/// skipped or the operation cancelled. `hooks` stand in for the user, the
+/// clock and the terminal, or strike in the middle (see hooks.h); the
+/// default is the real behaviour. Never throws.
+int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks = Hooks{});
 
 }  // namespace engine
 }  // namespace platform

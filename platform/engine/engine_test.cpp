@@ -33,6 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
 using platform::engine::Answer;
+using platform::engine::Hooks;
 using platform::engine::RunFileOperation;
 
 constexpr FILEOP_FLAGS kQuiet = FOF_NOERRORUI;
@@ -51,6 +52,13 @@ Answer Answerer(const std::string& question) {
   return answer;
 }
 
+// The hooks every request gets unless a test gives others: the user above.
+Hooks Answering() {
+  Hooks hooks;
+  hooks.answer = Answerer;
+  return hooks;
+}
+
 // The shell's list form: each path and a NUL, then one more NUL.
 std::string List(const Paths& paths) {
   std::string list;
@@ -66,7 +74,7 @@ struct Outcome {
 
 // Runs a request with the flags the program adds itself.
 Outcome Request(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags = kQuiet,
-                const char* title = nullptr) {
+                const char* title = nullptr, const Hooks& hooks = Answering()) {
   const std::string from_list = List(from), to_list = List(to);
   SHFILEOPSTRUCTA request{};
   request.lpszProgressTitle = title;
@@ -75,7 +83,7 @@ Outcome Request(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS 
   request.pTo = to_list.c_str();
   request.fFlags = flags | FOF_NOCONFIRMMKDIR | (function == FO_RENAME ? 0 : FOF_MULTIDESTFILES);
   request.fAnyOperationsAborted = TRUE;
-  const int code = RunFileOperation(&request);
+  const int code = RunFileOperation(&request, hooks);
   return {code, request.fAnyOperationsAborted};
 }
 
@@ -134,11 +142,9 @@ class Engine : public ::testing::Test {
     ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
     root_ = fs::canonical(pattern).string();
     old_cwd_ = fs::current_path();
-    platform::engine::SetConfirmationAnswerer(Answerer);
     Fresh();
   }
   void TearDown() override {
-    platform::engine::SetConfirmationAnswerer(nullptr);
     fs::current_path(old_cwd_);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
@@ -452,8 +458,9 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
     if (child == 0) {
       if (row.ignored) signal(row.number, SIG_IGN);
       signal_to_raise = row.number;
-      platform::engine::SetCopyStepHook([] { raise(signal_to_raise); });
-      _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes).code == 0 ? 0 : 1);
+      Hooks hooks = Answering();
+      hooks.copy_step = [] { raise(signal_to_raise); };
+      _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code == 0 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -501,16 +508,16 @@ TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
       {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
        platform::engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
   };
-  platform::engine::SetFolderOpenHook(RefuseBad);
+  Hooks hooks = Answering();
+  hooks.folder_open = RefuseBad;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Fresh();
     for (const char* path : {"t/a.txt", "t/p/bad/x.txt", "t/p/q.txt", "t/z/y.txt", "bad/x.txt"})
       Write(path, path);
-    EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
+    EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet, nullptr, hooks).code, c.code);
     ExpectPaths(c.present, c.absent);
   }
-  platform::engine::SetFolderOpenHook(nullptr);
 }
 
 // Removed by the first copy step (see SourceRemovedDuring...).
@@ -542,18 +549,18 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
                     {"t/a.txt", "t/c.txt", "t/d.txt"},
                     {moved + "/a.txt", moved + "/c.txt", moved + "/d.txt"}, {"t/c.txt"},
                     {moved + "/a.txt", moved + "/d.txt"}, {moved + "/c.txt", "t/a.txt", "t/d.txt"}});
-  platform::engine::SetCopyStepHook(RemoveDoomed);
+  Hooks hooks = Answering();
+  hooks.copy_step = RemoveDoomed;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Fresh();
     for (const char* name : {"a", "b", "c", "d"})
       Write(std::string("t/") + name + ".txt", std::string(4096, *name));
     doomed = row.doomed;
-    EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes).code,
+    EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes, nullptr, hooks).code,
               platform::engine::kErrorFileNotFound);
     ExpectPaths(row.present, row.absent);
   }
-  platform::engine::SetCopyStepHook(nullptr);
 }
 
 std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags) {
@@ -658,13 +665,12 @@ TEST_F(Engine, Confirmations) {
 
 // Without a terminal nobody can be asked: replacing and deleting are cancelled.
 TEST_F(Engine, NoTerminalCancels) {
-  platform::engine::SetConfirmationAnswerer(nullptr);
   const int saved = dup(STDIN_FILENO), null = open("/dev/null", O_RDONLY);
   ASSERT_GE(saved, 0);
   ASSERT_EQ(dup2(null, STDIN_FILENO), STDIN_FILENO);
   Write("out/a.txt", "OLD");
-  const Outcome replace = Request(FO_COPY, {"a.txt"}, {"out"});
-  const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {});
+  const Outcome replace = Request(FO_COPY, {"a.txt"}, {"out"}, kQuiet, nullptr, Hooks{});
+  const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, kQuiet, nullptr, Hooks{});
   dup2(saved, STDIN_FILENO);
   close(saved);
   close(null);
@@ -724,19 +730,13 @@ std::int64_t FakeClock() { return fake_now += 300; }
 
 class Progress : public Engine {
  protected:
-  void SetUp() override {
-    Engine::SetUp();
-    platform::engine::ForceProgressTerminal(true);
-    platform::engine::ReplaceProgressClock(FakeClock);
-  }
-  void TearDown() override {
-    platform::engine::ForceProgressTerminal(false);
-    platform::engine::ReplaceProgressClock(nullptr);
-    Engine::TearDown();
-  }
   std::string Shown(FILEOP_FLAGS flags) {
+    Hooks hooks = Answering();
+    hooks.terminal = true;
+    hooks.clock = FakeClock;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Request(FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, flags, "Backing up").code, 0);
+    EXPECT_EQ(Request(FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, flags, "Backing up", hooks).code,
+              0);
     return testing::internal::GetCapturedStderr();
   }
 };

@@ -22,11 +22,6 @@ std::int64_t SystemClock() {
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-MonotonicClock clock_in_use = nullptr;
-bool terminal_forced = false;
-
-std::int64_t Now() { return clock_in_use ? clock_in_use() : SystemClock(); }
-
 // "512 B", "1.5 KB", "20.0 MB" ...
 std::string SizeText(std::uint64_t bytes) {
   static const char* const kUnits[] = {"B", "KB", "MB", "GB", "TB"};
@@ -40,18 +35,17 @@ std::string SizeText(std::uint64_t bytes) {
 
 }  // namespace
 
-MonotonicClock ReplaceProgressClock(MonotonicClock clock) {
-  return std::exchange(clock_in_use, clock);
-}
-
-void ForceProgressTerminal(bool forced) { terminal_forced = forced; }
-
-bool ProgressWanted(bool silent) {
+bool ProgressWanted(bool silent, bool terminal_forced) {
   return !silent && (terminal_forced || ::isatty(STDERR_FILENO));
 }
 
-ProgressLine::ProgressLine(std::string title, bool show_names, ProgressCounts total)
-    : title_(std::move(title)), show_names_(show_names), total_(total), start_ms_(Now()) {}
+ProgressLine::ProgressLine(std::string title, bool show_names, ProgressCounts total,
+                           MonotonicClock clock)
+    : title_(std::move(title)),
+      show_names_(show_names),
+      clock_(clock),
+      total_(total),
+      start_ms_(Now()) {}
 
 ProgressLine::~ProgressLine() { Clear(); }
 
@@ -74,6 +68,8 @@ void ProgressLine::Clear() {
   std::fflush(stderr);
   shown_width_ = 0;
 }
+
+std::int64_t ProgressLine::Now() const { return clock_ ? clock_() : SystemClock(); }
 
 void ProgressLine::MaybeDraw() {
   const std::int64_t now = Now();

@@ -17,24 +17,19 @@ struct ProgressCounts {
 /// Milliseconds from a clock that never goes back.
 using MonotonicClock = std::int64_t (*)();
 
-/// Test seam: the clock the display reads (nullptr restores the system's
-/// monotonic clock). Returns the one before.
-MonotonicClock ReplaceProgressClock(MonotonicClock clock);
-
-/// Test seam: while `forced`, standard error counts as a terminal.
-void ForceProgressTerminal(bool forced);
-
 /// True when a progress line may be shown: not `silent`, and standard
-/// error is a terminal.
-bool ProgressWanted(bool silent);
+/// error is a terminal (or `terminal_forced`).
+bool ProgressWanted(bool silent, bool terminal_forced = false);
 
 /// The progress of one operation. Nothing is shown during its first second;
 /// after that the line "TITLE: I of N items, B of T: NAME" is redrawn at
 /// most four times a second (NAME left out unless `show_names`). Every call
-/// only reads the clock; there are no threads.
+/// only reads the clock (`clock`, or the system's monotonic clock when
+/// null); there are no threads.
 class ProgressLine {
  public:
-  ProgressLine(std::string title, bool show_names, ProgressCounts total);
+  ProgressLine(std::string title, bool show_names, ProgressCounts total,
+               MonotonicClock clock = nullptr);
   ~ProgressLine();
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
@@ -51,9 +46,11 @@ class ProgressLine {
  private:
   void MaybeDraw();
   std::string Text() const;
+  std::int64_t Now() const;
 
   std::string title_, name_;
   bool show_names_;
+  MonotonicClock clock_;
   ProgressCounts total_, done_;
   std::int64_t start_ms_, drawn_ms_ = 0;
   std::size_t shown_width_ = 0;

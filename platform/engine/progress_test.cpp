@@ -15,11 +15,9 @@ class ProgressLine : public ::testing::Test {
  protected:
   void SetUp() override {
     now = 0;
-    platform::engine::ReplaceProgressClock(TestClock);
     testing::internal::CaptureStderr();
   }
   void TearDown() override {
-    platform::engine::ReplaceProgressClock(nullptr);
     testing::internal::GetCapturedStderr();
   }
   static std::string Taken() {
@@ -30,7 +28,7 @@ class ProgressLine : public ::testing::Test {
 };
 
 TEST_F(ProgressLine, QuietForASecondThenAFewTimesASecond) {
-  platform::engine::ProgressLine line("Copying", true, {10, 3 * 1024 * 1024});
+  platform::engine::ProgressLine line("Copying", true, {10, 3 * 1024 * 1024}, TestClock);
   now = 900;
   line.Step("a.txt", 1, 1024);
   EXPECT_EQ(Taken(), "");
@@ -52,7 +50,7 @@ TEST_F(ProgressLine, QuietForASecondThenAFewTimesASecond) {
 TEST_F(ProgressLine, LongNamesAreCutToFitTheLine) {
   const std::string name = "folder/" + std::string(100, 'x') + "/end.txt";
   {
-    platform::engine::ProgressLine line("Moving", true, {1, 0});
+    platform::engine::ProgressLine line("Moving", true, {1, 0}, TestClock);
     now = 5000;
     line.Step(name, 1, 0);
     const std::string shown = Taken();

@@ -4,13 +4,10 @@
 #include <unistd.h>
 
 #include <cctype>
-#include <utility>
 
 namespace platform {
 namespace engine {
 namespace {
-
-ConfirmationAnswerer answerer_in_use = nullptr;
 
 std::string Normalised(const std::string& line) {
   const std::size_t first = line.find_first_not_of(" \t\r\n");
@@ -55,12 +52,7 @@ Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out) {
   }
 }
 
-ConfirmationAnswerer SetConfirmationAnswerer(ConfirmationAnswerer answerer) {
-  return std::exchange(answerer_in_use, answerer);
-}
-
-Answer Confirm(const std::string& question) {
-  if (answerer_in_use) return answerer_in_use(question);
+Answer AskUser(const std::string& question) {
   if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) return Answer::kCancel;
   return AskOn(question, stdin, stderr);
 }

@@ -25,18 +25,9 @@ Answer ParseAnswer(const std::string& line, bool& valid);
 /// read error) is kCancel.
 Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out);
 
-/// Signature of a stand-in for the user: gets the question (e.g. "replace
-/// 'out/a.txt'"), gives the answer.
-using ConfirmationAnswerer = Answer (*)(const std::string& question);
-
-/// Test seam: until called again, Confirm hands every question to
-/// `answerer` (nullptr restores the terminal). Returns the one before.
-ConfirmationAnswerer SetConfirmationAnswerer(ConfirmationAnswerer answerer);
-
-/// Asks the user: through the answerer set for tests if any; else on the
-/// terminal when standard input and standard error are both terminals;
-/// else the answer is kCancel (nobody can be asked).
-Answer Confirm(const std::string& question);
+/// Asks the user on the terminal when standard input and standard error are
+/// both terminals; else the answer is kCancel (nobody can be asked).
+Answer AskUser(const std::string& question);
 
 }  // namespace engine
 }  // namespace platform
