@@ -24,8 +24,8 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 /// the paths in pTo where the operation has a target. Relative paths start
 /// at the current directory; '*' and '?' in a source's last component match
 /// entries of its folder (see plan.h for how items and destinations
-/// pair up). Every source named without a wildcard must exist, or nothing is
-/// done. Replacing a file and deleting an item are confirmed first
+/// pair up; operations.h for what each function code does). Every source
+/// named without a wildcard must exist, or nothing is done. Replacing a file and deleting an item are confirmed first
 /// (FOF_NOCONFIRMATION answers yes to all; see prompt.h): "no" skips
 /// the item, "cancel" stops the operation. With FOF_ALLOWUNDO a delete only
 /// moves items to the trash (trash.h). Unless FOF_SILENT, a progress

@@ -66,6 +66,26 @@ bool SameItem(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+bool StatAt(int folder, const std::string& name, struct stat& st, bool follow) {
+  return ::fstatat(folder, name.c_str(), &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool ExistsAt(int folder, const std::string& name) {
+  struct stat st;
+  return StatAt(folder, name, st, false);
+}
+
+int Place(int from_folder, const std::string& from, int to_folder, const std::string& to,
+          const struct stat* replacing) {
+  const char* const old_name = from.c_str();
+  const char* const new_name = to.c_str();
+  if (replacing) return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
+  if (::renameat2(from_folder, old_name, to_folder, new_name, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (ExistsAt(to_folder, to)) return EEXIST;  // the file system has no no-replace rename
+  return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
+}
+
 bool RealPath(const std::string& path, std::string& real) {
   char* resolved = ::realpath(path.c_str(), nullptr);
   if (!resolved) return false;
@@ -73,7 +93,6 @@ bool RealPath(const std::string& path, std::string& real) {
   std::free(resolved);
   return true;
 }
-
 
 // Names of the entries of the open folder `folder`, without "." and "..".
 int ListNames(int folder, Paths& names) {
@@ -112,7 +131,6 @@ int MakeFolders(const std::string& path, mode_t mode) {
   if (::mkdir(path.c_str(), mode) == 0 || (errno == EEXIST && IsFolder(path))) return 0;
   return errno;
 }
-
 
 }  // namespace engine
 }  // namespace platform

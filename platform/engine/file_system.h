@@ -43,6 +43,20 @@ bool IsFolder(const std::string& path);
 /// True when `a` and `b` describe the same item (device and inode).
 bool SameItem(const struct stat& a, const struct stat& b);
 
+/// fstatat of `name` in the open folder `folder` (AT_FDCWD: a path),
+/// following a link only with `follow`; false when it fails (errno set).
+bool StatAt(int folder, const std::string& name, struct stat& st, bool follow);
+
+/// True when something (a dangling link too) is at `name` in `folder`.
+bool ExistsAt(int folder, const std::string& name);
+
+/// Renames `from` in the open folder `from_folder` to `to` in `to_folder`.
+/// Without `replacing`, never over an existing entry (EEXIST then, also on
+/// file systems without a no-replace rename); with it, over the entry that
+/// is there. Returns 0 or an errno.
+int Place(int from_folder, const std::string& from, int to_folder, const std::string& to,
+          const struct stat* replacing);
+
 /// realpath(3) into `real`; false when it fails (errno set).
 bool RealPath(const std::string& path, std::string& real);
 
@@ -51,19 +65,22 @@ class Fd {
  public:
   explicit Fd(int fd = -1) : fd_(fd) {}
   Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  Fd& operator=(Fd&&) = delete;
+  Fd& operator=(Fd&& other) noexcept {
+    Fd gone(std::exchange(fd_, std::exchange(other.fd_, -1)));
+    return *this;
+  }
   Fd(const Fd&) = delete;
   ~Fd() {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
   bool ok() const { return fd_ >= 0; }
+  /// Closes now: 0, or the errno of close (a late write error).
   int Close() { return ::close(std::exchange(fd_, -1)) == 0 ? 0 : errno; }
 
  private:
   int fd_;
 };
-
 
 /// Appends the names of the entries of the open folder `folder`, without
 /// "." and "..", to `names`, sorted (so every walk has one order). Returns 0

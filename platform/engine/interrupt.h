@@ -12,8 +12,8 @@ namespace platform {
 namespace engine {
 
 /// While alive, handles SIGINT, SIGTERM and SIGHUP (a signal that was
-/// ignored when the guard began stays ignored): the handler removes the path
-/// set by GuardTemporary, puts back the action the signal had before the
+/// ignored when the guard began stays ignored): the handler removes the
+/// entry named by GuardTemporary, puts back the action the signal had before the
 /// guard and raises the signal again, so that with the default action the
 /// process dies of it (its wait status says so). The previous actions are
 /// restored when the guard goes. One guard at a time, in a single-threaded
@@ -40,9 +40,11 @@ class InterruptsHeld {
   sigset_t before_;  ///< the mask put back when the hold ends
 };
 
-/// Names the temporary file now being written: a signal removes it. A path
-/// longer than PATH_MAX is not guarded. Call once the file exists.
-void GuardTemporary(const std::string& path);
+/// Names the temporary file now being written, `name` in the open folder
+/// `folder` (AT_FDCWD: a path): a signal removes it, so `folder` must stay
+/// open until UnguardTemporary. A name longer than PATH_MAX is not guarded.
+/// Call once the file exists.
+void GuardTemporary(int folder, const std::string& name);
 
 /// The temporary file is gone (renamed into place or removed): a signal now
 /// removes nothing. Call after the rename or unlink, never before.

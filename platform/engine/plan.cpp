@@ -76,6 +76,8 @@ void AddPair(const std::string& source, const std::string& dest, bool into, FILE
   }
 }
 
+}  // namespace
+
 bool PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs) {
   const bool paired = (flags & FOF_MULTIDESTFILES) && to.size() == from.size();
   if (to.empty() || (!paired && to.size() != 1)) return false;
@@ -88,7 +90,7 @@ bool PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs
 }
 
 // A target without a folder part is a new name in the source's folder.
-bool PlanRename(const Paths& from, const Paths& to, Jobs& jobs) {
+bool PlanRename(FILEOP_FLAGS, const Paths& from, const Paths& to, Jobs& jobs) {
   if (from.size() != 1 || to.size() != 1) return false;
   if (HasWildcard(from[0]) || to[0].find_first_of("*?") != std::string::npos) return false;
   const std::string& dest = to[0];
@@ -97,26 +99,13 @@ bool PlanRename(const Paths& from, const Paths& to, Jobs& jobs) {
   return true;
 }
 
-bool PlanDelete(FILEOP_FLAGS flags, const Paths& from, Jobs& jobs) {
+bool PlanDelete(FILEOP_FLAGS flags, const Paths& from, const Paths&, Jobs& jobs) {
   for (const std::string& source : from) {
     const Jobs found = Expanded(source, flags);
     jobs.insert(jobs.end(), found.begin(), found.end());
   }
   return true;
 }
-
-bool PlanAny(const SHFILEOPSTRUCTA& request, const Paths& from, Jobs& jobs) {
-  const Paths to = SplitList(request.pTo);
-  switch (request.wFunc) {
-    case FO_COPY:
-    case FO_MOVE: return PlanCopyOrMove(request.fFlags, from, to, jobs);
-    case FO_RENAME: return PlanRename(from, to, jobs);
-    case FO_DELETE: return PlanDelete(request.fFlags, from, jobs);
-    default: return false;
-  }
-}
-
-}  // namespace
 
 bool HasWildcard(const std::string& path) {
   return NameOf(path).find_first_of("*?") != std::string::npos;
@@ -127,10 +116,10 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
   return ::fnmatch(EscapedPattern(pattern).c_str(), name.c_str(), 0) == 0;
 }
 
-bool PlanJobs(const SHFILEOPSTRUCTA& request, Jobs& jobs) {
+bool PlanJobs(Planner plan, const SHFILEOPSTRUCTA& request, Jobs& jobs) {
   const Paths from = SplitList(request.pFrom);
   jobs.clear();
-  if (!from.empty() && PlanAny(request, from, jobs)) return true;
+  if (!from.empty() && plan(request.fFlags, from, SplitList(request.pTo), jobs)) return true;
   jobs.clear();
   return false;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/engine/file_system.h"
 #include "platform/shell.h"
 
 namespace platform {
@@ -26,17 +27,31 @@ bool HasWildcard(const std::string& path);
 /// ordinary character; "*.*" matches every name, with a dot or not.
 bool MatchesPattern(const std::string& pattern, const std::string& name);
 
-/// The request's items, in order. A source with a wildcard in its last
-/// component stands for the matching entries of its folder, sorted by name
-/// (none is no error; with FOF_FILESONLY folders are left out). Copy and
-/// move: one destination takes every item into it when it is an existing
-/// folder (or ends in '/'), or when there are several sources or a
+/// Turns the source paths `from` and the destination paths `to` into jobs;
+/// false when the lists do not fit the operation.
+using Planner = bool (*)(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+
+/// In every plan a source with a wildcard in its last component stands for
+/// the matching entries of its folder, sorted by name (none is no error;
+/// with FOF_FILESONLY folders are left out).
+
+/// Copy and move: one destination takes every item into it when it is an
+/// existing folder (or ends in '/'), or when there are several sources or a
 /// wildcard; else it is the one item's new name. With FOF_MULTIDESTFILES
 /// and as many destinations as sources, they pair up, each pair by the same
-/// rule. Rename: one source and one destination, no wildcard; a bare name
-/// stays in the source's folder. Returns false, with no jobs, when the
-/// lists do not fit (another count, a wildcard in a destination).
-bool PlanJobs(const SHFILEOPSTRUCTA& request, Jobs& jobs);
+/// rule. No wildcard in a destination.
+bool PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+
+/// Rename: one source and one destination, no wildcard; a bare name stays
+/// in the source's folder.
+bool PlanRename(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+
+/// Delete: every source; the destinations are not looked at.
+bool PlanDelete(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+
+/// The request's items, in order, by `plan`. Returns false, with no jobs,
+/// when there is no source or the lists do not fit.
+bool PlanJobs(Planner plan, const SHFILEOPSTRUCTA& request, Jobs& jobs);
 
 }  // namespace engine
 }  // namespace platform

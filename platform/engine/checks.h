@@ -1,0 +1,64 @@
+// The rules an item meets before it goes to a target: never onto itself,
+// never into its own folder, never a folder and a file replacing each
+// other, a replacement only when confirmed.
+#ifndef VANDRIX_PLATFORM_ENGINE_CHECKS_H_
+#define VANDRIX_PLATFORM_ENGINE_CHECKS_H_
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "platform/engine/file_system.h"
+#include "platform/engine/plan.h"
+#include "platform/engine/session.h"
+#include "platform/engine/walk.h"
+
+namespace platform {
+namespace engine {
+
+/// Where an item goes: a name in an open folder, and the path shown for it.
+struct Target {
+  int folder = AT_FDCWD;
+  std::string name;
+  std::string shown;
+};
+
+/// What happens to an item already at a target.
+enum class Clash { kFree, kReplace, kMerge };
+
+/// The outcome of Decide.
+struct Decision {
+  Clash clash = Clash::kFree;
+  struct stat there {};  ///< the item at the target (kReplace, kMerge)
+  /// The item a replacement may replace, or null when nothing may be.
+  const struct stat* replacing() const { return clash == Clash::kReplace ? &there : nullptr; }
+};
+
+/// How Decide compares a source with what is at its target.
+enum class Sameness {
+  kUnchecked,  ///< not compared
+  kItem,       ///< the target must not be the source item
+  kFollowed,   ///< nor, following a link at the target, what it names
+};
+
+/// Decides what happens to the entry `source` at `target`: refuses the
+/// source itself (0x71, by `sameness`), takes the next free name with
+/// FOF_RENAMEONCOLLISION (target.name and target.shown change), merges a
+/// folder into a folder, refuses a folder and a file meeting (5), and asks
+/// before a file replaces a file. False when the item does not go ahead
+/// (reported).
+bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, Decision& d);
+
+/// The start of a copy or move job: the source must be there (looked at
+/// through a link only with `follow`); opens the folder that the job's
+/// target goes into as `folder`, making it and its missing parents (mode
+/// 0777 less the umask), and sets `target` to the entry there. Refuses
+/// (0x76) when the source is a folder and the target would lie inside it.
+/// False when the job does not go ahead (reported).
+bool JobTarget(Session& s, const Job& job, bool follow, Fd& folder, Target& target);
+
+}  // namespace engine
+}  // namespace platform
+
+#endif  // VANDRIX_PLATFORM_ENGINE_CHECKS_H_

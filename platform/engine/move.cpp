@@ -1,0 +1,82 @@
+// Moving an item (see move.h).
+#include "platform/engine/move.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/engine/checks.h"
+#include "platform/engine/copy.h"
+#include "platform/engine/delete.h"
+#include "platform/engine/walk.h"
+
+namespace platform {
+namespace engine {
+namespace {
+
+// Across file systems: the source goes only once its copy is complete.
+bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) {
+  const std::string shown = e.Shown();
+  if (CopyTree(s, e.folder, e.name, shown, false, t).complete)
+    return RemoveTree(s, e.folder, e.name, shown);
+  if (!d.replacing() && ExistsAt(t.folder, t.name)) RemoveTree(s, t.folder, t.name, t.shown);
+  return false;
+}
+
+bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
+  const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
+  if (err == EXDEV) return MoveAcross(s, e, t, d);
+  return err == 0 || s.FailErrno(e.Shown(), err);
+}
+
+// Each entry is renamed (or moved across) to its target; a folder that
+// meets a folder is gone into, and removed once its entries are moved.
+class MoveVisitor : public TreeVisitor {
+ public:
+  MoveVisitor(Session& s, const Target& top) : s_(s), top_(top), into_(top.shown) {}
+
+  Visit Visited(const Entry& e) override {
+    folder_ = e.depth == 0 ? top_ : Target{into_.fd(), e.name, into_.PathAt(e.depth, e.name)};
+    Decision d;
+    if (!Decide(s_, e, Sameness::kItem, folder_, d)) return Visit::kFailed;
+    if (d.clash == Clash::kMerge) return Visit::kDescend;
+    return Relocate(s_, e, folder_, d) ? Visit::kDone : Visit::kFailed;
+  }
+  bool Opened(const Entry& e) override {
+    Fd folder(::openat(folder_.folder, folder_.name.c_str(),
+                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!folder.ok() || ::fstat(folder.get(), &st) != 0) return s_.FailErrno(e.Shown(), errno);
+    into_.Push(std::move(folder), st, folder_.name);
+    return true;
+  }
+  bool Left(const Entry& e, bool complete) override {
+    into_.Pop();
+    if (complete && ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
+      return s_.FailErrno(e.Shown(), errno);
+    return complete;
+  }
+  void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
+  bool Stopped() const override { return s_.cancelled(); }
+
+ private:
+  Session& s_;
+  const Target& top_;
+  FolderTrail into_;  ///< the folders merged into, level for level
+  Target folder_;     ///< the current entry's target
+};
+
+}  // namespace
+
+bool MoveJob(Session& s, const Job& job) {
+  Fd folder;
+  Target target;
+  if (!JobTarget(s, job, false, folder, target)) return false;
+  MoveVisitor visitor(s, target);
+  return TreeWalk(visitor, s.hooks(), job.source).Run(AT_FDCWD, job.source, false);
+}
+
+}  // namespace engine
+}  // namespace platform

@@ -1,0 +1,81 @@
+// One request while it runs: its flags, its first error, its messages, the
+// user's answers and its progress line.
+#ifndef VANDRIX_PLATFORM_ENGINE_SESSION_H_
+#define VANDRIX_PLATFORM_ENGINE_SESSION_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/engine/hooks.h"
+#include "platform/engine/progress.h"
+#include "platform/shell.h"
+
+namespace platform {
+namespace engine {
+
+struct Operation;
+
+/// The state of one request, shared by every job of it.
+class Session {
+ public:
+  /// `operation` is null for an unknown function code.
+  Session(SHFILEOPSTRUCTA& request, const Operation* operation, const Hooks& hooks);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // --- the request
+  const Operation* operation() const { return operation_; }
+  const Hooks& hooks() const { return hooks_; }
+  bool Has(FILEOP_FLAGS flag) const { return (request_.fFlags & flag) != 0; }
+
+  // --- the outcome
+  /// Records a failed item (the first code is kept) and reports it in one
+  /// line, "cannot VERB 'ITEM': REASON" (ITEM may be empty); returns false.
+  bool Fail(const std::string& item, int code, const std::string& reason);
+  /// The same for a failed system call's errno.
+  bool FailErrno(const std::string& item, int err);
+  bool cancelled() const { return cancelled_; }
+  /// Ends the request: wipes the progress line; the first error or 0.
+  int Result();
+
+  // --- the user's answers
+  /// True to go ahead with `question` ("replace 'x'"): without
+  /// FOF_NOCONFIRMATION or an earlier "all", the user is asked. "no" marks
+  /// the request aborted; "cancel" also stops it.
+  bool Confirm(const std::string& question);
+  /// A new top-level item: its answers start afresh.
+  void BeginItem() { approved_.clear(); }
+  /// Asks once per item and target, however often the work comes back to it.
+  bool ConfirmReplace(const std::string& target);
+
+  // --- the progress line
+  /// Shows progress from now on (only called when it may be shown).
+  void StartProgress(ProgressCounts total);
+  /// `name()` (called only while a line is shown) is being worked on;
+  /// `items` and `bytes` more are done.
+  template <typename NameOf>
+  void Step(const NameOf& name, std::uint64_t items, std::uint64_t bytes) {
+    if (progress_) progress_->Step(name(), items, bytes);
+  }
+  void Reach(ProgressCounts done);
+
+ private:
+  void Cancel();
+  void Say(const std::string& line) const;
+
+  SHFILEOPSTRUCTA& request_;
+  const Operation* operation_;
+  const Hooks& hooks_;
+  int first_error_ = 0;
+  bool all_ = false;
+  bool cancelled_ = false;
+  std::string approved_;
+  std::unique_ptr<ProgressLine> progress_;
+};
+
+}  // namespace engine
+}  // namespace platform
+
+#endif  // VANDRIX_PLATFORM_ENGINE_SESSION_H_
