@@ -743,7 +743,7 @@ class Progress : public Engine {
 
 TEST_F(Progress, LineShowsTitleCountsAndNameThenIsCleared) {
   const std::string shown = Shown(kQuiet);
-  EXPECT_NE(shown.find("\rBacking up: 4 of 4 items, 3 B of 3 B"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\rBacking up: 100%, 4 of 4 items, 3 B of 3 B"), std::string::npos) << shown;
   EXPECT_NE(shown.find(": d/f.txt"), std::string::npos) << shown;
   EXPECT_EQ(shown.find('\n'), std::string::npos) << shown;
   const std::size_t last = shown.rfind('\r', shown.size() - 2);

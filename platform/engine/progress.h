@@ -2,8 +2,10 @@
 #ifndef VANDRIX_PLATFORM_ENGINE_PROGRESS_H_
 #define VANDRIX_PLATFORM_ENGINE_PROGRESS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 namespace engine {
@@ -21,15 +23,25 @@ using MonotonicClock = std::int64_t (*)();
 /// error is a terminal (or `terminal_forced`).
 bool ProgressWanted(bool silent, bool terminal_forced = false);
 
+/// "512 B", "1.5 KiB", "20.0 MiB", ... (binary units).
+std::string SizeText(std::uint64_t bytes);
+
 /// The progress of one operation. Nothing is shown during its first second;
-/// after that the line "TITLE: I of N items, B of T: NAME" is redrawn at
-/// most four times a second (NAME left out unless `show_names`). Every call
-/// only reads the clock (`clock`, or the system's monotonic clock when
-/// null); there are no threads.
+/// after that the line
+///   "TITLE: P%, I of N items, B of T, R/s: NAME"
+/// is redrawn at most four times a second (NAME left out unless
+/// `show_names`; P is the share of the bytes, or of the items when there
+/// are no bytes; R the bytes a second so far). The line always fits one
+/// row of `width` columns (0: the terminal's width, read at each redraw;
+/// 80 when unknown) without touching its last column: the name is cut from
+/// the front or left out, the title shortened, and a narrow row drops the
+/// rate, then the bytes, then the items, and at last the title. Control characters in the title and the name
+/// show as "?". Every call only reads the clock (`clock`, or the system's
+/// monotonic clock when null); there are no threads.
 class ProgressLine {
  public:
   ProgressLine(std::string title, bool show_names, ProgressCounts total,
-               MonotonicClock clock = nullptr);
+               MonotonicClock clock = nullptr, std::size_t width = 0);
   ~ProgressLine();
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
@@ -45,12 +57,15 @@ class ProgressLine {
 
  private:
   void MaybeDraw();
-  std::string Text() const;
+  std::vector<std::string> Counts(std::int64_t elapsed_ms) const;
+  std::string Text(std::size_t room, std::int64_t elapsed_ms) const;
   std::int64_t Now() const;
+  std::size_t Width() const;
 
   std::string title_, name_;
   bool show_names_;
   MonotonicClock clock_;
+  std::size_t width_;
   ProgressCounts total_, done_;
   std::int64_t start_ms_, drawn_ms_ = 0;
   std::size_t shown_width_ = 0;
