@@ -69,7 +69,7 @@ bool DeleteJob(Session& s, const Job& job) {
   const std::string& item = job.source;
   if (!Deletable(s, item)) return false;
   const bool undo = s.Has(FOF_ALLOWUNDO);
-  if (!s.Confirm((undo ? "move '" : "delete '") + item + (undo ? "' to the trash" : "'")))
+  if (!s.Confirm(undo ? "move" : "delete", item, undo ? " to the trash" : ""))
     return false;
   if (undo) return TrashItem(s, item);
   return RemoveTree(s, AT_FDCWD, item, item);

@@ -663,22 +663,36 @@ TEST_F(Engine, Confirmations) {
   EXPECT_EQ(Read("out/a.txt"), "A");
 }
 
-// Without a terminal nobody can be asked: replacing and deleting are cancelled.
+// Without a terminal nobody can be asked: replacing and deleting are
+// cancelled, and one line says so and how to go ahead. Run in a child in a
+// session of its own, which has no controlling terminal.
 TEST_F(Engine, NoTerminalCancels) {
-  const int saved = dup(STDIN_FILENO), null = open("/dev/null", O_RDONLY);
-  ASSERT_GE(saved, 0);
-  ASSERT_EQ(dup2(null, STDIN_FILENO), STDIN_FILENO);
   Write("out/a.txt", "OLD");
-  const Outcome replace = Request(FO_COPY, {"a.txt"}, {"out"}, kQuiet, nullptr, Hooks{});
-  const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, kQuiet, nullptr, Hooks{});
-  dup2(saved, STDIN_FILENO);
-  close(saved);
-  close(null);
-  EXPECT_EQ(replace.code, platform::engine::kErrorCancelled);
-  EXPECT_EQ(remove.code, platform::engine::kErrorCancelled);
-  EXPECT_TRUE(replace.aborted && remove.aborted);
+  int output[2];
+  ASSERT_EQ(pipe(output), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setsid() < 0 || dup2(output[1], STDERR_FILENO) < 0) _exit(100);
+    const Outcome replace = Request(FO_COPY, {"a.txt", "b.txt"}, {"out"}, 0, nullptr, Hooks{});
+    const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, 0, nullptr, Hooks{});
+    const bool cancelled = replace.code == platform::engine::kErrorCancelled &&
+                           remove.code == platform::engine::kErrorCancelled;
+    _exit(cancelled && replace.aborted && remove.aborted ? 0 : 1);
+  }
+  close(output[1]);
+  std::string shown;
+  char buffer[256];
+  for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
+  close(output[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(shown,
+            "vandrix: kept 'out/a.txt': no terminal to ask; pass -c to replace\n"
+            "vandrix: kept 'b.txt': no terminal to ask; pass -c to delete\n");
   EXPECT_EQ(Read("out/a.txt"), "OLD");
-  ExpectPaths({"b.txt", "d/f.txt"}, {});
+  ExpectPaths({"b.txt", "d/f.txt"}, {"out/b.txt"});
 }
 
 // A file system of its own: a tmpfs mounted in a mount namespace private to

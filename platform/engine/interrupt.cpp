@@ -1,6 +1,6 @@
 // Removing the temporary file being written when a signal ends the process.
 // The handler reads only static storage and calls only async-signal-safe
-// functions (unlinkat, sigaction, raise).
+// functions (unlinkat, write, sigaction, raise).
 #include "platform/engine/interrupt.h"
 
 #include <fcntl.h>
@@ -28,9 +28,15 @@ char temporary[PATH_MAX];
 int temporary_folder = AT_FDCWD;
 volatile sig_atomic_t guarded = 0;
 
+// The terminal where a line is open (a question, a progress line), or -1.
+volatile sig_atomic_t open_line = -1;
+
 void OnSignal(int number) {
   const int saved_errno = errno;
   if (guarded) ::unlinkat(temporary_folder, temporary, 0);
+  if (open_line >= 0 && ::write(open_line, "\n", 1) < 0) {
+    // Nothing is left to do about a terminal that cannot be written.
+  }
   for (int i = 0; i < kSignalCount; ++i)
     if (kSignals[i] == number && installed[i]) ::sigaction(number, &previous[i], nullptr);
   ::raise(number);  // delivered when the handler returns: the signal is blocked here
@@ -66,6 +72,7 @@ InterruptGuard::~InterruptGuard() {
     installed[i] = 0;
   }
   UnguardTemporary();
+  EndLineOnSignal(-1);
 }
 
 InterruptsHeld::InterruptsHeld() {
@@ -89,6 +96,8 @@ void UnguardTemporary() {
   guarded = 0;
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
+
+void EndLineOnSignal(int fd) { open_line = fd; }
 
 }  // namespace engine
 }  // namespace platform

@@ -50,6 +50,12 @@ void GuardTemporary(int folder, const std::string& name);
 /// removes nothing. Call after the rename or unlink, never before.
 void UnguardTemporary();
 
+/// A line is open on the terminal `fd` (a question waiting for its answer,
+/// the progress line): a signal that ends the process first ends that line,
+/// so that what the shell prints next starts on a line of its own. -1: no
+/// line is open (also when the guard goes).
+void EndLineOnSignal(int fd);
+
 }  // namespace engine
 }  // namespace platform
 

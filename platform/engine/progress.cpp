@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/engine/interrupt.h"
+
 namespace platform {
 namespace engine {
 namespace {
@@ -102,6 +104,7 @@ void ProgressLine::Clear() {
   std::fprintf(stderr, "\r%s\r", std::string(shown_width_, ' ').c_str());
   std::fflush(stderr);
   shown_width_ = 0;
+  EndLineOnSignal(-1);
 }
 
 std::int64_t ProgressLine::Now() const { return clock_ ? clock_() : SystemClock(); }
@@ -126,6 +129,7 @@ void ProgressLine::MaybeDraw() {
   std::fflush(stderr);
   shown_width_ = std::max<std::size_t>(text.size() + pad, 1);
   drawn_ms_ = now;
+  EndLineOnSignal(STDERR_FILENO);
 }
 
 // The counts, longest first: "P%, I of N items, B of T, R/s", then without

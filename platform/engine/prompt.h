@@ -14,6 +14,7 @@ enum class Answer {
   kNo,      ///< skip this item
   kAll,     ///< do this item and every later one without asking
   kCancel,  ///< stop the whole operation
+  kNobody,  ///< nobody could be asked (no terminal): as kCancel
 };
 
 /// Reads one answer line: y/yes, n/no, a/all, c/cancel, any letter case,
@@ -22,11 +23,12 @@ Answer ParseAnswer(const std::string& line, bool& valid);
 
 /// Writes "vandrix: QUESTION? [y]es, [n]o, [a]ll, [c]ancel: " to `out` and
 /// reads lines from `in` until one is a valid answer; end of input (or a
-/// read error) is kCancel.
+/// read error) is kCancel, and ends the line on `out`.
 Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out);
 
-/// Asks the user on the terminal when standard input and standard error are
-/// both terminals; else the answer is kCancel (nobody can be asked).
+/// Asks the user on the controlling terminal (/dev/tty), whatever standard
+/// input and standard error are; kNobody when the process has none. While
+/// the question waits, a signal that ends the process ends its line first.
 Answer AskUser(const std::string& question);
 
 }  // namespace engine

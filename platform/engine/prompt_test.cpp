@@ -36,13 +36,14 @@ TEST(Prompt, AnswersAndRepeats) {
     const char* typed;
     Answer answer;
     int asked;
+    bool ends_input = false;
   };
   const std::vector<Row> rows = {
       {"y\n", Answer::kYes, 1},      {" YES \n", Answer::kYes, 1}, {"n\n", Answer::kNo, 1},
       {"No", Answer::kNo, 1},        {"a\n", Answer::kAll, 1},     {"ALL\n", Answer::kAll, 1},
       {"c\n", Answer::kCancel, 1},   {"cancel\n", Answer::kCancel, 1},
       {"maybe\n\nyes please\nn\n", Answer::kNo, 4},
-      {"\x04", Answer::kCancel, 2},  // not an answer, then end of input
+      {"\x04", Answer::kCancel, 2, true},  // not an answer, then end of input
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.typed);
@@ -50,6 +51,7 @@ TEST(Prompt, AnswersAndRepeats) {
     EXPECT_EQ(dialogue.answer, row.answer);
     std::string expected;
     for (int i = 0; i < row.asked; ++i) expected += question;
+    if (row.ends_input) expected += '\n';  // the line is ended for what follows
     EXPECT_EQ(dialogue.shown, expected);
   }
 }

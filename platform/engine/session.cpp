@@ -63,21 +63,25 @@ void Session::Say(const std::string& line) const {
 // ---------------------------------------------------------------------------
 // The user's answers
 
-bool Session::Confirm(const std::string& question) {
+bool Session::Confirm(const char* action, const std::string& item, const char* suffix) {
   if (cancelled_) return false;
   if (all_ || Has(FOF_NOCONFIRMATION)) return true;
   if (progress_) progress_->Clear();
+  const std::string question = std::string(action) + " '" + item + "'" + suffix;
   const Answer answer = hooks_.answer ? hooks_.answer(question) : AskUser(question);
   if (answer == Answer::kAll) all_ = true;
   if (answer == Answer::kYes || answer == Answer::kAll) return true;
   request_.fAnyOperationsAborted = TRUE;
-  if (answer == Answer::kCancel) Cancel();
+  if (answer == Answer::kNobody)
+    Say("kept '" + item + "': no terminal to ask; pass -c to " + action +
+        (*suffix ? std::string(" it") + suffix : ""));
+  if (answer == Answer::kCancel || answer == Answer::kNobody) Cancel();
   return false;
 }
 
 bool Session::ConfirmReplace(const std::string& target) {
   if (target == approved_) return true;
-  if (!Confirm("replace '" + target + "'")) return false;
+  if (!Confirm("replace", target)) return false;
   approved_ = target;
   return true;
 }

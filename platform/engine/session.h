@@ -41,10 +41,13 @@ class Session {
   int Result();
 
   // --- the user's answers
-  /// True to go ahead with `question` ("replace 'x'"): without
+  /// True to go ahead and ACTION `item` (the question "ACTION 'ITEM'SUFFIX",
+  /// as "replace 'x'" or "move 'x' to the trash"): without
   /// FOF_NOCONFIRMATION or an earlier "all", the user is asked. "no" marks
-  /// the request aborted; "cancel" also stops it.
-  bool Confirm(const std::string& question);
+  /// the request aborted; "cancel" also stops it, and so does the lack of a
+  /// terminal to ask on, which is said once ("kept 'x': no terminal to ask;
+  /// pass -c to replace").
+  bool Confirm(const char* action, const std::string& item, const char* suffix = "");
   /// A new top-level item: its answers start afresh.
   void BeginItem() { approved_.clear(); }
   /// Asks once per item and target, however often the work comes back to it.
