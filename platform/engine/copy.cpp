@@ -49,7 +49,7 @@ class CopyVisitor : public TreeVisitor {
   bool Opened(const Entry& e) override;
   bool Left(const Entry& e, bool complete) override;
   void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
-  bool Stopped() const override { return s_.cancelled(); }
+  bool Stopped() const override { return s_.cancelled() || into_.lost(); }
 
  private:
   Target TargetOf(const Entry& e) const;
@@ -80,8 +80,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
                             : follow_   ? Sameness::kFollowed
                                         : Sameness::kItem;
   if (!Decide(s_, e, sameness, t, d)) return Visit::kFailed;
-  const auto shown = [&e] { return e.Shown(); };
-  s_.Step(shown, 0, 0);
+  s_.Step(e, 0, 0);
   if (S_ISDIR(e.st.st_mode)) {
     folder_ = std::move(t);
     merge_ = d.clash == Clash::kMerge;
@@ -94,7 +93,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
     copied = CopyLink(e, t, d);
   else
     s_.Fail(e.Shown(), kErrorOther, "not a regular file, folder or link");
-  if (copied) s_.Step(shown, 1, 0);  // a file's bytes were counted as they went
+  if (copied) s_.Step(e, 1, 0);  // a file's bytes were counted as they went
   return copied ? Visit::kDone : Visit::kFailed;
 }
 
@@ -114,10 +113,11 @@ bool CopyVisitor::Opened(const Entry& e) {
 bool CopyVisitor::Left(const Entry& e, bool complete) {
   const bool merged = merged_.back();
   merged_.pop_back();
-  const int err = merged ? 0 : KeepModeAndTimes(into_.fd(), e.st);
+  const int err = merged || into_.lost() ? 0 : KeepModeAndTimes(into_.fd(), e.st);
   const std::string target = into_.PathAt(e.depth, e.name);
-  into_.Pop();
-  if (complete && err == 0) s_.Step([&e] { return e.Shown(); }, 1, 0);
+  if (const int lost = into_.Pop()) s_.FailErrno(ParentOf(target), lost);
+  complete = complete && !into_.lost();
+  if (complete && err == 0) s_.Step(e, 1, 0);
   return complete && (err == 0 || s_.FailErrno(target, err));
 }
 
@@ -126,7 +126,7 @@ int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry&
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   const Hooks& hooks = s_.hooks();
   const CopyObserver seen = [&](std::uint64_t bytes) {
-    s_.Step([&e] { return e.Shown(); }, 0, bytes);
+    s_.Step(e, 0, bytes);
     if (hooks.copy_step) hooks.copy_step();
   };
   if (const int err = CopyFileData(in, out.fd(), st, CopyMethod::kAuto, seen)) return err;

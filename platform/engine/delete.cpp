@@ -30,10 +30,9 @@ class RemoveVisitor : public TreeVisitor {
 
  private:
   bool Remove(const Entry& e, int flags) {
-    const auto shown = [&e] { return e.Shown(); };
-    s_.Step(shown, 0, 0);
+    s_.Step(e, 0, 0);
     if (::unlinkat(e.folder, e.name.c_str(), flags) != 0) return s_.FailErrno(e.Shown(), errno);
-    s_.Step(shown, 1, S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0);
+    s_.Step(e, 1, S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0);
     return true;
   }
 

@@ -7,7 +7,9 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "platform/engine/file_system.h"
@@ -100,7 +102,10 @@ int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks) {
   try {
     const InterruptGuard guard;
     return Perform(*request, hooks);
-  } catch (...) {  // std::bad_alloc above all
+  } catch (const std::bad_alloc&) {
+    if ((request->fFlags & FOF_NOERRORUI) == 0) std::fputs("vandrix: out of memory\n", stderr);
+    return kErrorOther;
+  } catch (...) {
     return kErrorOther;
   }
 }

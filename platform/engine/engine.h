@@ -35,7 +35,9 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 /// when the user cancelled); sets fAnyOperationsAborted when an item was
 /// skipped or the operation cancelled. `hooks` stand in for the user, the
 /// clock and the terminal, or strike in the middle (see hooks.h); the
-/// default is the real behaviour. Never throws.
+/// default is the real behaviour. Never throws: when memory runs out the
+/// request stops, "vandrix: out of memory" is reported (unless
+/// FOF_NOERRORUI) and the code is kErrorOther.
 int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks = Hooks{});
 
 }  // namespace engine

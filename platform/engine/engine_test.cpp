@@ -18,6 +18,7 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -434,6 +435,50 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
   }
 }
 
+// A tree three times deeper than the descriptors the process may open:
+// a copy (with its progress count) and a delete keep only a few open.
+TEST_F(Engine, TreeDeeperThanTheDescriptorLimit) {
+  constexpr int kLimit = 64;
+  std::string deepest = "deep";
+  for (int i = 0; i < 3 * kLimit; ++i) deepest += "/d";
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths to;
+    std::string present, absent;
+  };
+  const std::vector<Row> rows = {
+      {"copy", FO_COPY, {"out"}, "out/" + deepest + "/f", ""},
+      {"delete", FO_DELETE, {}, "", "deep"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    Write(deepest + "/f", "F");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Hooks hooks = Answering();
+      hooks.terminal = true;  // the progress count walks the tree first
+      const struct rlimit limit = {kLimit, kLimit};
+      const bool limited = setrlimit(RLIMIT_NOFILE, &limit) == 0;
+      _exit(limited && Request(row.function, {"deep"}, row.to, kQuiet | kYes, nullptr, hooks)
+                                   .code == 0
+                ? 0
+                : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    if (!row.present.empty()) {
+      EXPECT_EQ(Read(row.present), "F");
+    }
+    if (!row.absent.empty()) {
+      EXPECT_FALSE(Exists(row.absent));
+    }
+  }
+}
+
 // The signal a copy step raises (see SignalDuringCopy...).
 int signal_to_raise = 0;
 
@@ -563,9 +608,10 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
   }
 }
 
-std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags) {
+std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags,
+                     const Hooks& hooks = Answering()) {
   testing::internal::CaptureStderr();
-  Request(function, from, to, flags);
+  Request(function, from, to, flags, nullptr, hooks);
   return testing::internal::GetCapturedStderr();
 }
 
@@ -577,6 +623,9 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   EXPECT_EQ(StderrOf(FO_COPY, {"pipe"}, {"out"}, FOF_NOERRORUI), "");
   EXPECT_FALSE(Exists("out/pipe"));  // a fifo is never opened or copied
   EXPECT_TRUE(Exists("out/a.txt"));  // the items after a failed one go on
+  Hooks starved = Answering();
+  starved.folder_open = [](const char*) -> int { throw std::bad_alloc(); };
+  EXPECT_EQ(StderrOf(FO_COPY, {"d"}, {"out"}, 0, starved), "vandrix: out of memory\n");
 }
 
 

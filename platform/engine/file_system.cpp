@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform {
 namespace engine {
@@ -60,6 +61,10 @@ bool Exists(const std::string& path) {
 bool IsFolder(const std::string& path) {
   struct stat st;
   return StatOf(path, st, true) && S_ISDIR(st.st_mode);
+}
+
+std::string ErrorText(int err) {
+  return err == kMovedAway ? "it was moved away while the operation ran" : std::strerror(err);
 }
 
 bool SameItem(const struct stat& a, const struct stat& b) {

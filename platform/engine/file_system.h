@@ -40,6 +40,12 @@ bool Exists(const std::string& path);
 /// True when `path` is a folder or a link to one.
 bool IsFolder(const std::string& path);
 
+/// Not an errno: a folder was found moved away while it was being worked in.
+constexpr int kMovedAway = -1;
+
+/// The text for an errno (strerror), or for kMovedAway.
+std::string ErrorText(int err);
+
 /// True when `a` and `b` describe the same item (device and inode).
 bool SameItem(const struct stat& a, const struct stat& b);
 

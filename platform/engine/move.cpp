@@ -53,13 +53,15 @@ class MoveVisitor : public TreeVisitor {
     return true;
   }
   bool Left(const Entry& e, bool complete) override {
-    into_.Pop();
+    const std::string target = into_.PathAt(e.depth, e.name);
+    if (const int lost = into_.Pop()) s_.FailErrno(ParentOf(target), lost);
+    complete = complete && !into_.lost();
     if (complete && ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
       return s_.FailErrno(e.Shown(), errno);
     return complete;
   }
   void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
-  bool Stopped() const override { return s_.cancelled(); }
+  bool Stopped() const override { return s_.cancelled() || into_.lost(); }
 
  private:
   Session& s_;

@@ -14,7 +14,6 @@ namespace {
 
 constexpr std::int64_t kQuietStartMs = 1000;  // nothing shown before this
 constexpr std::int64_t kRedrawMs = 250;       // at most four lines a second
-constexpr std::size_t kMaxWidth = 79;         // fits an 80-column terminal
 
 std::int64_t SystemClock() {
   struct timespec now;
@@ -88,8 +87,8 @@ std::string ProgressLine::Text() const {
   std::string text = title_ + ": " + std::to_string(done_.items) + " of " +
                      std::to_string(total_.items) + " items, " + SizeText(done_.bytes) +
                      " of " + SizeText(total_.bytes);
-  if (!show_names_ || name_.empty() || text.size() + 6 > kMaxWidth) return text;
-  const std::size_t room = kMaxWidth - text.size() - 2;
+  if (!show_names_ || name_.empty() || text.size() + 6 > kProgressWidth) return text;
+  const std::size_t room = kProgressWidth - text.size() - 2;
   const std::string name = name_.size() <= room ? name_ : "..." + name_.substr(name_.size() - room + 3);
   return text + ": " + name;
 }

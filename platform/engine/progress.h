@@ -2,6 +2,7 @@
 #ifndef VANDRIX_PLATFORM_ENGINE_PROGRESS_H_
 #define VANDRIX_PLATFORM_ENGINE_PROGRESS_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -13,6 +14,10 @@ struct ProgressCounts {
   std::uint64_t items = 0;
   std::uint64_t bytes = 0;
 };
+
+/// The longest line shown (it fits an 80-column terminal); a longer name is
+/// cut from the front.
+constexpr std::size_t kProgressWidth = 79;
 
 /// Milliseconds from a clock that never goes back.
 using MonotonicClock = std::int64_t (*)();

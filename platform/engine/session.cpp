@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/engine/engine.h"
+#include "platform/engine/file_system.h"
 #include "platform/engine/operations.h"
 #include "platform/engine/prompt.h"
 
@@ -38,7 +39,7 @@ bool Session::Fail(const std::string& item, int code, const std::string& reason)
 }
 
 bool Session::FailErrno(const std::string& item, int err) {
-  return Fail(item, CodeFor(err), std::strerror(err));
+  return Fail(item, CodeFor(err), ErrorText(err));
 }
 
 void Session::Cancel() {
@@ -89,6 +90,11 @@ void Session::StartProgress(ProgressCounts total) {
   const char* title = request_.lpszProgressTitle;
   progress_ = std::make_unique<ProgressLine>(title && *title ? title : operation_->title,
                                              !Has(FOF_SIMPLEPROGRESS), total, hooks_.clock);
+}
+
+// The line shows no more of a name than its width, so no more is built.
+void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
+  if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
 }
 
 void Session::Reach(ProgressCounts done) {
