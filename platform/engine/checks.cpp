@@ -24,8 +24,7 @@ bool LiesInside(const struct stat& folder, const std::string& path) {
 
 bool SameAsSource(const Entry& source, Sameness sameness, const Target& target,
                   const struct stat& there) {
-  if (sameness == Sameness::kUnchecked) return false;
-  if (SameItem(source.st, there)) return true;
+  if (SameFile(source.folder, source.name, source.st, there)) return true;
   struct stat named;
   return sameness == Sameness::kFollowed && StatAt(target.folder, target.name, named, true) &&
          SameItem(source.st, named);
@@ -40,6 +39,13 @@ void TakeFreeName(Target& target, bool folder) {
 }
 
 }  // namespace
+
+bool SameFile(int folder, const std::string& name, const struct stat& st,
+              const struct stat& there) {
+  if (SameItem(st, there)) return true;
+  struct stat named;
+  return S_ISLNK(st.st_mode) && StatAt(folder, name, named, true) && SameItem(named, there);
+}
 
 bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, Decision& d) {
   d.clash = Clash::kFree;

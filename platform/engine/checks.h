@@ -35,15 +35,20 @@ struct Decision {
   const struct stat* replacing() const { return clash == Clash::kReplace ? &there : nullptr; }
 };
 
+/// True when replacing `there` would destroy the source: it is the item
+/// `name` in the open folder `folder` (whose lstat is `st`) or, when that is
+/// a link, the item the link names. Items are compared by device and inode.
+bool SameFile(int folder, const std::string& name, const struct stat& st,
+              const struct stat& there);
+
 /// How Decide compares a source with what is at its target.
 enum class Sameness {
-  kUnchecked,  ///< not compared
-  kItem,       ///< the target must not be the source item
-  kFollowed,   ///< nor, following a link at the target, what it names
+  kItem,      ///< by SameFile
+  kFollowed,  ///< also following a link at the target (a copy's named source)
 };
 
 /// Decides what happens to the entry `source` at `target`: refuses the
-/// source itself (0x71, by `sameness`), takes the next free name with
+/// same file (0x71, by `sameness`), takes the next free name with
 /// FOF_RENAMEONCOLLISION (target.name and target.shown change), merges a
 /// folder into a folder, refuses a folder and a file meeting (5), and asks
 /// before a file replaces a file. False when the item does not go ahead

@@ -76,9 +76,7 @@ Target CopyVisitor::TargetOf(const Entry& e) const {
 TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
   Target t = TargetOf(e);
   Decision d;
-  const Sameness sameness = e.depth > 0 ? Sameness::kUnchecked
-                            : follow_   ? Sameness::kFollowed
-                                        : Sameness::kItem;
+  const Sameness sameness = e.depth == 0 && follow_ ? Sameness::kFollowed : Sameness::kItem;
   if (!Decide(s_, e, sameness, t, d)) return Visit::kFailed;
   s_.Step(e, 0, 0);
   if (S_ISDIR(e.st.st_mode)) {

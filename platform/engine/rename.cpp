@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/engine/checks.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/file_system.h"
 
@@ -37,7 +38,7 @@ bool RenameJob(Session& s, const Job& job) {
     return s.Fail(source, kErrorDifferentFolder, "'" + target + "' is not in the same folder");
   if (!StatOf(source, from, false)) return s.FailErrno(source, errno);
   bool taken = StatOf(target, there, false);
-  if (taken && SameItem(from, there))
+  if (taken && SameFile(AT_FDCWD, source, from, there))
     return s.Fail(source, kErrorSameFile, "the source and the target are the same item");
   if (taken && s.Has(FOF_RENAMEONCOLLISION)) {
     target = FreeName(target, S_ISDIR(from.st_mode));
