@@ -57,11 +57,18 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
 
 /// The start of a copy or move job: the source must be there (looked at
 /// through a link only with `follow`); opens the folder that the job's
-/// target goes into as `folder`, making it and its missing parents (mode
-/// 0777 less the umask), and sets `target` to the entry there. Refuses
-/// (0x76) when the source is a folder and the target would lie inside it.
-/// False when the job does not go ahead (reported).
+/// target goes into as `folder` (following links, as a shell would),
+/// making it and its missing parents (mode 0777 less the umask), and sets
+/// `target` to the entry there. When the source is a folder, refuses
+/// (RefuseInside) a target folder that is the source or lies inside it,
+/// by whatever path (".." after a new folder, a link, a bind mount), and
+/// makes no folder inside it. False when the job does not go ahead
+/// (reported).
 bool JobTarget(Session& s, const Job& job, bool follow, Fd& folder, Target& target);
+
+/// Reports (0x76) that the target of `source` lies inside the source
+/// folder; returns false.
+bool RefuseInside(Session& s, const std::string& source);
 
 }  // namespace engine
 }  // namespace platform

@@ -65,6 +65,7 @@ class CopyVisitor : public TreeVisitor {
   Target folder_;            ///< the folder decided on in Visited, made in Opened
   bool merge_ = false;       ///< ... and whether it exists already
   std::vector<bool> merged_;  ///< for each target folder entered
+  struct stat top_folder_ {};  ///< the target folder at the top, once entered
   Copied copied_;
 };
 
@@ -80,6 +81,12 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
   if (!Decide(s_, e, sameness, t, d)) return Visit::kFailed;
   s_.Step(e, 0, 0);
   if (S_ISDIR(e.st.st_mode)) {
+    // The walk meets its own target (reached through a mount inside the
+    // source): going in would copy the copy, without end.
+    if (e.depth > 0 && SameItem(e.st, top_folder_)) {
+      RefuseInside(s_, e.Shown());
+      return Visit::kFailed;
+    }
     folder_ = std::move(t);
     merge_ = d.clash == Clash::kMerge;
     return Visit::kDescend;
@@ -102,6 +109,7 @@ bool CopyVisitor::Opened(const Entry& e) {
   Fd folder(::openat(t.folder, t.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st;
   if (!folder.ok() || ::fstat(folder.get(), &st) != 0) return s_.FailErrno(e.Shown(), errno);
+  if (e.depth == 0) top_folder_ = st;
   if (e.depth == 0 && !merge_) copied_ = {false, true, st};
   into_.Push(std::move(folder), st, t.name);
   merged_.push_back(merge_);

@@ -120,6 +120,25 @@ std::string OtherFileSystemFolder(const std::string& near) {
   return pattern;
 }
 
+// Mounts in a mount namespace private to this test program (they need the
+// right to mount; else the test or row is skipped).
+bool PrivateMounts() {
+  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A file system of its own: a tmpfs at `at`; "" when it cannot be mounted.
+std::string MountScratchFileSystem(const std::string& at) {
+  fs::create_directory(at);
+  if (!PrivateMounts()) return "";
+  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
+}
+
+// The folder `from` seen a second time at `at`.
+bool BindMount(const std::string& from, const std::string& at) {
+  fs::create_directory(at);
+  return PrivateMounts() && mount(from.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0;
+}
+
 struct Case {
   const char* what;
   UINT function;
@@ -287,6 +306,13 @@ TEST_F(Engine, Refusals) {
       {"copy into own tree", FO_COPY, {"d"}, {"d/in/deep"}, 0, 0x76, {}, {"d/in"}},
       {"copy folder into itself", FO_COPY, {"d"}, {"d"}, 0, 0x76, {}, {"d/d"}},
       {"move into own tree", FO_MOVE, {"d"}, {"d/in"}, 0, 0x76, {"d/f.txt"}, {"d/in"}},
+      {"copy into itself by another path", FO_COPY, {"d"}, {"nothere/../d/x"}, 0, 0x76, {},
+       {"d/x"}},
+      {"copy into itself through a link", FO_COPY, {"d"}, {"dlink/x"}, 0, 0x76, {}, {"d/x"},
+       [] { return symlink("d", "dlink") == 0; }},
+      {"copy into itself through a bind mount", FO_COPY, {"d"}, {"bound/x"}, 0, 0x76, {},
+       {"d/x"}, [] { return BindMount("d", "bound"); },
+       [] { umount2("bound", MNT_DETACH); }},
       {"delete ..", FO_DELETE, {".."}, {}, 0, 0x7C, {"a.txt"}, {}},
       {"delete d/..", FO_DELETE, {"d/.."}, {}, 0, 0x7C, {"a.txt", "d/f.txt"}, {}},
       {"move a link onto the file it names", FO_MOVE, {"f.txt"}, {"d"}, kYes, 0x71, {"f.txt"},
@@ -751,14 +777,6 @@ TEST_F(Engine, NoTerminalCancels) {
   ExpectPaths({"b.txt", "d/f.txt"}, {});
 }
 
-// A file system of its own: a tmpfs mounted in a mount namespace private to
-// this test program (needs the right to mount; else the test is skipped).
-std::string MountScratchFileSystem(const std::string& at) {
-  fs::create_directory(at);
-  if (unshare(CLONE_NEWNS) != 0) return "";
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return "";
-  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
-}
 
 // Items on another file system than the home trash go to the trash at the
 // top of their own file system, recorded relative to it.
