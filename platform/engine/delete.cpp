@@ -40,9 +40,6 @@ class RemoveVisitor : public TreeVisitor {
 };
 
 bool Deletable(Session& s, const std::string& item) {
-  const std::string name = NameOf(item);
-  if (name == "." || name == "..")
-    return s.Fail(item, kErrorInvalidFiles, "'.' and '..' are never deleted");
   struct stat st, root;
   const bool is_root = item == "/" || (StatOf(item, st, false) && StatOf("/", root, true) &&
                                        SameItem(st, root));

@@ -68,6 +68,14 @@ std::vector<ProgressCounts> CountJobs(const Session& s, const Jobs& jobs) {
   return after;
 }
 
+// A job the operation takes: "." and ".." only when it may.
+bool Takes(Session& s, const Job& job) {
+  const char* done = s.operation()->done;
+  const std::string name = NameOf(job.source);
+  if (!done || (name != "." && name != "..")) return true;
+  return s.Fail(job.source, kErrorInvalidFiles, std::string("'.' and '..' are never ") + done);
+}
+
 // The totals need a walk of every tree, made only when they may be shown.
 void DoJobs(Session& s, const Jobs& jobs) {
   std::vector<ProgressCounts> after;
@@ -77,7 +85,7 @@ void DoJobs(Session& s, const Jobs& jobs) {
   }
   for (std::size_t i = 0; i < jobs.size() && !s.cancelled(); ++i) {
     s.BeginItem();
-    s.operation()->run(s, jobs[i]);
+    if (Takes(s, jobs[i])) s.operation()->run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }
 }

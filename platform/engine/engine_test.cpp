@@ -300,6 +300,8 @@ TEST_F(Engine, Rename) {
 }
 
 TEST_F(Engine, Refusals) {
+  other_ = OtherFileSystemFolder(root_);  // where a move of "." would copy, then delete
+  const std::string elsewhere = (other_.empty() ? root_ : other_) + "/elsewhere";
   const std::vector<Case> cases = {
       {"copy onto itself", FO_COPY, {"a.txt"}, {"."}, 0, 0x71, {}, {}},
       {"move onto itself", FO_MOVE, {"a.txt"}, {"a.txt"}, 0, 0x71, {"a.txt"}, {}},
@@ -315,6 +317,8 @@ TEST_F(Engine, Refusals) {
        [] { umount2("bound", MNT_DETACH); }},
       {"delete ..", FO_DELETE, {".."}, {}, 0, 0x7C, {"a.txt"}, {}},
       {"delete d/..", FO_DELETE, {"d/.."}, {}, 0, 0x7C, {"a.txt", "d/f.txt"}, {}},
+      {"move . elsewhere", FO_MOVE, {".", "sub/."}, {elsewhere}, 0, 0x7C,
+       {"a.txt", "d/f.txt", "sub/x.txt"}, {elsewhere}},
       {"move a link onto the file it names", FO_MOVE, {"f.txt"}, {"d"}, kYes, 0x71, {"f.txt"},
        {}, [] { return symlink("d/f.txt", "f.txt") == 0; },
        [] { EXPECT_EQ(Read("d/f.txt"), "F"); }},
