@@ -40,8 +40,8 @@ int ReadLink(int folder, const std::string& name, std::string& text) {
 // folders, level for level with the source folders.
 class CopyVisitor : public TreeVisitor {
  public:
-  CopyVisitor(Session& s, const Target& top, bool follow)
-      : s_(s), top_(top), follow_(follow), into_(top.shown) {}
+  CopyVisitor(Session& s, const Target& top, bool follow, const Decision* decided)
+      : s_(s), top_(top), follow_(follow), decided_(decided), into_(top.shown) {}
 
   const Copied& copied() const { return copied_; }
 
@@ -61,6 +61,7 @@ class CopyVisitor : public TreeVisitor {
   Session& s_;
   const Target& top_;
   bool follow_;
+  const Decision* decided_;  ///< for the top item, when decided already
   FolderTrail into_;
   Target folder_;            ///< the folder decided on in Visited, made in Opened
   bool merge_ = false;       ///< ... and whether it exists already
@@ -78,7 +79,10 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
   Target t = TargetOf(e);
   Decision d;
   const Sameness sameness = e.depth == 0 && follow_ ? Sameness::kFollowed : Sameness::kItem;
-  if (!Decide(s_, e, sameness, t, d)) return Visit::kFailed;
+  if (e.depth == 0 && decided_)
+    d = *decided_;
+  else if (!Decide(s_, e, sameness, t, d))
+    return Visit::kFailed;
   s_.Step(e, 0, 0);
   if (S_ISDIR(e.st.st_mode)) {
     // The walk meets its own target (reached through a mount inside the
@@ -175,8 +179,8 @@ bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
 }  // namespace
 
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
-                bool follow, const Target& target) {
-  CopyVisitor visitor(s, target, follow);
+                bool follow, const Target& target, const Decision* decided) {
+  CopyVisitor visitor(s, target, follow, decided);
   const bool complete = TreeWalk(visitor, s.hooks(), shown).Run(at, name, follow);
   Copied copied = visitor.copied();
   copied.complete = complete;

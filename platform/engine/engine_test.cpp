@@ -430,6 +430,70 @@ TEST_F(Engine, AnotherFileSystem) {
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
 }
 
+// Another program writes where a move across file systems is putting its
+// copy: its item stays, and so does the source; neither is lost.
+TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
+  other_ = OtherFileSystemFolder(root_);
+  if (other_.empty()) GTEST_SKIP() << "no second file system";
+  const std::string to = other_ + "/to";
+  using Bytes = std::vector<std::pair<std::string, std::string>>;  // path, bytes afterwards
+  struct Row {
+    const char* what;
+    Paths from;
+    std::function<void(Hooks&)> strike;  // sets a hook that plays the other program
+    Bytes after, before = {};
+  };
+  const std::string gone = "<unreadable>";
+  const std::vector<Row> rows = {
+      {"another program makes the target file", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (!Exists(to + "/a.txt")) Write(to + "/a.txt", "THEIRS");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}},
+      {"another move to the same target", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Exists(to + "/a.txt")) return;
+           const pid_t mover = fork();
+           if (mover == 0)
+             _exit(Request(FO_MOVE, {"b.txt"}, {to + "/a.txt"}, kQuiet | kYes).code == 0 ? 0 : 1);
+           waitpid(mover, nullptr, 0);
+         };
+       },
+       {{to + "/a.txt", "B"}, {"a.txt", "A"}, {"b.txt", gone}}},
+      {"another program makes the target folder", {"d"},
+       [&](Hooks& h) {
+         h.folder_open = [&](const char*) {
+           if (!Exists(to + "/d")) Write(to + "/d/theirs.txt", "T");
+           return 0;
+         };
+       },
+       {{to + "/d/theirs.txt", "T"}, {to + "/d/f.txt", gone}, {"d/f.txt", "F"}}},
+      {"another program puts its file where the move replaces one", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Read(to + "/a.txt") != "OLD") return;
+           Write(to + "/new", "THEIRS");
+           fs::rename(to + "/new", to + "/a.txt");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}, {{to + "/a.txt", "OLD"}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    fs::remove_all(to);
+    fs::create_directory(to);
+    for (const auto& [path, bytes] : row.before) Write(path, bytes);
+    Hooks hooks = Answering();
+    row.strike(hooks);
+    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes, nullptr, hooks).code, 0);
+    for (const auto& [path, bytes] : row.after) EXPECT_EQ(Read(path), bytes) << path;
+  }
+}
+
 // Entries of `folder`: a temporary file left behind shows up here.
 Paths EntriesOf(const std::string& folder) {
   Paths names;

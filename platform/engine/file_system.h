@@ -58,8 +58,9 @@ bool ExistsAt(int folder, const std::string& name);
 
 /// Renames `from` in the open folder `from_folder` to `to` in `to_folder`.
 /// Without `replacing`, never over an existing entry (EEXIST then, also on
-/// file systems without a no-replace rename); with it, over the entry that
-/// is there. Returns 0 or an errno.
+/// file systems without a no-replace rename); with it, only over that very
+/// item (device and inode): when something else is there by then, EEXIST.
+/// Returns 0 or an errno.
 int Place(int from_folder, const std::string& from, int to_folder, const std::string& to,
           const struct stat* replacing);
 
