@@ -51,6 +51,8 @@ bool TrashItem(Session& s, const std::string& item) {
   const int err = MoveToTrash(item);
   if (err == EXDEV)
     return s.Fail(item, kErrorOther, "no trash on its file system can take it; the item is kept");
+  if (err == EBUSY)
+    return s.Fail(item, kErrorOther, "a mount point never goes to the trash; the item is kept");
   return err == 0 || s.FailErrno(item, err);
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <vector>
 
@@ -102,6 +103,11 @@ int Perform(SHFILEOPSTRUCTA& request, const Hooks& hooks) {
   return s.Result();
 }
 
+// What stopped a request (unless FOF_NOERRORUI), in one line.
+void Report(const SHFILEOPSTRUCTA& request, const char* what) {
+  if ((request.fFlags & FOF_NOERRORUI) == 0) std::fprintf(stderr, "vandrix: %s\n", what);
+}
+
 }  // namespace
 
 int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks) {
@@ -111,11 +117,13 @@ int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks) {
     const InterruptGuard guard;
     return Perform(*request, hooks);
   } catch (const std::bad_alloc&) {
-    if ((request->fFlags & FOF_NOERRORUI) == 0) std::fputs("vandrix: out of memory\n", stderr);
-    return kErrorOther;
+    Report(*request, "out of memory");
+  } catch (const std::exception& e) {
+    Report(*request, e.what());
   } catch (...) {
-    return kErrorOther;
+    Report(*request, "unexpected failure");
   }
+  return kErrorOther;
 }
 
 }  // namespace engine

@@ -37,7 +37,8 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 /// clock and the terminal, or strike in the middle (see hooks.h); the
 /// default is the real behaviour. Never throws: when memory runs out the
 /// request stops, "vandrix: out of memory" is reported (unless
-/// FOF_NOERRORUI) and the code is kErrorOther.
+/// FOF_NOERRORUI) and the code is kErrorOther; any other exception is
+/// reported the same way.
 int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks = Hooks{});
 
 }  // namespace engine

@@ -361,17 +361,24 @@ TEST_F(Engine, CopyKeepsBytesModeAndTime) {
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
   Write("big.bin", bytes);
   const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
-  for (const char* item : {"big.bin", "d"}) {
-    ASSERT_EQ(chmod(item, 0750), 0);
-    ASSERT_EQ(utimensat(AT_FDCWD, item, times, 0), 0);
+  struct Row {
+    const char* item;
+    mode_t mode, copied;  // the copy never gets the set-user-id or set-group-id bit
+  };
+  const std::vector<Row> rows = {
+      {"big.bin", 0750, 0750}, {"d", 0750, 0750}, {"a.txt", 06755, 0755}};
+  for (const Row& row : rows) {
+    ASSERT_EQ(chmod(row.item, row.mode), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, row.item, times, 0), 0);
   }
-  ASSERT_EQ(Request(FO_COPY, {"big.bin", "d"}, {"out"}).code, 0);
+  ASSERT_EQ(Request(FO_COPY, {"big.bin", "d", "a.txt"}, {"out"}).code, 0);
   EXPECT_EQ(Read("out/big.bin"), bytes);
-  for (const char* item : {"out/big.bin", "out/d"}) {
+  for (const Row& row : rows) {
     struct stat st;
-    ASSERT_EQ(stat(item, &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0750u) << item;
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << item;
+    const std::string copy = std::string("out/") + row.item;
+    ASSERT_EQ(stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, row.copied) << copy;
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << copy;
   }
 }
 
@@ -868,12 +875,52 @@ TEST_F(Engine, TrashOnTheItemsOwnFileSystem) {
   EXPECT_TRUE(std::regex_match(Read(trash + "/info/my file (2).txt.trashinfo"), info));
   EXPECT_TRUE(Exists(trash + "/info/first.trashinfo"));
   EXPECT_FALSE(Exists(root_ + "/data/Trash/files"));
-  // A trash that cannot be used: the item stays, and no record is left.
-  fs::remove_all(trash);
-  Write(trash, "not a folder");
-  EXPECT_EQ(Request(FO_DELETE, {top + "/in"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
-            platform::engine::kErrorOther);
+  // A trash that cannot be used, or an item that cannot go: the item stays,
+  // no record of it is left, and the next item (b.txt) still goes.
+  struct Row {
+    const char* what;
+    std::function<bool()> prepare;  // false: not possible here
+    std::string item, info;         // the item, and where its record would be
+  };
+  const std::string home = here_ + "/d/data";
+  const std::vector<Row> rows = {
+      {"the trash is a file",
+       [&] {
+         Write(trash, "not a folder");
+         return true;
+       },
+       top + "/in", trash + "/info"},
+      {"the trash is someone else's",
+       [&] {
+         return fs::create_directory(trash) && chmod(trash.c_str(), 0700) == 0 &&
+                chown(trash.c_str(), getuid() + 1, -1) == 0;
+       },
+       top + "/in", trash + "/info"},
+      {"the trash is open to others",
+       [&] { return fs::create_directory(trash) && chmod(trash.c_str(), 0755) == 0; },
+       top + "/in", trash + "/info"},
+      {"the item is a mount point", [] { return true; }, top, trash + "/info"},
+      {"the item holds the trash", [&] { return setenv("XDG_DATA_HOME", home.c_str(), 1) == 0; },
+       here_ + "/d", home + "/Trash/info"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(trash);
+    Write("b.txt", "B");
+    if (!row.prepare()) {
+      std::printf("[ SKIPPED  ] %s: not possible here\n", row.what);
+      continue;
+    }
+    EXPECT_EQ(Request(FO_DELETE, {row.item, "b.txt"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
+              platform::engine::kErrorOther);
+    EXPECT_TRUE(Exists(row.item));
+    EXPECT_FALSE(Exists("b.txt"));
+    EXPECT_FALSE(Exists(row.info + "/" + fs::path(row.item).filename().string() + ".trashinfo"));
+    EXPECT_FALSE(Exists(row.item + "/" + fs::path(trash).filename().string()));
+    setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
+  }
   EXPECT_EQ(Read(top + "/in/my file (2).txt"), "x");
+  EXPECT_EQ(Read("d/f.txt"), "F");
   umount2(top.c_str(), MNT_DETACH);
 }
 
