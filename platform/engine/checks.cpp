@@ -7,6 +7,7 @@
 #include <cerrno>
 
 #include "platform/engine/engine.h"
+#include "platform/engine/quote.h"
 
 namespace platform {
 namespace engine {
@@ -100,7 +101,7 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
   const bool to_folder = S_ISDIR(d.there.st_mode);
   if (from_folder != to_folder)
     return s.Fail(source.Shown(), kErrorAccessDenied,
-                  "'" + target.shown + "' exists and a folder and a file never replace each other");
+                  Quoted(target.shown) + " exists and a folder and a file never replace each other");
   d.clash = from_folder ? Clash::kMerge : Clash::kReplace;
   return from_folder || s.ConfirmReplace(target.shown);
 }

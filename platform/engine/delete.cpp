@@ -9,6 +9,7 @@
 
 #include "platform/engine/engine.h"
 #include "platform/engine/file_system.h"
+#include "platform/engine/quote.h"
 #include "platform/engine/trash.h"
 #include "platform/engine/walk.h"
 
@@ -67,7 +68,7 @@ bool DeleteJob(Session& s, const Job& job) {
   const std::string& item = job.source;
   if (!Deletable(s, item)) return false;
   const bool undo = s.Has(FOF_ALLOWUNDO);
-  if (!s.Confirm((undo ? "move '" : "delete '") + item + (undo ? "' to the trash" : "'")))
+  if (!s.Confirm((undo ? "move " : "delete ") + Quoted(item) + (undo ? " to the trash" : "")))
     return false;
   if (undo) return TrashItem(s, item);
   return RemoveTree(s, AT_FDCWD, item, item);

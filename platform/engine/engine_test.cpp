@@ -748,8 +748,11 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   Hooks starved = Answering();
   starved.folder_open = [](const char*) -> int { throw std::bad_alloc(); };
   EXPECT_EQ(StderrOf(FO_COPY, {"d"}, {"out"}, 0, starved), "vandrix: out of memory\n");
+  // A name that would break the line or drive the terminal is shown quoted.
+  ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
+  EXPECT_EQ(StderrOf(FO_COPY, {"p\nq\033[31mRED"}, {"out"}, 0),
+            "vandrix: cannot copy $'p\\nq\\033[31mRED': not a regular file, folder or link\n");
 }
-
 
 // Fresh() makes a.txt b.txt [ab].txt .hidden noext d/f.txt merge/d/old.txt
 // sub/x.txt out/.

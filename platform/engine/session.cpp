@@ -9,6 +9,7 @@
 #include "platform/engine/file_system.h"
 #include "platform/engine/operations.h"
 #include "platform/engine/prompt.h"
+#include "platform/engine/quote.h"
 
 namespace platform {
 namespace engine {
@@ -32,7 +33,7 @@ Session::~Session() = default;
 
 bool Session::Fail(const std::string& item, int code, const std::string& reason) {
   if (first_error_ == 0) first_error_ = code;
-  const std::string what = item.empty() ? "" : " '" + item + "'";
+  const std::string what = item.empty() ? "" : " " + Quoted(item);
   Say(std::string("cannot ") + (operation_ ? operation_->verb : "carry out") + what + ": " +
       reason);
   return false;
@@ -78,7 +79,7 @@ bool Session::Confirm(const std::string& question) {
 
 bool Session::ConfirmReplace(const std::string& target) {
   if (target == approved_) return true;
-  if (!Confirm("replace '" + target + "'")) return false;
+  if (!Confirm("replace " + Quoted(target))) return false;
   approved_ = target;
   return true;
 }
@@ -88,13 +89,13 @@ bool Session::ConfirmReplace(const std::string& target) {
 
 void Session::StartProgress(ProgressCounts total) {
   const char* title = request_.lpszProgressTitle;
-  progress_ = std::make_unique<ProgressLine>(title && *title ? title : operation_->title,
+  progress_ = std::make_unique<ProgressLine>(Displayed(title && *title ? title : operation_->title),
                                              !Has(FOF_SIMPLEPROGRESS), total, hooks_.clock);
 }
 
 // The line shows no more of a name than its width, so no more is built.
 void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
-  if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
+  if (progress_) progress_->Step(Displayed(entry.Tail(kProgressWidth + 1)), items, bytes);
 }
 
 void Session::Reach(ProgressCounts done) {

@@ -40,8 +40,12 @@ void Append(std::string& folder, const std::string& name) {
   folder += name;
 }
 
+// The last `most` bytes of `text`, less a broken UTF-8 character at the front.
 std::string LastPart(const std::string& text, std::size_t most) {
-  return text.size() <= most ? text : text.substr(text.size() - most);
+  if (text.size() <= most) return text;
+  std::size_t start = text.size() - most;
+  while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) ++start;
+  return text.substr(start);
 }
 
 }  // namespace
