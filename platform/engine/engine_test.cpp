@@ -687,6 +687,39 @@ TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
   }
 }
 
+// A folder merge of a move (src/sub into dst/sub) during which src/sub is
+// swapped for a link to an outside folder with entries of the same names:
+// the move goes on in the folder it opened, and the outside folder is
+// never touched, on one file system or across two.
+TEST_F(Engine, MergeNeverFollowsALinkSwappedIn) {
+  other_ = OtherFileSystemFolder(root_);
+  Paths targets = {"dst"};
+  if (!other_.empty()) targets.push_back(other_ + "/dst");
+  for (const std::string& dst : targets) {
+    SCOPED_TRACE(dst);
+    Fresh();
+    fs::remove_all(dst);
+    for (const char* name : {"src/sub/inner/i.txt", "src/sub/z1", "src/sub/z2"}) Write(name, "SRC");
+    Write(dst + "/sub/inner/old.txt", "OLD");
+    Write("outside/z1", "OUT");
+    Write("outside/z2", "OUT");
+    const std::string outside = here_ + "/outside";
+    Hooks hooks = Answering();
+    hooks.folder_open = [&](const char* name) {
+      if (fs::path(name).filename() == "inner" && !IsLink("src/sub")) {
+        fs::rename("src/sub", "src/real");
+        fs::create_directory_symlink(outside, "src/sub");
+      }
+      return 0;
+    };
+    Request(FO_MOVE, {"src/sub"}, {dst}, kQuiet | kYes, nullptr, hooks);
+    EXPECT_EQ(Read("outside/z1"), "OUT");
+    EXPECT_EQ(Read("outside/z2"), "OUT");
+    EXPECT_EQ(Read(dst + "/sub/z1"), "SRC");
+    EXPECT_EQ(Read(dst + "/sub/inner/i.txt"), "SRC");
+  }
+}
+
 // Removed by the first copy step (see SourceRemovedDuring...).
 Paths doomed;
 
