@@ -76,7 +76,7 @@ void TakeFreeName(Target& target, bool folder) {
   const std::string name = target.name;
   for (unsigned n = 2; ExistsAt(target.folder, target.name); ++n)
     target.name = NumberedName(name, n, folder);
-  target.shown = Join(ParentOf(target.shown), target.name);
+  if (!target.trail) target.shown = Join(ParentOf(target.shown), target.name);
 }
 
 }  // namespace
@@ -101,9 +101,9 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
   const bool to_folder = S_ISDIR(d.there.st_mode);
   if (from_folder != to_folder)
     return s.Fail(source.Shown(), kErrorAccessDenied,
-                  Quoted(target.shown) + " exists and a folder and a file never replace each other");
+                  Quoted(target.Shown()) + " exists and a folder and a file never replace each other");
   d.clash = from_folder ? Clash::kMerge : Clash::kReplace;
-  return from_folder || s.ConfirmReplace(target.shown);
+  return from_folder || s.ConfirmReplace(target.Shown());
 }
 
 bool JobTarget(Session& s, const Job& job, bool follow, Fd& folder, Target& target) {

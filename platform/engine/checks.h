@@ -17,11 +17,16 @@
 namespace platform {
 namespace engine {
 
-/// Where an item goes: a name in an open folder, and the path shown for it.
+/// Where an item goes: a name in an open folder, and the path shown for it
+/// (`shown`, or for an entry of a walked target tree its path there).
 struct Target {
   int folder = AT_FDCWD;
   std::string name;
   std::string shown;
+  const FolderTrail* trail = nullptr;  ///< the target tree's folders, if any
+  std::size_t depth = 0;               ///< ... and how many lie above it
+  /// The path shown for the target, built when asked for.
+  std::string Shown() const { return trail ? trail->PathAt(depth, name) : shown; }
 };
 
 /// What happens to an item already at a target.
@@ -49,7 +54,7 @@ enum class Sameness {
 
 /// Decides what happens to the entry `source` at `target`: refuses the
 /// same file (0x71, by `sameness`), takes the next free name with
-/// FOF_RENAMEONCOLLISION (target.name and target.shown change), merges a
+/// FOF_RENAMEONCOLLISION (target.name, and so its path, change), merges a
 /// folder into a folder, refuses a folder and a file meeting (5), and asks
 /// before a file replaces a file. False when the item does not go ahead
 /// (reported).

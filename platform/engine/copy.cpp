@@ -72,7 +72,7 @@ class CopyVisitor : public TreeVisitor {
 
 Target CopyVisitor::TargetOf(const Entry& e) const {
   if (e.depth == 0) return top_;
-  return {into_.fd(), e.name, into_.PathAt(e.depth, e.name)};
+  return {into_.fd(), e.name, "", &into_, e.depth};
 }
 
 TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
@@ -124,11 +124,11 @@ bool CopyVisitor::Left(const Entry& e, bool complete) {
   const bool merged = merged_.back();
   merged_.pop_back();
   const int err = merged || into_.lost() ? 0 : KeepModeAndTimes(into_.fd(), e.st);
-  const std::string target = into_.PathAt(e.depth, e.name);
-  if (const int lost = into_.Pop()) s_.FailErrno(ParentOf(target), lost);
+  // Once popped, the trail shows the folder left as the entry it was.
+  if (const int lost = into_.Pop()) s_.FailErrno(into_.PathAt(e.depth, e.name), lost);
   complete = complete && !into_.lost();
   if (complete && err == 0) s_.Step(e, 1, 0);
-  return complete && (err == 0 || s_.FailErrno(target, err));
+  return complete && (err == 0 || s_.FailErrno(into_.PathAt(e.depth, e.name), err));
 }
 
 // Fills the temporary file from `in`, with the source's mode and times.

@@ -21,7 +21,7 @@ namespace {
 void TakeBack(Session& s, const Target& t, const Copied& copied) {
   struct stat there;
   if (copied.made && StatAt(t.folder, t.name, there, false) && SameItem(there, copied.placed))
-    RemoveTree(s, t.folder, t.name, t.shown);
+    RemoveTree(s, t.folder, t.name, t.Shown());
 }
 
 // Across file systems the item is copied to the target as decided, never
@@ -55,7 +55,7 @@ class MoveVisitor : public TreeVisitor {
   MoveVisitor(Session& s, const Target& top) : s_(s), top_(top), into_(top.shown) {}
 
   Visit Visited(const Entry& e) override {
-    folder_ = e.depth == 0 ? top_ : Target{into_.fd(), e.name, into_.PathAt(e.depth, e.name)};
+    folder_ = e.depth == 0 ? top_ : Target{into_.fd(), e.name, "", &into_, e.depth};
     Decision d;
     if (!Decide(s_, e, Sameness::kItem, folder_, d)) return Visit::kFailed;
     if (d.clash == Clash::kMerge) return Visit::kDescend;
@@ -70,8 +70,7 @@ class MoveVisitor : public TreeVisitor {
     return true;
   }
   bool Left(const Entry& e, bool complete) override {
-    const std::string target = into_.PathAt(e.depth, e.name);
-    if (const int lost = into_.Pop()) s_.FailErrno(ParentOf(target), lost);
+    if (const int lost = into_.Pop()) s_.FailErrno(into_.PathAt(e.depth, e.name), lost);
     complete = complete && !into_.lost();
     if (complete && ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
       return s_.FailErrno(e.Shown(), errno);

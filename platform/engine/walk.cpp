@@ -36,7 +36,7 @@ namespace {
 
 // `folder` + "/" + `name` in place, without doubling a slash.
 void Append(std::string& folder, const std::string& name) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (!folder.empty() && folder.back() != '/') folder += '/';
   folder += name;
 }
 
