@@ -101,7 +101,8 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
   const bool to_folder = S_ISDIR(d.there.st_mode);
   if (from_folder != to_folder)
     return s.Fail(source.Shown(), kErrorAccessDenied,
-                  Quoted(target.Shown()) + " exists and a folder and a file never replace each other");
+                  Quoted(target.Shown()) +
+                      " exists and a folder and a file never replace each other");
   d.clash = from_folder ? Clash::kMerge : Clash::kReplace;
   return from_folder || s.ConfirmReplace(target.Shown());
 }

@@ -32,11 +32,12 @@
 
 namespace {
 
+namespace engine = platform::engine;
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
-using platform::engine::Answer;
-using platform::engine::Hooks;
-using platform::engine::RunFileOperation;
+using engine::Answer;
+using engine::Hooks;
+using engine::RunFileOperation;
 
 constexpr FILEOP_FLAGS kQuiet = FOF_NOERRORUI;
 constexpr FILEOP_FLAGS kYes = FOF_NOCONFIRMATION;
@@ -123,7 +124,8 @@ std::string OtherFileSystemFolder(const std::string& near) {
 // Mounts in a mount namespace private to this test program (they need the
 // right to mount; else the test or row is skipped).
 bool PrivateMounts() {
-  return unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+  return unshare(CLONE_NEWNS) == 0 &&
+         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 // A file system of its own: a tmpfs at `at`; "" when it cannot be mounted.
@@ -335,7 +337,7 @@ TEST_F(Engine, Refusals) {
   };
   Check(cases);
   ASSERT_EQ(mkfifo("d/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, platform::engine::kErrorOther);
+  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, engine::kErrorOther);
   ExpectPaths({"d2/f.txt"}, {"d2/pipe"});
 }
 
@@ -346,7 +348,7 @@ TEST_F(Engine, RootFolderIsNeverDeleted) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     if (chroot(here_.c_str()) != 0 || chdir("/") != 0) _exit(100);
-    _exit(Request(FO_DELETE, {"/"}, {}).code == platform::engine::kErrorAccessDenied ? 0 : 1);
+    _exit(Request(FO_DELETE, {"/"}, {}).code == engine::kErrorAccessDenied ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -433,7 +435,7 @@ TEST_F(Engine, AnotherFileSystem) {
   // goes and the folder stays.
   Write("e/g.txt", "G");
   ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, platform::engine::kErrorOther);
+  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, engine::kErrorOther);
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
 }
 
@@ -627,7 +629,8 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
       signal_to_raise = row.number;
       Hooks hooks = Answering();
       hooks.copy_step = [] { raise(signal_to_raise); };
-      _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code == 0 ? 0 : 1);
+      const int code = Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code;
+      _exit(code == 0 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -667,13 +670,13 @@ int RefuseBad(const char* name) {
 // delete keeps the failing folder and its parents.
 TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
   const std::vector<Case> cases = {
-      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, platform::engine::kErrorAccessDenied,
+      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, engine::kErrorAccessDenied,
        {"out/t/a.txt", "out/t/p/q.txt", "out/t/z/y.txt", "t/p/bad/x.txt", "t/z/y.txt"},
        {"out/t/p/bad"}},
-      {"delete", FO_DELETE, {"t"}, {}, kYes, platform::engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
+      {"delete", FO_DELETE, {"t"}, {}, kYes, engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
        {"t/a.txt", "t/p/q.txt", "t/z"}},
       {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
-       platform::engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
+       engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
   };
   Hooks hooks = Answering();
   hooks.folder_open = RefuseBad;
@@ -758,7 +761,7 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
       Write(std::string("t/") + name + ".txt", std::string(4096, *name));
     doomed = row.doomed;
     EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes, nullptr, hooks).code,
-              platform::engine::kErrorFileNotFound);
+              engine::kErrorFileNotFound);
     ExpectPaths(row.present, row.absent);
   }
 }
@@ -881,8 +884,8 @@ TEST_F(Engine, NoTerminalCancels) {
   dup2(saved, STDIN_FILENO);
   close(saved);
   close(null);
-  EXPECT_EQ(replace.code, platform::engine::kErrorCancelled);
-  EXPECT_EQ(remove.code, platform::engine::kErrorCancelled);
+  EXPECT_EQ(replace.code, engine::kErrorCancelled);
+  EXPECT_EQ(remove.code, engine::kErrorCancelled);
   EXPECT_TRUE(replace.aborted && remove.aborted);
   EXPECT_EQ(Read("out/a.txt"), "OLD");
   ExpectPaths({"b.txt", "d/f.txt"}, {});
@@ -948,7 +951,7 @@ TEST_F(Engine, TrashOnTheItemsOwnFileSystem) {
       continue;
     }
     EXPECT_EQ(Request(FO_DELETE, {row.item, "b.txt"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
-              platform::engine::kErrorOther);
+              engine::kErrorOther);
     EXPECT_TRUE(Exists(row.item));
     EXPECT_FALSE(Exists("b.txt"));
     EXPECT_FALSE(Exists(row.info + "/" + fs::path(row.item).filename().string() + ".trashinfo"));
