@@ -17,11 +17,16 @@
 namespace platform {
 namespace engine {
 
-/// Where an item goes: a name in an open folder, and the path shown for it.
+/// Where an item goes: a name in an open folder, and the path shown for it
+/// (`shown`, or for an entry of a walked target tree its path there).
 struct Target {
   int folder = AT_FDCWD;
   std::string name;
   std::string shown;
+  const FolderTrail* trail = nullptr;  ///< the target tree's folders, if any
+  std::size_t depth = 0;               ///< ... and how many lie above it
+  /// The path shown for the target, built when asked for.
+  std::string Shown() const { return trail ? trail->PathAt(depth, name) : shown; }
 };
 
 /// What happens to an item already at a target.
@@ -35,16 +40,21 @@ struct Decision {
   const struct stat* replacing() const { return clash == Clash::kReplace ? &there : nullptr; }
 };
 
+/// True when replacing `there` would destroy the source: it is the item
+/// `name` in the open folder `folder` (whose lstat is `st`) or, when that is
+/// a link, the item the link names. Items are compared by device and inode.
+bool SameFile(int folder, const std::string& name, const struct stat& st,
+              const struct stat& there);
+
 /// How Decide compares a source with what is at its target.
 enum class Sameness {
-  kUnchecked,  ///< not compared
-  kItem,       ///< the target must not be the source item
-  kFollowed,   ///< nor, following a link at the target, what it names
+  kItem,      ///< by SameFile
+  kFollowed,  ///< also following a link at the target (a copy's named source)
 };
 
 /// Decides what happens to the entry `source` at `target`: refuses the
-/// source itself (0x71, by `sameness`), takes the next free name with
-/// FOF_RENAMEONCOLLISION (target.name and target.shown change), merges a
+/// same file (0x71, by `sameness`), takes the next free name with
+/// FOF_RENAMEONCOLLISION (target.name, and so its path, change), merges a
 /// folder into a folder, refuses a folder and a file meeting (5), and asks
 /// before a file replaces a file. False when the item does not go ahead
 /// (reported).
@@ -52,11 +62,18 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
 
 /// The start of a copy or move job: the source must be there (looked at
 /// through a link only with `follow`); opens the folder that the job's
-/// target goes into as `folder`, making it and its missing parents (mode
-/// 0777 less the umask), and sets `target` to the entry there. Refuses
-/// (0x76) when the source is a folder and the target would lie inside it.
-/// False when the job does not go ahead (reported).
+/// target goes into as `folder` (following links, as a shell would),
+/// making it and its missing parents (mode 0777 less the umask), and sets
+/// `target` to the entry there. When the source is a folder, refuses
+/// (RefuseInside) a target folder that is the source or lies inside it,
+/// by whatever path (".." after a new folder, a link, a bind mount), and
+/// makes no folder inside it. False when the job does not go ahead
+/// (reported).
 bool JobTarget(Session& s, const Job& job, bool follow, Fd& folder, Target& target);
+
+/// Reports (0x76) that the target of `source` lies inside the source
+/// folder; returns false.
+bool RefuseInside(Session& s, const std::string& source);
 
 }  // namespace engine
 }  // namespace platform

@@ -40,8 +40,8 @@ int ReadLink(int folder, const std::string& name, std::string& text) {
 // folders, level for level with the source folders.
 class CopyVisitor : public TreeVisitor {
  public:
-  CopyVisitor(Session& s, const Target& top, bool follow)
-      : s_(s), top_(top), follow_(follow), into_(top.shown) {}
+  CopyVisitor(Session& s, const Target& top, bool follow, const Decision* decided)
+      : s_(s), top_(top), follow_(follow), decided_(decided), into_(top.shown) {}
 
   const Copied& copied() const { return copied_; }
 
@@ -49,7 +49,7 @@ class CopyVisitor : public TreeVisitor {
   bool Opened(const Entry& e) override;
   bool Left(const Entry& e, bool complete) override;
   void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
-  bool Stopped() const override { return s_.cancelled(); }
+  bool Stopped() const override { return s_.cancelled() || into_.lost(); }
 
  private:
   Target TargetOf(const Entry& e) const;
@@ -61,28 +61,36 @@ class CopyVisitor : public TreeVisitor {
   Session& s_;
   const Target& top_;
   bool follow_;
+  const Decision* decided_;  ///< for the top item, when decided already
   FolderTrail into_;
   Target folder_;            ///< the folder decided on in Visited, made in Opened
   bool merge_ = false;       ///< ... and whether it exists already
   std::vector<bool> merged_;  ///< for each target folder entered
+  struct stat top_folder_ {};  ///< the target folder at the top, once entered
   Copied copied_;
 };
 
 Target CopyVisitor::TargetOf(const Entry& e) const {
   if (e.depth == 0) return top_;
-  return {into_.fd(), e.name, into_.PathAt(e.depth, e.name)};
+  return {into_.fd(), e.name, "", &into_, e.depth};
 }
 
 TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
   Target t = TargetOf(e);
   Decision d;
-  const Sameness sameness = e.depth > 0 ? Sameness::kUnchecked
-                            : follow_   ? Sameness::kFollowed
-                                        : Sameness::kItem;
-  if (!Decide(s_, e, sameness, t, d)) return Visit::kFailed;
-  const auto shown = [&e] { return e.Shown(); };
-  s_.Step(shown, 0, 0);
+  const Sameness sameness = e.depth == 0 && follow_ ? Sameness::kFollowed : Sameness::kItem;
+  if (e.depth == 0 && decided_)
+    d = *decided_;
+  else if (!Decide(s_, e, sameness, t, d))
+    return Visit::kFailed;
+  s_.Step(e, 0, 0);
   if (S_ISDIR(e.st.st_mode)) {
+    // The walk meets its own target (reached through a mount inside the
+    // source): going in would copy the copy, without end.
+    if (e.depth > 0 && SameItem(e.st, top_folder_)) {
+      RefuseInside(s_, e.Shown());
+      return Visit::kFailed;
+    }
     folder_ = std::move(t);
     merge_ = d.clash == Clash::kMerge;
     return Visit::kDescend;
@@ -94,7 +102,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
     copied = CopyLink(e, t, d);
   else
     s_.Fail(e.Shown(), kErrorOther, "not a regular file, folder or link");
-  if (copied) s_.Step(shown, 1, 0);  // a file's bytes were counted as they went
+  if (copied) s_.Step(e, 1, 0);  // a file's bytes were counted as they went
   return copied ? Visit::kDone : Visit::kFailed;
 }
 
@@ -105,6 +113,7 @@ bool CopyVisitor::Opened(const Entry& e) {
   Fd folder(::openat(t.folder, t.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st;
   if (!folder.ok() || ::fstat(folder.get(), &st) != 0) return s_.FailErrno(e.Shown(), errno);
+  if (e.depth == 0) top_folder_ = st;
   if (e.depth == 0 && !merge_) copied_ = {false, true, st};
   into_.Push(std::move(folder), st, t.name);
   merged_.push_back(merge_);
@@ -114,11 +123,12 @@ bool CopyVisitor::Opened(const Entry& e) {
 bool CopyVisitor::Left(const Entry& e, bool complete) {
   const bool merged = merged_.back();
   merged_.pop_back();
-  const int err = merged ? 0 : KeepModeAndTimes(into_.fd(), e.st);
-  const std::string target = into_.PathAt(e.depth, e.name);
-  into_.Pop();
-  if (complete && err == 0) s_.Step([&e] { return e.Shown(); }, 1, 0);
-  return complete && (err == 0 || s_.FailErrno(target, err));
+  const int err = merged || into_.lost() ? 0 : KeepModeAndTimes(into_.fd(), e.st);
+  // Once popped, the trail shows the folder left as the entry it was.
+  if (const int lost = into_.Pop()) s_.FailErrno(into_.PathAt(e.depth, e.name), lost);
+  complete = complete && !into_.lost();
+  if (complete && err == 0) s_.Step(e, 1, 0);
+  return complete && (err == 0 || s_.FailErrno(into_.PathAt(e.depth, e.name), err));
 }
 
 // Fills the temporary file from `in`, with the source's mode and times.
@@ -126,7 +136,7 @@ int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry&
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   const Hooks& hooks = s_.hooks();
   const CopyObserver seen = [&](std::uint64_t bytes) {
-    s_.Step([&e] { return e.Shown(); }, 0, bytes);
+    s_.Step(e, 0, bytes);
     if (hooks.copy_step) hooks.copy_step();
   };
   if (const int err = CopyFileData(in, out.fd(), st, CopyMethod::kAuto, seen)) return err;
@@ -169,8 +179,8 @@ bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
 }  // namespace
 
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
-                bool follow, const Target& target) {
-  CopyVisitor visitor(s, target, follow);
+                bool follow, const Target& target, const Decision* decided) {
+  CopyVisitor visitor(s, target, follow, decided);
   const bool complete = TreeWalk(visitor, s.hooks(), shown).Run(at, name, follow);
   Copied copied = visitor.copied();
   copied.complete = complete;

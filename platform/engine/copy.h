@@ -25,9 +25,12 @@ struct Copied {
 /// `follow`. Files go through a temporary file (temp_file.h) and keep their
 /// mode (less the set-id bits) and times; folders are made, or merged into
 /// an existing folder; links are copied as links. Each replacement is asked
-/// about; the items after a failed one go on.
+/// about; the items after a failed one go on. With `decided`, the top item
+/// goes to the target as decided there (see Decide), never elsewhere: a
+/// file only by a rename that replaces nothing or the item decided on, a
+/// folder only by making it.
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
-                bool follow, const Target& target);
+                bool follow, const Target& target, const Decision* decided = nullptr);
 
 /// A copy job: the target's folder is made when missing, and a link named
 /// as the source is followed, as cp does.

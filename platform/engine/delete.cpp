@@ -9,6 +9,7 @@
 
 #include "platform/engine/engine.h"
 #include "platform/engine/file_system.h"
+#include "platform/engine/quote.h"
 #include "platform/engine/trash.h"
 #include "platform/engine/walk.h"
 
@@ -30,10 +31,9 @@ class RemoveVisitor : public TreeVisitor {
 
  private:
   bool Remove(const Entry& e, int flags) {
-    const auto shown = [&e] { return e.Shown(); };
-    s_.Step(shown, 0, 0);
+    s_.Step(e, 0, 0);
     if (::unlinkat(e.folder, e.name.c_str(), flags) != 0) return s_.FailErrno(e.Shown(), errno);
-    s_.Step(shown, 1, S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0);
+    s_.Step(e, 1, S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0);
     return true;
   }
 
@@ -41,9 +41,6 @@ class RemoveVisitor : public TreeVisitor {
 };
 
 bool Deletable(Session& s, const std::string& item) {
-  const std::string name = NameOf(item);
-  if (name == "." || name == "..")
-    return s.Fail(item, kErrorInvalidFiles, "'.' and '..' are never deleted");
   struct stat st, root;
   const bool is_root = item == "/" || (StatOf(item, st, false) && StatOf("/", root, true) &&
                                        SameItem(st, root));
@@ -55,6 +52,8 @@ bool TrashItem(Session& s, const std::string& item) {
   const int err = MoveToTrash(item);
   if (err == EXDEV)
     return s.Fail(item, kErrorOther, "no trash on its file system can take it; the item is kept");
+  if (err == EBUSY)
+    return s.Fail(item, kErrorOther, "a mount point never goes to the trash; the item is kept");
   return err == 0 || s.FailErrno(item, err);
 }
 

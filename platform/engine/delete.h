@@ -16,7 +16,7 @@ namespace engine {
 /// rest goes. True when everything went.
 bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown);
 
-/// A delete job: never "." or ".." or the root folder; each item is
+/// A delete job: never the root folder; each item is
 /// confirmed first; with FOF_ALLOWUNDO it goes to the trash instead
 /// (trash.h) and is kept when it cannot.
 bool DeleteJob(Session& s, const Job& job);

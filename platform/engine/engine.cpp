@@ -7,7 +7,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <exception>
+#include <new>
 #include <vector>
 
 #include "platform/engine/file_system.h"
@@ -66,6 +69,14 @@ std::vector<ProgressCounts> CountJobs(const Session& s, const Jobs& jobs) {
   return after;
 }
 
+// A job the operation takes: "." and ".." only when it may.
+bool Takes(Session& s, const Job& job) {
+  const char* done = s.operation()->done;
+  const std::string name = NameOf(job.source);
+  if (!done || (name != "." && name != "..")) return true;
+  return s.Fail(job.source, kErrorInvalidFiles, std::string("'.' and '..' are never ") + done);
+}
+
 // The totals need a walk of every tree, made only when they may be shown.
 void DoJobs(Session& s, const Jobs& jobs) {
   std::vector<ProgressCounts> after;
@@ -75,7 +86,7 @@ void DoJobs(Session& s, const Jobs& jobs) {
   }
   for (std::size_t i = 0; i < jobs.size() && !s.cancelled(); ++i) {
     s.BeginItem();
-    s.operation()->run(s, jobs[i]);
+    if (Takes(s, jobs[i])) s.operation()->run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }
 }
@@ -92,6 +103,11 @@ int Perform(SHFILEOPSTRUCTA& request, const Hooks& hooks) {
   return s.Result();
 }
 
+// What stopped a request (unless FOF_NOERRORUI), in one line.
+void Report(const SHFILEOPSTRUCTA& request, const char* what) {
+  if ((request.fFlags & FOF_NOERRORUI) == 0) std::fprintf(stderr, "vandrix: %s\n", what);
+}
+
 }  // namespace
 
 int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks) {
@@ -100,9 +116,14 @@ int RunFileOperation(LPSHFILEOPSTRUCTA request, const Hooks& hooks) {
   try {
     const InterruptGuard guard;
     return Perform(*request, hooks);
-  } catch (...) {  // std::bad_alloc above all
-    return kErrorOther;
+  } catch (const std::bad_alloc&) {
+    Report(*request, "out of memory");
+  } catch (const std::exception& e) {
+    Report(*request, e.what());
+  } catch (...) {
+    Report(*request, "unexpected failure");
   }
+  return kErrorOther;
 }
 
 }  // namespace engine

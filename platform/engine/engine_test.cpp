@@ -18,6 +18,8 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -30,11 +32,12 @@
 
 namespace {
 
+namespace engine = platform::engine;
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
-using platform::engine::Answer;
-using platform::engine::Hooks;
-using platform::engine::RunFileOperation;
+using engine::Answer;
+using engine::Hooks;
+using engine::RunFileOperation;
 
 constexpr FILEOP_FLAGS kQuiet = FOF_NOERRORUI;
 constexpr FILEOP_FLAGS kYes = FOF_NOCONFIRMATION;
@@ -118,6 +121,26 @@ std::string OtherFileSystemFolder(const std::string& near) {
   return pattern;
 }
 
+// Mounts in a mount namespace private to this test program (they need the
+// right to mount; else the test or row is skipped).
+bool PrivateMounts() {
+  return unshare(CLONE_NEWNS) == 0 &&
+         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A file system of its own: a tmpfs at `at`; "" when it cannot be mounted.
+std::string MountScratchFileSystem(const std::string& at) {
+  fs::create_directory(at);
+  if (!PrivateMounts()) return "";
+  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
+}
+
+// The folder `from` seen a second time at `at`.
+bool BindMount(const std::string& from, const std::string& at) {
+  fs::create_directory(at);
+  return PrivateMounts() && mount(from.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0;
+}
+
 struct Case {
   const char* what;
   UINT function;
@@ -125,6 +148,8 @@ struct Case {
   FILEOP_FLAGS flags;
   int code;
   Paths present, absent;
+  std::function<bool()> setup = nullptr;  ///< more starting files; false skips the row
+  std::function<void()> after = nullptr;  ///< more checks
 };
 
 void ExpectPaths(const Paths& present, const Paths& absent) {
@@ -171,8 +196,13 @@ class Engine : public ::testing::Test {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.what);
       Fresh();
+      if (c.setup && !c.setup()) {
+        std::printf("[ SKIPPED  ] %s: not possible here\n", c.what);
+        continue;
+      }
       EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
       ExpectPaths(c.present, c.absent);
+      if (c.after) c.after();
     }
   }
   std::string root_, here_, other_;
@@ -272,18 +302,42 @@ TEST_F(Engine, Rename) {
 }
 
 TEST_F(Engine, Refusals) {
+  other_ = OtherFileSystemFolder(root_);  // where a move of "." would copy, then delete
+  const std::string elsewhere = (other_.empty() ? root_ : other_) + "/elsewhere";
   const std::vector<Case> cases = {
       {"copy onto itself", FO_COPY, {"a.txt"}, {"."}, 0, 0x71, {}, {}},
       {"move onto itself", FO_MOVE, {"a.txt"}, {"a.txt"}, 0, 0x71, {"a.txt"}, {}},
       {"copy into own tree", FO_COPY, {"d"}, {"d/in/deep"}, 0, 0x76, {}, {"d/in"}},
       {"copy folder into itself", FO_COPY, {"d"}, {"d"}, 0, 0x76, {}, {"d/d"}},
       {"move into own tree", FO_MOVE, {"d"}, {"d/in"}, 0, 0x76, {"d/f.txt"}, {"d/in"}},
+      {"copy into itself by another path", FO_COPY, {"d"}, {"nothere/../d/x"}, 0, 0x76, {},
+       {"d/x"}},
+      {"copy into itself through a link", FO_COPY, {"d"}, {"dlink/x"}, 0, 0x76, {}, {"d/x"},
+       [] { return symlink("d", "dlink") == 0; }},
+      {"copy into itself through a bind mount", FO_COPY, {"d"}, {"bound/x"}, 0, 0x76, {},
+       {"d/x"}, [] { return BindMount("d", "bound"); },
+       [] { umount2("bound", MNT_DETACH); }},
       {"delete ..", FO_DELETE, {".."}, {}, 0, 0x7C, {"a.txt"}, {}},
       {"delete d/..", FO_DELETE, {"d/.."}, {}, 0, 0x7C, {"a.txt", "d/f.txt"}, {}},
+      {"move . elsewhere", FO_MOVE, {".", "sub/."}, {elsewhere}, 0, 0x7C,
+       {"a.txt", "d/f.txt", "sub/x.txt"}, {elsewhere}},
+      {"move a link onto the file it names", FO_MOVE, {"f.txt"}, {"d"}, kYes, 0x71, {"f.txt"},
+       {}, [] { return symlink("d/f.txt", "f.txt") == 0; },
+       [] { EXPECT_EQ(Read("d/f.txt"), "F"); }},
+      {"rename a link onto the file it names", FO_RENAME, {"lb"}, {"b.txt"}, kYes, 0x71,
+       {"lb"}, {}, [] { return symlink("b.txt", "lb") == 0; },
+       [] { EXPECT_EQ(Read("b.txt"), "B"); }},
+      {"copy a tree whose link names the file it would replace", FO_COPY, {"t"}, {"out"}, kYes,
+       0x71, {"t/x"}, {},
+       [this] {
+         Write("out/t/x", "X");
+         return fs::create_directory("t") && symlink((here_ + "/out/t/x").c_str(), "t/x") == 0;
+       },
+       [] { EXPECT_EQ(Read("out/t/x"), "X"); }},
   };
   Check(cases);
   ASSERT_EQ(mkfifo("d/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, platform::engine::kErrorOther);
+  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, engine::kErrorOther);
   ExpectPaths({"d2/f.txt"}, {"d2/pipe"});
 }
 
@@ -294,7 +348,7 @@ TEST_F(Engine, RootFolderIsNeverDeleted) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     if (chroot(here_.c_str()) != 0 || chdir("/") != 0) _exit(100);
-    _exit(Request(FO_DELETE, {"/"}, {}).code == platform::engine::kErrorAccessDenied ? 0 : 1);
+    _exit(Request(FO_DELETE, {"/"}, {}).code == engine::kErrorAccessDenied ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -309,17 +363,24 @@ TEST_F(Engine, CopyKeepsBytesModeAndTime) {
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
   Write("big.bin", bytes);
   const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
-  for (const char* item : {"big.bin", "d"}) {
-    ASSERT_EQ(chmod(item, 0750), 0);
-    ASSERT_EQ(utimensat(AT_FDCWD, item, times, 0), 0);
+  struct Row {
+    const char* item;
+    mode_t mode, copied;  // the copy never gets the set-user-id or set-group-id bit
+  };
+  const std::vector<Row> rows = {
+      {"big.bin", 0750, 0750}, {"d", 0750, 0750}, {"a.txt", 06755, 0755}};
+  for (const Row& row : rows) {
+    ASSERT_EQ(chmod(row.item, row.mode), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, row.item, times, 0), 0);
   }
-  ASSERT_EQ(Request(FO_COPY, {"big.bin", "d"}, {"out"}).code, 0);
+  ASSERT_EQ(Request(FO_COPY, {"big.bin", "d", "a.txt"}, {"out"}).code, 0);
   EXPECT_EQ(Read("out/big.bin"), bytes);
-  for (const char* item : {"out/big.bin", "out/d"}) {
+  for (const Row& row : rows) {
     struct stat st;
-    ASSERT_EQ(stat(item, &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0750u) << item;
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << item;
+    const std::string copy = std::string("out/") + row.item;
+    ASSERT_EQ(stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, row.copied) << copy;
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << copy;
   }
 }
 
@@ -374,8 +435,72 @@ TEST_F(Engine, AnotherFileSystem) {
   // goes and the folder stays.
   Write("e/g.txt", "G");
   ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, platform::engine::kErrorOther);
+  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, engine::kErrorOther);
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
+}
+
+// Another program writes where a move across file systems is putting its
+// copy: its item stays, and so does the source; neither is lost.
+TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
+  other_ = OtherFileSystemFolder(root_);
+  if (other_.empty()) GTEST_SKIP() << "no second file system";
+  const std::string to = other_ + "/to";
+  using Bytes = std::vector<std::pair<std::string, std::string>>;  // path, bytes afterwards
+  struct Row {
+    const char* what;
+    Paths from;
+    std::function<void(Hooks&)> strike;  // sets a hook that plays the other program
+    Bytes after, before = {};
+  };
+  const std::string gone = "<unreadable>";
+  const std::vector<Row> rows = {
+      {"another program makes the target file", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (!Exists(to + "/a.txt")) Write(to + "/a.txt", "THEIRS");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}},
+      {"another move to the same target", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Exists(to + "/a.txt")) return;
+           const pid_t mover = fork();
+           if (mover == 0)
+             _exit(Request(FO_MOVE, {"b.txt"}, {to + "/a.txt"}, kQuiet | kYes).code == 0 ? 0 : 1);
+           waitpid(mover, nullptr, 0);
+         };
+       },
+       {{to + "/a.txt", "B"}, {"a.txt", "A"}, {"b.txt", gone}}},
+      {"another program makes the target folder", {"d"},
+       [&](Hooks& h) {
+         h.folder_open = [&](const char*) {
+           if (!Exists(to + "/d")) Write(to + "/d/theirs.txt", "T");
+           return 0;
+         };
+       },
+       {{to + "/d/theirs.txt", "T"}, {to + "/d/f.txt", gone}, {"d/f.txt", "F"}}},
+      {"another program puts its file where the move replaces one", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Read(to + "/a.txt") != "OLD") return;
+           Write(to + "/new", "THEIRS");
+           fs::rename(to + "/new", to + "/a.txt");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}, {{to + "/a.txt", "OLD"}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    fs::remove_all(to);
+    fs::create_directory(to);
+    for (const auto& [path, bytes] : row.before) Write(path, bytes);
+    Hooks hooks = Answering();
+    row.strike(hooks);
+    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes, nullptr, hooks).code, 0);
+    for (const auto& [path, bytes] : row.after) EXPECT_EQ(Read(path), bytes) << path;
+  }
 }
 
 // Entries of `folder`: a temporary file left behind shows up here.
@@ -434,6 +559,50 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
   }
 }
 
+// A tree three times deeper than the descriptors the process may open:
+// a copy (with its progress count) and a delete keep only a few open.
+TEST_F(Engine, TreeDeeperThanTheDescriptorLimit) {
+  constexpr int kLimit = 64;
+  std::string deepest = "deep";
+  for (int i = 0; i < 3 * kLimit; ++i) deepest += "/d";
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths to;
+    std::string present, absent;
+  };
+  const std::vector<Row> rows = {
+      {"copy", FO_COPY, {"out"}, "out/" + deepest + "/f", ""},
+      {"delete", FO_DELETE, {}, "", "deep"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    Write(deepest + "/f", "F");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Hooks hooks = Answering();
+      hooks.terminal = true;  // the progress count walks the tree first
+      const struct rlimit limit = {kLimit, kLimit};
+      const bool limited = setrlimit(RLIMIT_NOFILE, &limit) == 0;
+      _exit(limited && Request(row.function, {"deep"}, row.to, kQuiet | kYes, nullptr, hooks)
+                                   .code == 0
+                ? 0
+                : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    if (!row.present.empty()) {
+      EXPECT_EQ(Read(row.present), "F");
+    }
+    if (!row.absent.empty()) {
+      EXPECT_FALSE(Exists(row.absent));
+    }
+  }
+}
+
 // The signal a copy step raises (see SignalDuringCopy...).
 int signal_to_raise = 0;
 
@@ -460,7 +629,8 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
       signal_to_raise = row.number;
       Hooks hooks = Answering();
       hooks.copy_step = [] { raise(signal_to_raise); };
-      _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code == 0 ? 0 : 1);
+      const int code = Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code;
+      _exit(code == 0 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -500,13 +670,13 @@ int RefuseBad(const char* name) {
 // delete keeps the failing folder and its parents.
 TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
   const std::vector<Case> cases = {
-      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, platform::engine::kErrorAccessDenied,
+      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, engine::kErrorAccessDenied,
        {"out/t/a.txt", "out/t/p/q.txt", "out/t/z/y.txt", "t/p/bad/x.txt", "t/z/y.txt"},
        {"out/t/p/bad"}},
-      {"delete", FO_DELETE, {"t"}, {}, kYes, platform::engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
+      {"delete", FO_DELETE, {"t"}, {}, kYes, engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
        {"t/a.txt", "t/p/q.txt", "t/z"}},
       {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
-       platform::engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
+       engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
   };
   Hooks hooks = Answering();
   hooks.folder_open = RefuseBad;
@@ -517,6 +687,39 @@ TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
       Write(path, path);
     EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet, nullptr, hooks).code, c.code);
     ExpectPaths(c.present, c.absent);
+  }
+}
+
+// A folder merge of a move (src/sub into dst/sub) during which src/sub is
+// swapped for a link to an outside folder with entries of the same names:
+// the move goes on in the folder it opened, and the outside folder is
+// never touched, on one file system or across two.
+TEST_F(Engine, MergeNeverFollowsALinkSwappedIn) {
+  other_ = OtherFileSystemFolder(root_);
+  Paths targets = {"dst"};
+  if (!other_.empty()) targets.push_back(other_ + "/dst");
+  for (const std::string& dst : targets) {
+    SCOPED_TRACE(dst);
+    Fresh();
+    fs::remove_all(dst);
+    for (const char* name : {"src/sub/inner/i.txt", "src/sub/z1", "src/sub/z2"}) Write(name, "SRC");
+    Write(dst + "/sub/inner/old.txt", "OLD");
+    Write("outside/z1", "OUT");
+    Write("outside/z2", "OUT");
+    const std::string outside = here_ + "/outside";
+    Hooks hooks = Answering();
+    hooks.folder_open = [&](const char* name) {
+      if (fs::path(name).filename() == "inner" && !IsLink("src/sub")) {
+        fs::rename("src/sub", "src/real");
+        fs::create_directory_symlink(outside, "src/sub");
+      }
+      return 0;
+    };
+    Request(FO_MOVE, {"src/sub"}, {dst}, kQuiet | kYes, nullptr, hooks);
+    EXPECT_EQ(Read("outside/z1"), "OUT");
+    EXPECT_EQ(Read("outside/z2"), "OUT");
+    EXPECT_EQ(Read(dst + "/sub/z1"), "SRC");
+    EXPECT_EQ(Read(dst + "/sub/inner/i.txt"), "SRC");
   }
 }
 
@@ -558,14 +761,15 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
       Write(std::string("t/") + name + ".txt", std::string(4096, *name));
     doomed = row.doomed;
     EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes, nullptr, hooks).code,
-              platform::engine::kErrorFileNotFound);
+              engine::kErrorFileNotFound);
     ExpectPaths(row.present, row.absent);
   }
 }
 
-std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags) {
+std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags,
+                     const Hooks& hooks = Answering()) {
   testing::internal::CaptureStderr();
-  Request(function, from, to, flags);
+  Request(function, from, to, flags, nullptr, hooks);
   return testing::internal::GetCapturedStderr();
 }
 
@@ -577,8 +781,14 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   EXPECT_EQ(StderrOf(FO_COPY, {"pipe"}, {"out"}, FOF_NOERRORUI), "");
   EXPECT_FALSE(Exists("out/pipe"));  // a fifo is never opened or copied
   EXPECT_TRUE(Exists("out/a.txt"));  // the items after a failed one go on
+  Hooks starved = Answering();
+  starved.folder_open = [](const char*) -> int { throw std::bad_alloc(); };
+  EXPECT_EQ(StderrOf(FO_COPY, {"d"}, {"out"}, 0, starved), "vandrix: out of memory\n");
+  // A name that would break the line or drive the terminal is shown quoted.
+  ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
+  EXPECT_EQ(StderrOf(FO_COPY, {"p\nq\033[31mRED"}, {"out"}, 0),
+            "vandrix: cannot copy $'p\\nq\\033[31mRED': not a regular file, folder or link\n");
 }
-
 
 // Fresh() makes a.txt b.txt [ab].txt .hidden noext d/f.txt merge/d/old.txt
 // sub/x.txt out/.
@@ -676,8 +886,8 @@ TEST_F(Engine, NoTerminalCancels) {
     if (setsid() < 0 || dup2(output[1], STDERR_FILENO) < 0) _exit(100);
     const Outcome replace = Request(FO_COPY, {"a.txt", "b.txt"}, {"out"}, 0, nullptr, Hooks{});
     const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, 0, nullptr, Hooks{});
-    const bool cancelled = replace.code == platform::engine::kErrorCancelled &&
-                           remove.code == platform::engine::kErrorCancelled;
+    const bool cancelled = replace.code == engine::kErrorCancelled &&
+                           remove.code == engine::kErrorCancelled;
     _exit(cancelled && replace.aborted && remove.aborted ? 0 : 1);
   }
   close(output[1]);
@@ -695,14 +905,6 @@ TEST_F(Engine, NoTerminalCancels) {
   ExpectPaths({"b.txt", "d/f.txt"}, {"out/b.txt"});
 }
 
-// A file system of its own: a tmpfs mounted in a mount namespace private to
-// this test program (needs the right to mount; else the test is skipped).
-std::string MountScratchFileSystem(const std::string& at) {
-  fs::create_directory(at);
-  if (unshare(CLONE_NEWNS) != 0) return "";
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return "";
-  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
-}
 
 // Items on another file system than the home trash go to the trash at the
 // top of their own file system, recorded relative to it.
@@ -726,12 +928,52 @@ TEST_F(Engine, TrashOnTheItemsOwnFileSystem) {
   EXPECT_TRUE(std::regex_match(Read(trash + "/info/my file (2).txt.trashinfo"), info));
   EXPECT_TRUE(Exists(trash + "/info/first.trashinfo"));
   EXPECT_FALSE(Exists(root_ + "/data/Trash/files"));
-  // A trash that cannot be used: the item stays, and no record is left.
-  fs::remove_all(trash);
-  Write(trash, "not a folder");
-  EXPECT_EQ(Request(FO_DELETE, {top + "/in"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
-            platform::engine::kErrorOther);
+  // A trash that cannot be used, or an item that cannot go: the item stays,
+  // no record of it is left, and the next item (b.txt) still goes.
+  struct Row {
+    const char* what;
+    std::function<bool()> prepare;  // false: not possible here
+    std::string item, info;         // the item, and where its record would be
+  };
+  const std::string home = here_ + "/d/data";
+  const std::vector<Row> rows = {
+      {"the trash is a file",
+       [&] {
+         Write(trash, "not a folder");
+         return true;
+       },
+       top + "/in", trash + "/info"},
+      {"the trash is someone else's",
+       [&] {
+         return fs::create_directory(trash) && chmod(trash.c_str(), 0700) == 0 &&
+                chown(trash.c_str(), getuid() + 1, -1) == 0;
+       },
+       top + "/in", trash + "/info"},
+      {"the trash is open to others",
+       [&] { return fs::create_directory(trash) && chmod(trash.c_str(), 0755) == 0; },
+       top + "/in", trash + "/info"},
+      {"the item is a mount point", [] { return true; }, top, trash + "/info"},
+      {"the item holds the trash", [&] { return setenv("XDG_DATA_HOME", home.c_str(), 1) == 0; },
+       here_ + "/d", home + "/Trash/info"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(trash);
+    Write("b.txt", "B");
+    if (!row.prepare()) {
+      std::printf("[ SKIPPED  ] %s: not possible here\n", row.what);
+      continue;
+    }
+    EXPECT_EQ(Request(FO_DELETE, {row.item, "b.txt"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
+              engine::kErrorOther);
+    EXPECT_TRUE(Exists(row.item));
+    EXPECT_FALSE(Exists("b.txt"));
+    EXPECT_FALSE(Exists(row.info + "/" + fs::path(row.item).filename().string() + ".trashinfo"));
+    EXPECT_FALSE(Exists(row.item + "/" + fs::path(trash).filename().string()));
+    setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
+  }
   EXPECT_EQ(Read(top + "/in/my file (2).txt"), "x");
+  EXPECT_EQ(Read("d/f.txt"), "F");
   umount2(top.c_str(), MNT_DETACH);
 }
 

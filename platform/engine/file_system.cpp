@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform {
 namespace engine {
@@ -62,6 +63,10 @@ bool IsFolder(const std::string& path) {
   return StatOf(path, st, true) && S_ISDIR(st.st_mode);
 }
 
+std::string ErrorText(int err) {
+  return err == kMovedAway ? "it was moved away while the operation ran" : std::strerror(err);
+}
+
 bool SameItem(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
@@ -79,7 +84,12 @@ int Place(int from_folder, const std::string& from, int to_folder, const std::st
           const struct stat* replacing) {
   const char* const old_name = from.c_str();
   const char* const new_name = to.c_str();
-  if (replacing) return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
+  struct stat there;
+  if (replacing && StatAt(to_folder, to, there, false)) {
+    if (!SameItem(there, *replacing)) return EEXIST;
+    return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
+  }
+  if (replacing && errno != ENOENT) return errno;  // gone: placed as new
   if (::renameat2(from_folder, old_name, to_folder, new_name, RENAME_NOREPLACE) == 0) return 0;
   if (errno != EINVAL && errno != ENOSYS) return errno;
   if (ExistsAt(to_folder, to)) return EEXIST;  // the file system has no no-replace rename

@@ -40,6 +40,12 @@ bool Exists(const std::string& path);
 /// True when `path` is a folder or a link to one.
 bool IsFolder(const std::string& path);
 
+/// Not an errno: a folder was found moved away while it was being worked in.
+constexpr int kMovedAway = -1;
+
+/// The text for an errno (strerror), or for kMovedAway.
+std::string ErrorText(int err);
+
 /// True when `a` and `b` describe the same item (device and inode).
 bool SameItem(const struct stat& a, const struct stat& b);
 
@@ -52,8 +58,9 @@ bool ExistsAt(int folder, const std::string& name);
 
 /// Renames `from` in the open folder `from_folder` to `to` in `to_folder`.
 /// Without `replacing`, never over an existing entry (EEXIST then, also on
-/// file systems without a no-replace rename); with it, over the entry that
-/// is there. Returns 0 or an errno.
+/// file systems without a no-replace rename); with it, only over that very
+/// item (device and inode): when something else is there by then, EEXIST.
+/// Returns 0 or an errno.
 int Place(int from_folder, const std::string& from, int to_folder, const std::string& to,
           const struct stat* replacing);
 

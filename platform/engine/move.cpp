@@ -10,19 +10,36 @@
 #include "platform/engine/checks.h"
 #include "platform/engine/copy.h"
 #include "platform/engine/delete.h"
+#include "platform/engine/engine.h"
 #include "platform/engine/walk.h"
 
 namespace platform {
 namespace engine {
 namespace {
 
-// Across file systems: the source goes only once its copy is complete.
+// A partial copy goes, but only what the copy made itself.
+void TakeBack(Session& s, const Target& t, const Copied& copied) {
+  struct stat there;
+  if (copied.made && StatAt(t.folder, t.name, there, false) && SameItem(there, copied.placed))
+    RemoveTree(s, t.folder, t.name, t.Shown());
+}
+
+// Across file systems the item is copied to the target as decided, never
+// over anything else (another program's file, another move's copy); the
+// source goes only once the copy is complete and both are still the items
+// they were.
 bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) {
   const std::string shown = e.Shown();
-  if (CopyTree(s, e.folder, e.name, shown, false, t).complete)
-    return RemoveTree(s, e.folder, e.name, shown);
-  if (!d.replacing() && ExistsAt(t.folder, t.name)) RemoveTree(s, t.folder, t.name, t.shown);
-  return false;
+  const Copied copied = CopyTree(s, e.folder, e.name, shown, false, t, &d);
+  if (!copied.complete) {
+    TakeBack(s, t, copied);
+    return false;
+  }
+  struct stat source, target;
+  if (!StatAt(e.folder, e.name, source, false) || !SameItem(source, e.st) ||
+      !StatAt(t.folder, t.name, target, false) || !SameItem(target, copied.placed))
+    return s.Fail(shown, kErrorOther, "the source or its copy changed; the source is kept");
+  return RemoveTree(s, e.folder, e.name, shown);
 }
 
 bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
@@ -38,7 +55,7 @@ class MoveVisitor : public TreeVisitor {
   MoveVisitor(Session& s, const Target& top) : s_(s), top_(top), into_(top.shown) {}
 
   Visit Visited(const Entry& e) override {
-    folder_ = e.depth == 0 ? top_ : Target{into_.fd(), e.name, into_.PathAt(e.depth, e.name)};
+    folder_ = e.depth == 0 ? top_ : Target{into_.fd(), e.name, "", &into_, e.depth};
     Decision d;
     if (!Decide(s_, e, Sameness::kItem, folder_, d)) return Visit::kFailed;
     if (d.clash == Clash::kMerge) return Visit::kDescend;
@@ -53,13 +70,14 @@ class MoveVisitor : public TreeVisitor {
     return true;
   }
   bool Left(const Entry& e, bool complete) override {
-    into_.Pop();
+    if (const int lost = into_.Pop()) s_.FailErrno(into_.PathAt(e.depth, e.name), lost);
+    complete = complete && !into_.lost();
     if (complete && ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
       return s_.FailErrno(e.Shown(), errno);
     return complete;
   }
   void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
-  bool Stopped() const override { return s_.cancelled(); }
+  bool Stopped() const override { return s_.cancelled() || into_.lost(); }
 
  private:
   Session& s_;

@@ -11,10 +11,10 @@ namespace engine {
 namespace {
 
 const Operation kOperations[] = {
-    {FO_COPY, "copy", "Copying", PlanCopyOrMove, CopyJob, true},
-    {FO_MOVE, "move", "Moving", PlanCopyOrMove, MoveJob, false},
-    {FO_DELETE, "delete", "Deleting", PlanDelete, DeleteJob, false},
-    {FO_RENAME, "rename", "Renaming", PlanRename, RenameJob, false},
+    {FO_COPY, "copy", "Copying", PlanCopyOrMove, CopyJob, true, nullptr},
+    {FO_MOVE, "move", "Moving", PlanCopyOrMove, MoveJob, false, "moved"},
+    {FO_DELETE, "delete", "Deleting", PlanDelete, DeleteJob, false, "deleted"},
+    {FO_RENAME, "rename", "Renaming", PlanRename, RenameJob, false, "renamed"},
 };
 
 }  // namespace

@@ -22,6 +22,10 @@ struct Operation {
   /// A link named as a source stands for the item it names (as cp follows
   /// it); otherwise the link itself is the item.
   bool follows_named_link;
+  /// In "'.' and '..' are never DONE": a source whose last component is
+  /// "." or ".." is refused before anything is done (0x7C). Null when such
+  /// a source stands for its folder (a copy of "." copies the folder).
+  const char* done;
 };
 
 /// The operation for `code`, or null when the code is unknown.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/engine/interrupt.h"
+#include "platform/engine/quote.h"
 
 namespace platform {
 namespace engine {
@@ -26,15 +27,6 @@ std::int64_t SystemClock() {
   struct timespec now;
   ::clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-// `text` with every control character (and DEL) shown as "?".
-std::string Printable(std::string text) {
-  for (char& c : text) {
-    const unsigned char u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) c = '?';
-  }
-  return text;
 }
 
 // The first `room` characters of `text`, "..." ending them when cut.
@@ -77,7 +69,7 @@ std::string SizeText(std::uint64_t bytes) {
 
 ProgressLine::ProgressLine(std::string title, bool show_names, ProgressCounts total,
                            MonotonicClock clock, std::size_t width)
-    : title_(Printable(std::move(title))),
+    : title_(Displayed(title)),
       show_names_(show_names),
       clock_(clock),
       width_(width),
@@ -110,9 +102,10 @@ void ProgressLine::Clear() {
 std::int64_t ProgressLine::Now() const { return clock_ ? clock_() : SystemClock(); }
 
 std::size_t ProgressLine::Width() const {
-  if (width_ != 0) return width_;
+  if (width_ != 0) return std::min(width_, kProgressWidth + 1);
   struct winsize size;
-  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+    return std::min<std::size_t>(size.ws_col, kProgressWidth + 1);
   return kUnknownWidth;
 }
 
@@ -151,7 +144,7 @@ std::string ProgressLine::Text(std::size_t room, std::int64_t elapsed_ms) const 
   for (const std::string& counts : forms) {
     if (counts.size() + 2 + kLeastTitle > room) continue;
     const std::string line = CutEnd(title_, room - counts.size() - 2) + ": " + counts;
-    const std::string name = Printable(name_);
+    const std::string name = Displayed(name_);
     if (!show_names_ || name.empty() || line.size() + 2 + kLeastName > room) return line;
     return line + ": " + CutFront(name, room - line.size() - 2);
   }

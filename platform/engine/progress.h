@@ -16,6 +16,10 @@ struct ProgressCounts {
   std::uint64_t bytes = 0;
 };
 
+/// The longest line shown (it fits an 80-column terminal); a longer name is
+/// cut from the front.
+constexpr std::size_t kProgressWidth = 79;
+
 /// Milliseconds from a clock that never goes back.
 using MonotonicClock = std::int64_t (*)();
 
@@ -33,11 +37,12 @@ std::string SizeText(std::uint64_t bytes);
 /// `show_names`; P is the share of the bytes, or of the items when there
 /// are no bytes; R the bytes a second so far). The line always fits one
 /// row of `width` columns (0: the terminal's width, read at each redraw;
-/// 80 when unknown) without touching its last column: the name is cut from
+/// 80 when unknown; at most kProgressWidth + 1) without touching its last column: the name is cut from
 /// the front or left out, the title shortened, and a narrow row drops the
-/// rate, then the bytes, then the items, and at last the title. Control characters in the title and the name
-/// show as "?". Every call only reads the clock (`clock`, or the system's
-/// monotonic clock when null); there are no threads.
+/// rate, then the bytes, then the items, and at last the title. The title
+/// and the name are shown as Displayed (quote.h) makes them. Every call
+/// only reads the clock (`clock`, or the system's monotonic clock when
+/// null); there are no threads.
 class ProgressLine {
  public:
   ProgressLine(std::string title, bool show_names, ProgressCounts total,

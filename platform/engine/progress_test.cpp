@@ -75,7 +75,7 @@ TEST_F(ProgressLine, FitsTheRowWithoutWrapping) {
       {30, "Copying", "a.txt", {1, 1 << 20}, {2, 2 << 20}, "Copying: 50%, 1 of 2 items"},
       {12, "Copying", "a.txt", {1, 1 << 20}, {2, 2 << 20}, "Cop...: 50%"},
       {6, "Copying", "a.txt", {1, 1 << 20}, {2, 2 << 20}, "50%"},
-      {80, "Copy\x1b[2Jing", "a\nb\tc", {0, 0}, {1, 0}, "Copy?[2Jing: 0%, 0 of 1 items, 0 B of 0 B, 0 B/s: a?b?c"},
+      {80, "Copy\x1b[2Jing", "a\nb\tc", {0, 0}, {1, 0}, "$'Copy\\033[2Jing': 0%, 0 of 1 items, 0 B of 0 B, 0 B/s: $'a\\nb\\tc'"},
       {1, "Copying", "a.txt", {0, 0}, {1, 0}, "0"},
   };
   for (const Row& row : rows) {

@@ -6,8 +6,10 @@
 
 #include <cerrno>
 
+#include "platform/engine/checks.h"
 #include "platform/engine/engine.h"
 #include "platform/engine/file_system.h"
+#include "platform/engine/quote.h"
 
 namespace platform {
 namespace engine {
@@ -34,10 +36,10 @@ bool RenameJob(Session& s, const Job& job) {
   std::string target = job.target;
   struct stat from, there;
   if (!InSameFolder(source, target))
-    return s.Fail(source, kErrorDifferentFolder, "'" + target + "' is not in the same folder");
+    return s.Fail(source, kErrorDifferentFolder, Quoted(target) + " is not in the same folder");
   if (!StatOf(source, from, false)) return s.FailErrno(source, errno);
   bool taken = StatOf(target, there, false);
-  if (taken && SameItem(from, there))
+  if (taken && SameFile(AT_FDCWD, source, from, there))
     return s.Fail(source, kErrorSameFile, "the source and the target are the same item");
   if (taken && s.Has(FOF_RENAMEONCOLLISION)) {
     target = FreeName(target, S_ISDIR(from.st_mode));

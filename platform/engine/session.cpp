@@ -6,8 +6,10 @@
 #include <cstring>
 
 #include "platform/engine/engine.h"
+#include "platform/engine/file_system.h"
 #include "platform/engine/operations.h"
 #include "platform/engine/prompt.h"
+#include "platform/engine/quote.h"
 
 namespace platform {
 namespace engine {
@@ -31,14 +33,14 @@ Session::~Session() = default;
 
 bool Session::Fail(const std::string& item, int code, const std::string& reason) {
   if (first_error_ == 0) first_error_ = code;
-  const std::string what = item.empty() ? "" : " '" + item + "'";
+  const std::string what = item.empty() ? "" : " " + Quoted(item);
   Say(std::string("cannot ") + (operation_ ? operation_->verb : "carry out") + what + ": " +
       reason);
   return false;
 }
 
 bool Session::FailErrno(const std::string& item, int err) {
-  return Fail(item, CodeFor(err), std::strerror(err));
+  return Fail(item, CodeFor(err), ErrorText(err));
 }
 
 void Session::Cancel() {
@@ -67,13 +69,13 @@ bool Session::Confirm(const char* action, const std::string& item, const char* s
   if (cancelled_) return false;
   if (all_ || Has(FOF_NOCONFIRMATION)) return true;
   if (progress_) progress_->Clear();
-  const std::string question = std::string(action) + " '" + item + "'" + suffix;
+  const std::string question = std::string(action) + " " + Quoted(item) + suffix;
   const Answer answer = hooks_.answer ? hooks_.answer(question) : AskUser(question);
   if (answer == Answer::kAll) all_ = true;
   if (answer == Answer::kYes || answer == Answer::kAll) return true;
   request_.fAnyOperationsAborted = TRUE;
   if (answer == Answer::kNobody)
-    Say("kept '" + item + "': no terminal to ask; pass -c to " + action +
+    Say("kept " + Quoted(item) + ": no terminal to ask; pass -c to " + action +
         (*suffix ? std::string(" it") + suffix : ""));
   if (answer == Answer::kCancel || answer == Answer::kNobody) Cancel();
   return false;
@@ -93,6 +95,11 @@ void Session::StartProgress(ProgressCounts total) {
   const char* title = request_.lpszProgressTitle;
   progress_ = std::make_unique<ProgressLine>(title && *title ? title : operation_->title,
                                              !Has(FOF_SIMPLEPROGRESS), total, hooks_.clock);
+}
+
+// The line shows no more of a name than its width, so no more is built.
+void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
+  if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
 }
 
 void Session::Reach(ProgressCounts done) {

@@ -9,6 +9,7 @@
 
 #include "platform/engine/hooks.h"
 #include "platform/engine/progress.h"
+#include "platform/engine/walk.h"
 #include "platform/shell.h"
 
 namespace platform {
@@ -56,12 +57,8 @@ class Session {
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).
   void StartProgress(ProgressCounts total);
-  /// `name()` (called only while a line is shown) is being worked on;
-  /// `items` and `bytes` more are done.
-  template <typename NameOf>
-  void Step(const NameOf& name, std::uint64_t items, std::uint64_t bytes) {
-    if (progress_) progress_->Step(name(), items, bytes);
-  }
+  /// `entry` is being worked on; `items` and `bytes` more are done.
+  void Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes);
   void Reach(ProgressCounts done);
 
  private:

@@ -14,9 +14,11 @@ namespace engine {
 /// (made with mode 0700 when missing). First ENTRY.trashinfo is created in
 /// info/ (ENTRY is the item's name, or "name (2)", ... when taken) with the
 /// item's path (absolute for the home trash, relative to TOPDIR otherwise)
-/// and the time; then the item is renamed to files/ENTRY. On failure the
-/// item stays where it was and no record is left. Returns 0 or an errno
-/// (EXDEV: no trash on the item's file system could be used).
+/// and the time; then the item is renamed to files/ENTRY. A trash folder
+/// is used only when it is a real folder owned by the user, and
+/// TOPDIR/.Trash-UID only with mode 0700. On failure the item stays where
+/// it was and no record is left. Returns 0 or an errno (EXDEV: no trash on
+/// the item's file system could be used; EBUSY: the item is a mount point).
 int MoveToTrash(const std::string& item);
 
 }  // namespace engine

@@ -12,18 +12,61 @@ namespace engine {
 
 void FolderTrail::Push(Fd folder, const struct stat& st, std::string name) {
   levels_.push_back({std::move(name), st.st_dev, st.st_ino, std::move(folder)});
+  if (levels_.size() > kOpenLevels) levels_[levels_.size() - 1 - kOpenLevels].fd = Fd();
 }
 
 int FolderTrail::Pop() {
+  const Level gone = std::move(levels_.back());
   levels_.pop_back();
-  return 0;
+  if (lost_ || levels_.empty() || levels_.back().fd.ok()) return 0;
+  Level& up = levels_.back();
+  Fd parent(::openat(gone.fd.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  struct stat st;
+  int err = 0;
+  if (!parent.ok() || ::fstat(parent.get(), &st) != 0)
+    err = errno;
+  else if (st.st_dev != up.device || st.st_ino != up.inode)
+    err = kMovedAway;
+  lost_ = err != 0;
+  if (!lost_) up.fd = std::move(parent);
+  return err;
 }
+
+namespace {
+
+// `folder` + "/" + `name` in place, without doubling a slash.
+void Append(std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  folder += name;
+}
+
+// The last `most` bytes of `text`, less a broken UTF-8 character at the front.
+std::string LastPart(const std::string& text, std::size_t most) {
+  if (text.size() <= most) return text;
+  std::size_t start = text.size() - most;
+  while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) ++start;
+  return text.substr(start);
+}
+
+}  // namespace
 
 std::string FolderTrail::PathAt(std::size_t depth, const std::string& name) const {
   if (depth == 0) return top_;
   std::string path = top_;
-  for (std::size_t i = 1; i < depth; ++i) path = Join(path, levels_[i].name);
-  return Join(path, name);
+  for (std::size_t i = 1; i < depth; ++i) Append(path, levels_[i].name);
+  Append(path, name);
+  return path;
+}
+
+std::string FolderTrail::TailAt(std::size_t depth, const std::string& name,
+                                std::size_t most) const {
+  std::size_t first = depth, size = name.size();
+  while (first > 1 && size < most) size += levels_[--first].name.size() + 1;
+  if (depth == 0 || (first <= 1 && size < most)) return LastPart(PathAt(depth, name), most);
+  std::string path;
+  for (std::size_t i = first; i < depth; ++i) Append(path, levels_[i].name);
+  Append(path, name);
+  return LastPart(path, most);
 }
 
 bool TreeWalk::Run(int at, const std::string& name, bool follow) {
@@ -37,7 +80,7 @@ bool TreeWalk::Run(int at, const std::string& name, bool follow) {
   bool complete = Offer(at, name, st, follow);
   while (!frames_.empty()) {
     Frame& frame = frames_.back();
-    if (frame.names.empty() || visitor_.Stopped()) {
+    if (frame.names.empty() || trail_.lost() || visitor_.Stopped()) {
       complete = Finish();
     } else if (!Next()) {
       frames_.back().complete = false;  // `frame` may have moved
@@ -99,9 +142,10 @@ bool TreeWalk::Finish() {
   frames_.pop_back();
   const bool top = frames_.empty();
   const std::string name = top ? top_name_ : trail_.name();
-  trail_.Pop();
+  if (const int err = trail_.Pop())
+    visitor_.Failed(Entry{-1, name, frame.st, trail_, trail_.depth()}, err);
   const int folder = top ? at_ : trail_.fd();
-  const bool complete = frame.complete && !visitor_.Stopped();
+  const bool complete = frame.complete && !trail_.lost() && !visitor_.Stopped();
   const bool done = visitor_.Left(Entry{folder, name, frame.st, trail_, trail_.depth()}, complete);
   if (!top && !done) frames_.back().complete = false;
   return done;

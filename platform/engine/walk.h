@@ -18,8 +18,11 @@ namespace platform {
 namespace engine {
 
 /// The folders from a walk's top item down to where it is. For each it keeps
-/// the name it was entered by (for messages), its device and inode, and an
-/// open descriptor.
+/// only the name it was entered by (for messages) and its device and inode;
+/// the deepest kOpenLevels also keep an open descriptor. A folder further up
+/// is opened again by ".." from the one below when the walk comes back to
+/// it, and must be the same folder (device and inode). So a tree of any
+/// depth costs a few descriptors and its names, never a path per level.
 class FolderTrail {
  public:
   /// `top` is the path the top item is shown by.
@@ -27,20 +30,30 @@ class FolderTrail {
 
   bool empty() const { return levels_.empty(); }
   std::size_t depth() const { return levels_.size(); }
-  /// The deepest folder, open.
+  static constexpr std::size_t kOpenLevels = 8;
+
+  /// The deepest folder, open (-1 once the trail is lost).
   int fd() const { return levels_.back().fd.get(); }
+  /// True once a folder could not be found again (see Pop).
+  bool lost() const { return lost_; }
   /// The name the deepest folder was entered by.
   const std::string& name() const { return levels_.back().name; }
 
   /// Goes into `folder`, opened from the deepest folder (or, first, the top
   /// item) by `name`; `st` is its fstat.
   void Push(Fd folder, const struct stat& st, std::string name);
-  /// Back to the folder above. Returns 0.
+  /// Back to the folder above, opening it again when its descriptor was
+  /// closed. Returns 0, an errno, or kMovedAway when ".." is no longer that
+  /// folder; then the trail is lost: what is left has no descriptor and
+  /// later Pops only drop levels.
   int Pop();
 
   /// The path shown for `name` in the folder `depth` levels down (0: the
   /// top item itself, whatever `name` is).
   std::string PathAt(std::size_t depth, const std::string& name) const;
+  /// The last `most` bytes of that path (the whole path when shorter),
+  /// built from only as many levels as they need.
+  std::string TailAt(std::size_t depth, const std::string& name, std::size_t most) const;
 
  private:
   struct Level {
@@ -51,6 +64,7 @@ class FolderTrail {
   };
   std::string top_;
   std::vector<Level> levels_;
+  bool lost_ = false;
 };
 
 /// An entry met by a walk.
@@ -62,6 +76,8 @@ struct Entry {
   std::size_t depth;         ///< how many of them lie above the entry (0: the top item)
   /// The entry's path in messages.
   std::string Shown() const { return trail.PathAt(depth, name); }
+  /// Its last `most` bytes.
+  std::string Tail(std::size_t most) const { return trail.TailAt(depth, name, most); }
 };
 
 /// What a walk does at each entry; it is told in walking order, each
@@ -77,10 +93,13 @@ class TreeVisitor {
   /// failure, already reported).
   virtual bool Opened(const Entry&) { return true; }
   /// After a folder's entries; `complete` when every one was done (and the
-  /// walk was not stopped). `entry.folder` is the folder it is in, open
-  /// again. Returns whether the folder counts as done.
+  /// walk was not stopped or lost). `entry.folder` is the folder it is in,
+  /// open again, or -1 when the walk lost its way back to it (the folder
+  /// was moved): nothing may be done there. Returns whether the folder
+  /// counts as done.
   virtual bool Left(const Entry&, bool complete) { return complete; }
-  /// An entry that could not be looked at, opened or listed (`err`: errno).
+  /// An entry that could not be looked at, opened or listed, or a folder the
+  /// walk could not find again (`err`: an errno or kMovedAway).
   virtual void Failed(const Entry& entry, int err) = 0;
   /// True to take no more entries (the folders gone into are still left).
   virtual bool Stopped() const { return false; }
@@ -116,7 +135,7 @@ class TreeWalk {
   TreeVisitor& visitor_;
   const Hooks& hooks_;
   FolderTrail trail_;
-  std::vector<Frame> frames_;
+  std::vector<Frame> frames_;  ///< one a folder of the trail
   int at_ = AT_FDCWD;
   std::string top_name_;
 };
