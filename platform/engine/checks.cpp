@@ -92,7 +92,8 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
   d.clash = Clash::kFree;
   if (!StatAt(target.folder, target.name, d.there, false)) return true;
   if (SameAsSource(source, sameness, target, d.there))
-    return s.Fail(source.Shown(), kErrorSameFile, "the source and the target are the same item");
+    return s.Fail(source.Shown(), target.Shown(), kErrorSameFile,
+                  "the source and the target are the same item");
   const bool from_folder = S_ISDIR(source.st.st_mode);
   if (s.Has(FOF_RENAMEONCOLLISION)) {
     TakeFreeName(target, from_folder);
@@ -100,9 +101,8 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
   }
   const bool to_folder = S_ISDIR(d.there.st_mode);
   if (from_folder != to_folder)
-    return s.Fail(source.Shown(), kErrorAccessDenied,
-                  Quoted(target.Shown()) +
-                      " exists and a folder and a file never replace each other");
+    return s.Fail(source.Shown(), target.Shown(), kErrorAccessDenied,
+                  "it exists, and a folder and a file never replace each other");
   d.clash = from_folder ? Clash::kMerge : Clash::kReplace;
   return from_folder || s.ConfirmReplace(target.Shown());
 }
@@ -113,14 +113,15 @@ bool JobTarget(Session& s, const Job& job, bool follow, Fd& folder, Target& targ
   bool inside = false;
   const int err = OpenFolders(ParentOf(job.target), S_ISDIR(st.st_mode) ? &st : nullptr, folder,
                               inside);
-  if (inside) return RefuseInside(s, job.source);
-  if (err != 0) return s.FailErrno(job.source, err);
+  if (inside) return RefuseInside(s, job.source, job.target);
+  if (err != 0) return s.FailErrno(job.source, job.target, err);
   target = {folder.get(), NameOf(job.target), job.target};
   return true;
 }
 
-bool RefuseInside(Session& s, const std::string& source) {
-  return s.Fail(source, kErrorDestinationInSource, "the target lies inside the source folder");
+bool RefuseInside(Session& s, const std::string& source, const std::string& target) {
+  return s.Fail(source, target, kErrorDestinationInSource,
+                "the target lies inside the source folder");
 }
 
 }  // namespace engine

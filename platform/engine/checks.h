@@ -71,9 +71,9 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
 /// (reported).
 bool JobTarget(Session& s, const Job& job, bool follow, Fd& folder, Target& target);
 
-/// Reports (0x76) that the target of `source` lies inside the source
-/// folder; returns false.
-bool RefuseInside(Session& s, const std::string& source);
+/// Reports (0x76) that `target`, where `source` goes, lies inside the
+/// source folder; returns false.
+bool RefuseInside(Session& s, const std::string& source, const std::string& target);
 
 }  // namespace engine
 }  // namespace platform

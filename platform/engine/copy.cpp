@@ -48,7 +48,9 @@ class CopyVisitor : public TreeVisitor {
   Visit Visited(const Entry& e) override;
   bool Opened(const Entry& e) override;
   bool Left(const Entry& e, bool complete) override;
-  void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
+  void Failed(const Entry& e, int err) override {
+    s_.FailErrno(e.Shown(), TargetOf(e).Shown(), err);
+  }
   bool Stopped() const override { return s_.cancelled() || into_.lost(); }
 
  private:
@@ -88,7 +90,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
     // The walk meets its own target (reached through a mount inside the
     // source): going in would copy the copy, without end.
     if (e.depth > 0 && SameItem(e.st, top_folder_)) {
-      RefuseInside(s_, e.Shown());
+      RefuseInside(s_, e.Shown(), t.Shown());
       return Visit::kFailed;
     }
     folder_ = std::move(t);
@@ -101,7 +103,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
   else if (S_ISLNK(e.st.st_mode))
     copied = CopyLink(e, t, d);
   else
-    s_.Fail(e.Shown(), kErrorOther, "not a regular file, folder or link");
+    s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file, folder or link");
   if (copied) s_.Step(e, 1, 0);  // a file's bytes were counted as they went
   return copied ? Visit::kDone : Visit::kFailed;
 }
@@ -109,10 +111,11 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
 bool CopyVisitor::Opened(const Entry& e) {
   const Target& t = folder_;
   if (!merge_ && ::mkdirat(t.folder, t.name.c_str(), 0700) != 0)
-    return s_.FailErrno(e.Shown(), errno);
+    return s_.FailErrno(e.Shown(), t.Shown(), errno);
   Fd folder(::openat(t.folder, t.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st;
-  if (!folder.ok() || ::fstat(folder.get(), &st) != 0) return s_.FailErrno(e.Shown(), errno);
+  if (!folder.ok() || ::fstat(folder.get(), &st) != 0)
+    return s_.FailErrno(e.Shown(), t.Shown(), errno);
   if (e.depth == 0) top_folder_ = st;
   if (e.depth == 0 && !merge_) copied_ = {false, true, st};
   into_.Push(std::move(folder), st, t.name);
@@ -125,10 +128,10 @@ bool CopyVisitor::Left(const Entry& e, bool complete) {
   merged_.pop_back();
   const int err = merged || into_.lost() ? 0 : KeepModeAndTimes(into_.fd(), e.st);
   // Once popped, the trail shows the folder left as the entry it was.
-  if (const int lost = into_.Pop()) s_.FailErrno(into_.PathAt(e.depth, e.name), lost);
+  if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
   complete = complete && !into_.lost();
   if (complete && err == 0) s_.Step(e, 1, 0);
-  return complete && (err == 0 || s_.FailErrno(into_.PathAt(e.depth, e.name), err));
+  return complete && (err == 0 || s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), err));
 }
 
 // Fills the temporary file from `in`, with the source's mode and times.
@@ -153,27 +156,29 @@ bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
   const int follow = e.depth == 0 && follow_ ? 0 : O_NOFOLLOW;
   Fd in(::openat(e.folder, e.name.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | follow));
   struct stat st;
-  if (!in.ok() || ::fstat(in.get(), &st) != 0) return s_.FailErrno(e.Shown(), errno);
-  if (!S_ISREG(st.st_mode)) return s_.Fail(e.Shown(), kErrorOther, "not a regular file");
+  if (!in.ok() || ::fstat(in.get(), &st) != 0) return s_.FailErrno(e.Shown(), t.Shown(), errno);
+  if (!S_ISREG(st.st_mode))
+    return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file");
   TempFile temp(t.folder, t.name);
   int err = temp.error();
   if (err == 0) err = Fill(in.get(), temp, st, e);
   if (err == 0) err = temp.Commit(d.replacing());
   if (err == 0) Placed(e, temp);
-  return err == 0 || s_.FailErrno(e.Shown(), err);
+  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
 }
 
 bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
   const struct timespec times[2] = {e.st.st_atim, e.st.st_mtim};
   std::string text;
-  if (const int err = ReadLink(e.folder, e.name, text)) return s_.FailErrno(e.Shown(), err);
+  if (const int err = ReadLink(e.folder, e.name, text))
+    return s_.FailErrno(e.Shown(), t.Shown(), err);
   TempFile temp(t.folder, t.name, text);
   int err = temp.error();
   if (err == 0 && ::utimensat(t.folder, temp.name().c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
     err = errno;
   if (err == 0) err = temp.Commit(d.replacing());
   if (err == 0) Placed(e, temp);
-  return err == 0 || s_.FailErrno(e.Shown(), err);
+  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
 }
 
 }  // namespace

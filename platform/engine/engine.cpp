@@ -95,8 +95,10 @@ int Perform(SHFILEOPSTRUCTA& request, const Hooks& hooks) {
   const Operation* operation = FindOperation(request.wFunc);
   Session s(request, operation, hooks);
   Jobs jobs;
-  if (!operation || !PlanJobs(operation->plan, request, jobs)) {
-    s.Fail("", kErrorInvalidFiles, "the source and target lists do not fit the operation");
+  const std::string why = operation ? PlanJobs(operation->plan, request, jobs)
+                                    : "no such operation: " + std::to_string(request.wFunc);
+  if (!why.empty()) {
+    s.Fail("", kErrorInvalidFiles, why);
     return kErrorInvalidFiles;
   }
   if (SourcesExist(s, jobs)) DoJobs(s, jobs);

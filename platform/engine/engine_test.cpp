@@ -84,7 +84,8 @@ Outcome Request(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS 
   request.wFunc = function;
   request.pFrom = from_list.c_str();
   request.pTo = to_list.c_str();
-  request.fFlags = flags | FOF_NOCONFIRMMKDIR | (function == FO_RENAME ? 0 : FOF_MULTIDESTFILES);
+  request.fFlags = flags | FOF_NOCONFIRMMKDIR |
+                   (function != FO_RENAME && to.size() > 1 ? FOF_MULTIDESTFILES : 0);
   request.fAnyOperationsAborted = TRUE;
   const int code = RunFileOperation(&request, hooks);
   return {code, request.fAnyOperationsAborted};
@@ -784,10 +785,38 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   Hooks starved = Answering();
   starved.folder_open = [](const char*) -> int { throw std::bad_alloc(); };
   EXPECT_EQ(StderrOf(FO_COPY, {"d"}, {"out"}, 0, starved), "vandrix: out of memory\n");
-  // A name that would break the line or drive the terminal is shown quoted.
+  // Each line says what was being done, to which item and where; a name
+  // that would break the line or drive the terminal is shown quoted.
   ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
-  EXPECT_EQ(StderrOf(FO_COPY, {"p\nq\033[31mRED"}, {"out"}, 0),
-            "vandrix: cannot copy $'p\\nq\\033[31mRED': not a regular file, folder or link\n");
+  Write("out/d", "a file where a folder would go");
+  struct Line {
+    UINT function;
+    Paths from, to;
+    const char* shown;
+  };
+  const Line lines[] = {
+      {FO_COPY, {"p\nq\033[31mRED"}, {"out"},
+       "cannot copy $'p\\nq\\033[31mRED' to $'out/p\\nq\\033[31mRED': not a regular file, "
+       "folder or link"},
+      {FO_COPY, {"d"}, {"out"},
+       "cannot copy 'd' to 'out/d': it exists, and a folder and a file never replace each other"},
+      {FO_MOVE, {"a.txt"}, {"a.txt"}, "cannot move 'a.txt' to 'a.txt': the source and the target "
+                                      "are the same item"},
+      {FO_COPY, {"d"}, {"d/in"}, "cannot copy 'd' to 'd/in': the target lies inside the source folder"},
+      {FO_RENAME, {"sub/x.txt"}, {"./x.txt"},
+       "cannot rename 'sub/x.txt' to './x.txt': the new name is in another folder"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"p", "q", "r"},
+       "cannot copy: 2 sources and 3 destinations do not pair up"},
+      {FO_MOVE, {"a.txt"}, {}, "cannot move: no destination given"},
+      {FO_COPY, {"a.txt"}, {"o*"}, "cannot copy: a destination holds a wildcard: 'o*'"},
+      {FO_RENAME, {"a.txt", "b.txt"}, {"c.txt"},
+       "cannot rename: a rename takes one item and one new name, not 2 sources and 1 new name"},
+      {FO_DELETE, {}, {}, "cannot delete: no source given"},
+      {9, {"a.txt"}, {"out"}, "cannot carry out: no such operation: 9"},
+  };
+  for (const Line& line : lines)
+    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes),
+              std::string("vandrix: ") + line.shown + "\n");
 }
 
 // Fresh() makes a.txt b.txt [ab].txt .hidden noext d/f.txt merge/d/old.txt

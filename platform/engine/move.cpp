@@ -38,14 +38,15 @@ bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) 
   struct stat source, target;
   if (!StatAt(e.folder, e.name, source, false) || !SameItem(source, e.st) ||
       !StatAt(t.folder, t.name, target, false) || !SameItem(target, copied.placed))
-    return s.Fail(shown, kErrorOther, "the source or its copy changed; the source is kept");
+    return s.Fail(shown, t.Shown(), kErrorOther,
+                  "the source or its copy changed; the source is kept");
   return RemoveTree(s, e.folder, e.name, shown);
 }
 
 bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
   const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
   if (err == EXDEV) return MoveAcross(s, e, t, d);
-  return err == 0 || s.FailErrno(e.Shown(), err);
+  return err == 0 || s.FailErrno(e.Shown(), t.Shown(), err);
 }
 
 // Each entry is renamed (or moved across) to its target; a folder that
@@ -65,18 +66,21 @@ class MoveVisitor : public TreeVisitor {
     Fd folder(::openat(folder_.folder, folder_.name.c_str(),
                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
-    if (!folder.ok() || ::fstat(folder.get(), &st) != 0) return s_.FailErrno(e.Shown(), errno);
+    if (!folder.ok() || ::fstat(folder.get(), &st) != 0)
+      return s_.FailErrno(e.Shown(), folder_.Shown(), errno);
     into_.Push(std::move(folder), st, folder_.name);
     return true;
   }
   bool Left(const Entry& e, bool complete) override {
-    if (const int lost = into_.Pop()) s_.FailErrno(into_.PathAt(e.depth, e.name), lost);
+    if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
     complete = complete && !into_.lost();
     if (complete && ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
       return s_.FailErrno(e.Shown(), errno);
     return complete;
   }
-  void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
+  void Failed(const Entry& e, int err) override {
+    s_.FailErrno(e.Shown(), e.depth == 0 ? top_.Shown() : into_.PathAt(e.depth, e.name), err);
+  }
   bool Stopped() const override { return s_.cancelled() || into_.lost(); }
 
  private:

@@ -27,9 +27,11 @@ bool HasWildcard(const std::string& path);
 /// ordinary character; "*.*" matches every name, with a dot or not.
 bool MatchesPattern(const std::string& pattern, const std::string& name);
 
-/// Turns the source paths `from` and the destination paths `to` into jobs;
-/// false when the lists do not fit the operation.
-using Planner = bool (*)(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+/// Turns the source paths `from` and the destination paths `to` into jobs.
+/// Returns "" or, when the lists do not fit the operation, why, in words
+/// for a user ("3 sources and 2 destinations do not pair up").
+using Planner = std::string (*)(FILEOP_FLAGS flags, const Paths& from, const Paths& to,
+                                Jobs& jobs);
 
 /// In every plan a source with a wildcard in its last component stands for
 /// the matching entries of its folder, sorted by name (none is no error;
@@ -40,18 +42,18 @@ using Planner = bool (*)(FILEOP_FLAGS flags, const Paths& from, const Paths& to,
 /// wildcard; else it is the one item's new name. With FOF_MULTIDESTFILES
 /// and as many destinations as sources, they pair up, each pair by the same
 /// rule. No wildcard in a destination.
-bool PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+std::string PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
 
 /// Rename: one source and one destination, no wildcard; a bare name stays
 /// in the source's folder.
-bool PlanRename(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+std::string PlanRename(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
 
 /// Delete: every source; the destinations are not looked at.
-bool PlanDelete(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
+std::string PlanDelete(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs);
 
-/// The request's items, in order, by `plan`. Returns false, with no jobs,
-/// when there is no source or the lists do not fit.
-bool PlanJobs(Planner plan, const SHFILEOPSTRUCTA& request, Jobs& jobs);
+/// The request's items, in order, by `plan`. Returns "" or, with no jobs,
+/// why there are none: no source, or lists that do not fit.
+std::string PlanJobs(Planner plan, const SHFILEOPSTRUCTA& request, Jobs& jobs);
 
 }  // namespace engine
 }  // namespace platform

@@ -36,20 +36,20 @@ bool RenameJob(Session& s, const Job& job) {
   std::string target = job.target;
   struct stat from, there;
   if (!InSameFolder(source, target))
-    return s.Fail(source, kErrorDifferentFolder, Quoted(target) + " is not in the same folder");
-  if (!StatOf(source, from, false)) return s.FailErrno(source, errno);
+    return s.Fail(source, target, kErrorDifferentFolder, "the new name is in another folder");
+  if (!StatOf(source, from, false)) return s.FailErrno(source, target, errno);
   bool taken = StatOf(target, there, false);
   if (taken && SameFile(AT_FDCWD, source, from, there))
-    return s.Fail(source, kErrorSameFile, "the source and the target are the same item");
+    return s.Fail(source, target, kErrorSameFile, "the source and the target are the same item");
   if (taken && s.Has(FOF_RENAMEONCOLLISION)) {
     target = FreeName(target, S_ISDIR(from.st_mode));
     taken = false;
   }
   if (taken && (S_ISDIR(from.st_mode) || S_ISDIR(there.st_mode)))
-    return s.Fail(source, kErrorAccessDenied, "only a file may replace a file");
+    return s.Fail(source, target, kErrorAccessDenied, "only a file may replace a file");
   if (taken && !s.ConfirmReplace(target)) return false;
   const int err = Place(AT_FDCWD, source, AT_FDCWD, target, taken ? &there : nullptr);
-  return err == 0 || s.FailErrno(source, err);
+  return err == 0 || s.FailErrno(source, target, err);
 }
 
 }  // namespace engine

@@ -32,15 +32,27 @@ Session::~Session() = default;
 // The outcome
 
 bool Session::Fail(const std::string& item, int code, const std::string& reason) {
-  if (first_error_ == 0) first_error_ = code;
-  const std::string what = item.empty() ? "" : " " + Quoted(item);
-  Say(std::string("cannot ") + (operation_ ? operation_->verb : "carry out") + what + ": " +
-      reason);
-  return false;
+  return Failed(item.empty() ? "" : " " + Quoted(item), code, reason);
 }
 
 bool Session::FailErrno(const std::string& item, int err) {
   return Fail(item, CodeFor(err), ErrorText(err));
+}
+
+bool Session::Fail(const std::string& item, const std::string& target, int code,
+                   const std::string& reason) {
+  return Failed(" " + Quoted(item) + " to " + Quoted(target), code, reason);
+}
+
+bool Session::FailErrno(const std::string& item, const std::string& target, int err) {
+  return Fail(item, target, CodeFor(err), ErrorText(err));
+}
+
+bool Session::Failed(const std::string& what, int code, const std::string& reason) {
+  if (first_error_ == 0) first_error_ = code;
+  Say(std::string("cannot ") + (operation_ ? operation_->verb : "carry out") + what + ": " +
+      reason);
+  return false;
 }
 
 void Session::Cancel() {

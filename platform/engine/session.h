@@ -37,6 +37,11 @@ class Session {
   bool Fail(const std::string& item, int code, const std::string& reason);
   /// The same for a failed system call's errno.
   bool FailErrno(const std::string& item, int err);
+  /// The same for an item on its way to `target`: "cannot VERB 'ITEM' to
+  /// 'TARGET': REASON".
+  bool Fail(const std::string& item, const std::string& target, int code,
+            const std::string& reason);
+  bool FailErrno(const std::string& item, const std::string& target, int err);
   bool cancelled() const { return cancelled_; }
   /// Ends the request: wipes the progress line; the first error or 0.
   int Result();
@@ -63,6 +68,7 @@ class Session {
 
  private:
   void Cancel();
+  bool Failed(const std::string& what, int code, const std::string& reason);
   void Say(const std::string& line) const;
 
   SHFILEOPSTRUCTA& request_;
