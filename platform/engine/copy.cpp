@@ -58,7 +58,7 @@ class CopyVisitor : public TreeVisitor {
   bool CopyFile(const Entry& e, const Target& t, const Decision& d);
   bool CopyLink(const Entry& e, const Target& t, const Decision& d);
   int Fill(int in, TempFile& out, const struct stat& st, const Entry& e);
-  void Placed(const Entry& e, const TempFile& temp);
+  int Commit(const Entry& e, TempFile& temp, const Decision& d);
 
   Session& s_;
   const Target& top_;
@@ -145,11 +145,19 @@ int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry&
   if (const int err = CopyFileData(in, out.fd(), st, CopyMethod::kAuto, seen)) return err;
   if (::fchmod(out.fd(), st.st_mode & kKeptModeBits) != 0) return errno;
   if (::futimens(out.fd(), times) != 0) return errno;
-  return out.CloseFile();
+  return 0;
 }
 
-void CopyVisitor::Placed(const Entry& e, const TempFile& temp) {
-  if (e.depth == 0) copied_ = {false, true, temp.made()};
+// Closes and places the temporary file, noting the top item's identity.
+int CopyVisitor::Commit(const Entry& e, TempFile& temp, const Decision& d) {
+  struct stat made;
+  if (e.depth == 0) {
+    if (const int err = temp.Stat(made)) return err;
+  }
+  if (const int err = temp.CloseFile()) return err;
+  if (const int err = temp.Commit(d.replacing())) return err;
+  if (e.depth == 0) copied_ = {false, true, made};
+  return 0;
 }
 
 bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
@@ -162,8 +170,7 @@ bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
   TempFile temp(t.folder, t.name);
   int err = temp.error();
   if (err == 0) err = Fill(in.get(), temp, st, e);
-  if (err == 0) err = temp.Commit(d.replacing());
-  if (err == 0) Placed(e, temp);
+  if (err == 0) err = Commit(e, temp, d);
   return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
 }
 
@@ -176,8 +183,7 @@ bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
   int err = temp.error();
   if (err == 0 && ::utimensat(t.folder, temp.name().c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
     err = errno;
-  if (err == 0) err = temp.Commit(d.replacing());
-  if (err == 0) Placed(e, temp);
+  if (err == 0) err = Commit(e, temp, d);
   return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
 }
 

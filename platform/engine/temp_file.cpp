@@ -23,11 +23,10 @@ constexpr int kAttempts = 100;           // names tried before giving up
 std::string Suffix() {
   static const char kLetters[] =
       "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-  static std::uint64_t state = 0;
+  static std::uint64_t state = static_cast<std::uint64_t>(::getpid()) << 32;
   struct timespec now {};
   ::clock_gettime(CLOCK_REALTIME, &now);
-  state += 0x9E3779B97F4A7C15u ^ static_cast<std::uint64_t>(now.tv_nsec) ^
-           (static_cast<std::uint64_t>(::getpid()) << 32);
+  state += 0x9E3779B97F4A7C15u ^ static_cast<std::uint64_t>(now.tv_nsec);
   std::uint64_t x = state;
   x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
@@ -71,11 +70,16 @@ int TempFile::Make(const std::string* link_text) {
     }
     if (present_) {
       GuardTemporary(folder_, name_);
-      return StatAt(folder_, name_, made_, false) ? 0 : errno;
+      return 0;
     }
     if (errno != EEXIST) return errno;
   }
   return EEXIST;
+}
+
+int TempFile::Stat(struct stat& st) const {
+  if (fd_.ok()) return ::fstat(fd_.get(), &st) == 0 ? 0 : errno;
+  return StatAt(folder_, name_, st, false) ? 0 : errno;
 }
 
 int TempFile::Commit(const struct stat* replacing) {

@@ -33,11 +33,12 @@ class TempFile {
   int fd() const { return fd_.get(); }
   /// Its name in the folder.
   const std::string& name() const { return name_; }
-  /// Its lstat, taken when it was made (the placed item's device and inode).
-  const struct stat& made() const { return made_; }
+  /// Its lstat into `st` (the device and inode it keeps once placed; ask
+  /// before CloseFile). Returns 0 or an errno.
+  int Stat(struct stat& st) const;
 
-  /// Closes the file: 0, or the errno of a late write error.
-  int CloseFile() { return fd_.Close(); }
+  /// Closes the file (a link has none): 0, or the errno of a late write error.
+  int CloseFile() { return fd_.ok() ? fd_.Close() : 0; }
 
   /// Renames it to the target: never over an existing entry (EEXIST), or,
   /// with `replacing`, over the entry there. Returns 0 or an errno; once it
@@ -50,7 +51,6 @@ class TempFile {
   int folder_;
   std::string target_, name_;
   Fd fd_;
-  struct stat made_ {};
   int error_ = 0;
   bool present_ = false;  ///< the temporary name exists and is ours
 };
