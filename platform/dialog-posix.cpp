@@ -4,12 +4,13 @@
 
 #include <cstdio>
 #include <string>
-#include <utility>
+
+#include "platform/stand_in.h"
 
 namespace platform {
 namespace {
 
-MessageBoxService replacement = nullptr;
+StandIn<MessageBoxService> stand_in;
 
 std::string WithLineFeeds(const char* text) {
   std::string out;
@@ -20,10 +21,8 @@ std::string WithLineFeeds(const char* text) {
   return out;
 }
 
-}  // namespace
-
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
-  if (replacement) return replacement(owner, text, caption, style);
+// Standard error stands in for the box.
+int ShowOnStandardError(HWND, LPCSTR text, LPCSTR caption, UINT) {
   std::string shown = WithLineFeeds(caption ? caption : "") + "\n\n" +
                       WithLineFeeds(text ? text : "") + "\n";
   std::fputs(shown.c_str(), stderr);
@@ -31,8 +30,14 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
   return IDOK;
 }
 
+}  // namespace
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
+  return stand_in.Call(ShowOnStandardError, owner, text, caption, style);
+}
+
 MessageBoxService ReplaceMessageBox(MessageBoxService service) {
-  return std::exchange(replacement, service);
+  return stand_in.Replace(service);
 }
 
 }  // namespace platform

@@ -1,20 +1,19 @@
 // The message box on Windows: the system's own.
 #include "platform/dialog.h"
 
-#include <utility>
+#include "platform/stand_in.h"
 
 namespace platform {
 namespace {
-MessageBoxService replacement = nullptr;
+StandIn<MessageBoxService> stand_in;
 }  // namespace
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
-  if (replacement) return replacement(owner, text, caption, style);
-  return ::MessageBoxA(owner, text, caption, style);
+  return stand_in.Call(::MessageBoxA, owner, text, caption, style);
 }
 
 MessageBoxService ReplaceMessageBox(MessageBoxService service) {
-  return std::exchange(replacement, service);
+  return stand_in.Replace(service);
 }
 
 }  // namespace platform

@@ -1,23 +1,21 @@
 // The shell's file-operation service on POSIX: requests go to the
-// program's own engine (shell_engine-posix.cpp).
+// program's own engine (platform/engine/).
 #include "platform/shell.h"
 
-#include <utility>
-
-#include "platform/shell_engine-posix.h"
+#include "platform/engine/engine.h"
+#include "platform/stand_in.h"
 
 namespace platform {
 namespace {
-ShellService replacement = nullptr;
+
+StandIn<ShellService> stand_in;
+
+int RunEngine(LPSHFILEOPSTRUCTA request) { return engine::RunFileOperation(request); }
+
 }  // namespace
 
-int SHFileOperationA(LPSHFILEOPSTRUCTA request) {
-  if (replacement) return replacement(request);
-  return RunFileOperation(request);
-}
+int SHFileOperationA(LPSHFILEOPSTRUCTA request) { return stand_in.Call(RunEngine, request); }
 
-ShellService ReplaceShellService(ShellService service) {
-  return std::exchange(replacement, service);
-}
+ShellService ReplaceShellService(ShellService service) { return stand_in.Replace(service); }
 
 }  // namespace platform

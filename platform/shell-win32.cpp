@@ -2,7 +2,8 @@
 #include "platform/shell.h"
 
 #include <cstddef>
-#include <utility>
+
+#include "platform/stand_in.h"
 
 // The program fills the record by field name; these pin the layout that the
 // 32-bit shell expects (packed to one byte), so a header change is caught.
@@ -17,16 +18,13 @@ static_assert(offsetof(SHFILEOPSTRUCTA, lpszProgressTitle) == 26,
 
 namespace platform {
 namespace {
-ShellService replacement = nullptr;
+StandIn<ShellService> stand_in;
 }  // namespace
 
 int SHFileOperationA(LPSHFILEOPSTRUCTA request) {
-  if (replacement) return replacement(request);
-  return ::SHFileOperationA(request);
+  return stand_in.Call(::SHFileOperationA, request);
 }
 
-ShellService ReplaceShellService(ShellService service) {
-  return std::exchange(replacement, service);
-}
+ShellService ReplaceShellService(ShellService service) { return stand_in.Replace(service); }
 
 }  // namespace platform

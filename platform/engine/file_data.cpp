@@ -1,4 +1,4 @@
-#include "platform/file_data-posix.h"
+#include "platform/engine/file_data.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -11,6 +11,7 @@
 #include <memory>
 
 namespace platform {
+namespace engine {
 namespace {
 
 constexpr std::size_t kCopyBufferSize = 256 * 1024;
@@ -151,4 +152,5 @@ int CopyFileData(int in, int out, const struct stat& in_stat, CopyMethod method,
   return CopyRange(in, out, kToEnd, method, seen);
 }
 
+}  // namespace engine
 }  // namespace platform

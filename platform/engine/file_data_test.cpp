@@ -1,8 +1,8 @@
 // Tests of the byte copy, on real files in a temporary folder: every method
 // of the fallback chain, over sizes around the buffer size, sparse files and
 // unseekable sources.
-#include "platform/file_data-posix.h"
-#include "platform/file_system-posix.h"
+#include "platform/engine/file_data.h"
+#include "platform/engine/file_system.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,9 +20,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using platform::CopyFileData;
-using platform::CopyMethod;
-using platform::Fd;
+using platform::engine::CopyFileData;
+using platform::engine::CopyMethod;
+using platform::engine::Fd;
 
 constexpr std::size_t kKiB = 1024;
 constexpr std::size_t kMiB = 1024 * kKiB;
@@ -67,7 +67,7 @@ class FileData : public ::testing::Test {
   void Write(const std::string& name, const std::string& bytes) {
     Fd fd(::open(Path(name).c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
     ASSERT_GE(fd.get(), 0);
-    ASSERT_EQ(platform::WriteAll(fd.get(), bytes.data(), bytes.size()), 0);
+    ASSERT_EQ(platform::engine::WriteAll(fd.get(), bytes.data(), bytes.size()), 0);
   }
 
   // Copies file `from` to a new file `to`; returns CopyFileData's result.
@@ -170,7 +170,7 @@ TEST_P(FileDataMethods, CopiesFromAPipe) {
   ASSERT_EQ(::pipe(ends), 0);
   Fd read_end(ends[0]);
   std::thread writer([&] {
-    platform::WriteAll(ends[1], bytes.data(), bytes.size());
+    platform::engine::WriteAll(ends[1], bytes.data(), bytes.size());
     ::close(ends[1]);
   });
   Fd out(::open(Path("dest").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600));

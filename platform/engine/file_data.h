@@ -1,6 +1,6 @@
 // Moving a file's bytes on POSIX systems.
-#ifndef VANDRIX_PLATFORM_FILE_DATA_POSIX_H_
-#define VANDRIX_PLATFORM_FILE_DATA_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_FILE_DATA_H_
+#define VANDRIX_PLATFORM_ENGINE_FILE_DATA_H_
 
 #include <sys/stat.h>
 
@@ -9,6 +9,7 @@
 #include <functional>
 
 namespace platform {
+namespace engine {
 
 /// Writes all `size` bytes at `data` to `fd`, retrying short writes and
 /// EINTR. Returns 0, or the errno of the failed write.
@@ -32,6 +33,7 @@ using CopyObserver = std::function<void(std::uint64_t bytes)>;
 int CopyFileData(int in, int out, const struct stat& in_stat,
                  CopyMethod method = CopyMethod::kAuto, const CopyObserver& seen = nullptr);
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_FILE_DATA_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_FILE_DATA_H_

@@ -1,6 +1,6 @@
 // Tests of the file-operation engine, on real files in a temporary folder
 // that is each test's current directory.
-#include "platform/shell_engine-posix.h"
+#include "platform/engine/engine.h"
 
 #include <fcntl.h>
 #include <sched.h>
@@ -18,6 +18,8 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -25,15 +27,17 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/progress-posix.h"
-#include "platform/prompt-posix.h"
+#include "platform/engine/progress.h"
+#include "platform/engine/prompt.h"
 
 namespace {
 
+namespace engine = platform::engine;
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
-using platform::Answer;
-using platform::RunFileOperation;
+using engine::Answer;
+using engine::Hooks;
+using engine::RunFileOperation;
 
 constexpr FILEOP_FLAGS kQuiet = FOF_NOERRORUI;
 constexpr FILEOP_FLAGS kYes = FOF_NOCONFIRMATION;
@@ -51,6 +55,13 @@ Answer Answerer(const std::string& question) {
   return answer;
 }
 
+// The hooks every request gets unless a test gives others: the user above.
+Hooks Answering() {
+  Hooks hooks;
+  hooks.answer = Answerer;
+  return hooks;
+}
+
 // The shell's list form: each path and a NUL, then one more NUL.
 std::string List(const Paths& paths) {
   std::string list;
@@ -66,16 +77,17 @@ struct Outcome {
 
 // Runs a request with the flags the program adds itself.
 Outcome Request(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags = kQuiet,
-                const char* title = nullptr) {
+                const char* title = nullptr, const Hooks& hooks = Answering()) {
   const std::string from_list = List(from), to_list = List(to);
   SHFILEOPSTRUCTA request{};
   request.lpszProgressTitle = title;
   request.wFunc = function;
   request.pFrom = from_list.c_str();
   request.pTo = to_list.c_str();
-  request.fFlags = flags | FOF_NOCONFIRMMKDIR | (function == FO_RENAME ? 0 : FOF_MULTIDESTFILES);
+  request.fFlags = flags | FOF_NOCONFIRMMKDIR |
+                   (function != FO_RENAME && to.size() > 1 ? FOF_MULTIDESTFILES : 0);
   request.fAnyOperationsAborted = TRUE;
-  const int code = RunFileOperation(&request);
+  const int code = RunFileOperation(&request, hooks);
   return {code, request.fAnyOperationsAborted};
 }
 
@@ -110,6 +122,26 @@ std::string OtherFileSystemFolder(const std::string& near) {
   return pattern;
 }
 
+// Mounts in a mount namespace private to this test program (they need the
+// right to mount; else the test or row is skipped).
+bool PrivateMounts() {
+  return unshare(CLONE_NEWNS) == 0 &&
+         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// A file system of its own: a tmpfs at `at`; "" when it cannot be mounted.
+std::string MountScratchFileSystem(const std::string& at) {
+  fs::create_directory(at);
+  if (!PrivateMounts()) return "";
+  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
+}
+
+// The folder `from` seen a second time at `at`.
+bool BindMount(const std::string& from, const std::string& at) {
+  fs::create_directory(at);
+  return PrivateMounts() && mount(from.c_str(), at.c_str(), nullptr, MS_BIND, nullptr) == 0;
+}
+
 struct Case {
   const char* what;
   UINT function;
@@ -117,6 +149,8 @@ struct Case {
   FILEOP_FLAGS flags;
   int code;
   Paths present, absent;
+  std::function<bool()> setup = nullptr;  ///< more starting files; false skips the row
+  std::function<void()> after = nullptr;  ///< more checks
 };
 
 void ExpectPaths(const Paths& present, const Paths& absent) {
@@ -134,11 +168,9 @@ class Engine : public ::testing::Test {
     ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
     root_ = fs::canonical(pattern).string();
     old_cwd_ = fs::current_path();
-    platform::SetConfirmationAnswerer(Answerer);
     Fresh();
   }
   void TearDown() override {
-    platform::SetConfirmationAnswerer(nullptr);
     fs::current_path(old_cwd_);
     std::error_code ignored;
     fs::remove_all(root_, ignored);
@@ -165,8 +197,13 @@ class Engine : public ::testing::Test {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.what);
       Fresh();
+      if (c.setup && !c.setup()) {
+        std::printf("[ SKIPPED  ] %s: not possible here\n", c.what);
+        continue;
+      }
       EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
       ExpectPaths(c.present, c.absent);
+      if (c.after) c.after();
     }
   }
   std::string root_, here_, other_;
@@ -266,18 +303,42 @@ TEST_F(Engine, Rename) {
 }
 
 TEST_F(Engine, Refusals) {
+  other_ = OtherFileSystemFolder(root_);  // where a move of "." would copy, then delete
+  const std::string elsewhere = (other_.empty() ? root_ : other_) + "/elsewhere";
   const std::vector<Case> cases = {
       {"copy onto itself", FO_COPY, {"a.txt"}, {"."}, 0, 0x71, {}, {}},
       {"move onto itself", FO_MOVE, {"a.txt"}, {"a.txt"}, 0, 0x71, {"a.txt"}, {}},
       {"copy into own tree", FO_COPY, {"d"}, {"d/in/deep"}, 0, 0x76, {}, {"d/in"}},
       {"copy folder into itself", FO_COPY, {"d"}, {"d"}, 0, 0x76, {}, {"d/d"}},
       {"move into own tree", FO_MOVE, {"d"}, {"d/in"}, 0, 0x76, {"d/f.txt"}, {"d/in"}},
+      {"copy into itself by another path", FO_COPY, {"d"}, {"nothere/../d/x"}, 0, 0x76, {},
+       {"d/x"}},
+      {"copy into itself through a link", FO_COPY, {"d"}, {"dlink/x"}, 0, 0x76, {}, {"d/x"},
+       [] { return symlink("d", "dlink") == 0; }},
+      {"copy into itself through a bind mount", FO_COPY, {"d"}, {"bound/x"}, 0, 0x76, {},
+       {"d/x"}, [] { return BindMount("d", "bound"); },
+       [] { umount2("bound", MNT_DETACH); }},
       {"delete ..", FO_DELETE, {".."}, {}, 0, 0x7C, {"a.txt"}, {}},
       {"delete d/..", FO_DELETE, {"d/.."}, {}, 0, 0x7C, {"a.txt", "d/f.txt"}, {}},
+      {"move . elsewhere", FO_MOVE, {".", "sub/."}, {elsewhere}, 0, 0x7C,
+       {"a.txt", "d/f.txt", "sub/x.txt"}, {elsewhere}},
+      {"move a link onto the file it names", FO_MOVE, {"f.txt"}, {"d"}, kYes, 0x71, {"f.txt"},
+       {}, [] { return symlink("d/f.txt", "f.txt") == 0; },
+       [] { EXPECT_EQ(Read("d/f.txt"), "F"); }},
+      {"rename a link onto the file it names", FO_RENAME, {"lb"}, {"b.txt"}, kYes, 0x71,
+       {"lb"}, {}, [] { return symlink("b.txt", "lb") == 0; },
+       [] { EXPECT_EQ(Read("b.txt"), "B"); }},
+      {"copy a tree whose link names the file it would replace", FO_COPY, {"t"}, {"out"}, kYes,
+       0x71, {"t/x"}, {},
+       [this] {
+         Write("out/t/x", "X");
+         return fs::create_directory("t") && symlink((here_ + "/out/t/x").c_str(), "t/x") == 0;
+       },
+       [] { EXPECT_EQ(Read("out/t/x"), "X"); }},
   };
   Check(cases);
   ASSERT_EQ(mkfifo("d/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, platform::kErrorOther);
+  EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, engine::kErrorOther);
   ExpectPaths({"d2/f.txt"}, {"d2/pipe"});
 }
 
@@ -288,7 +349,7 @@ TEST_F(Engine, RootFolderIsNeverDeleted) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     if (chroot(here_.c_str()) != 0 || chdir("/") != 0) _exit(100);
-    _exit(Request(FO_DELETE, {"/"}, {}).code == platform::kErrorAccessDenied ? 0 : 1);
+    _exit(Request(FO_DELETE, {"/"}, {}).code == engine::kErrorAccessDenied ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -303,17 +364,24 @@ TEST_F(Engine, CopyKeepsBytesModeAndTime) {
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
   Write("big.bin", bytes);
   const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
-  for (const char* item : {"big.bin", "d"}) {
-    ASSERT_EQ(chmod(item, 0750), 0);
-    ASSERT_EQ(utimensat(AT_FDCWD, item, times, 0), 0);
+  struct Row {
+    const char* item;
+    mode_t mode, copied;  // the copy never gets the set-user-id or set-group-id bit
+  };
+  const std::vector<Row> rows = {
+      {"big.bin", 0750, 0750}, {"d", 0750, 0750}, {"a.txt", 06755, 0755}};
+  for (const Row& row : rows) {
+    ASSERT_EQ(chmod(row.item, row.mode), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, row.item, times, 0), 0);
   }
-  ASSERT_EQ(Request(FO_COPY, {"big.bin", "d"}, {"out"}).code, 0);
+  ASSERT_EQ(Request(FO_COPY, {"big.bin", "d", "a.txt"}, {"out"}).code, 0);
   EXPECT_EQ(Read("out/big.bin"), bytes);
-  for (const char* item : {"out/big.bin", "out/d"}) {
+  for (const Row& row : rows) {
     struct stat st;
-    ASSERT_EQ(stat(item, &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0750u) << item;
-    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << item;
+    const std::string copy = std::string("out/") + row.item;
+    ASSERT_EQ(stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, row.copied) << copy;
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << copy;
   }
 }
 
@@ -368,8 +436,72 @@ TEST_F(Engine, AnotherFileSystem) {
   // goes and the folder stays.
   Write("e/g.txt", "G");
   ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
-  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, platform::kErrorOther);
+  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, engine::kErrorOther);
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
+}
+
+// Another program writes where a move across file systems is putting its
+// copy: its item stays, and so does the source; neither is lost.
+TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
+  other_ = OtherFileSystemFolder(root_);
+  if (other_.empty()) GTEST_SKIP() << "no second file system";
+  const std::string to = other_ + "/to";
+  using Bytes = std::vector<std::pair<std::string, std::string>>;  // path, bytes afterwards
+  struct Row {
+    const char* what;
+    Paths from;
+    std::function<void(Hooks&)> strike;  // sets a hook that plays the other program
+    Bytes after, before = {};
+  };
+  const std::string gone = "<unreadable>";
+  const std::vector<Row> rows = {
+      {"another program makes the target file", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (!Exists(to + "/a.txt")) Write(to + "/a.txt", "THEIRS");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}},
+      {"another move to the same target", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Exists(to + "/a.txt")) return;
+           const pid_t mover = fork();
+           if (mover == 0)
+             _exit(Request(FO_MOVE, {"b.txt"}, {to + "/a.txt"}, kQuiet | kYes).code == 0 ? 0 : 1);
+           waitpid(mover, nullptr, 0);
+         };
+       },
+       {{to + "/a.txt", "B"}, {"a.txt", "A"}, {"b.txt", gone}}},
+      {"another program makes the target folder", {"d"},
+       [&](Hooks& h) {
+         h.folder_open = [&](const char*) {
+           if (!Exists(to + "/d")) Write(to + "/d/theirs.txt", "T");
+           return 0;
+         };
+       },
+       {{to + "/d/theirs.txt", "T"}, {to + "/d/f.txt", gone}, {"d/f.txt", "F"}}},
+      {"another program puts its file where the move replaces one", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Read(to + "/a.txt") != "OLD") return;
+           Write(to + "/new", "THEIRS");
+           fs::rename(to + "/new", to + "/a.txt");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}, {{to + "/a.txt", "OLD"}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    fs::remove_all(to);
+    fs::create_directory(to);
+    for (const auto& [path, bytes] : row.before) Write(path, bytes);
+    Hooks hooks = Answering();
+    row.strike(hooks);
+    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes, nullptr, hooks).code, 0);
+    for (const auto& [path, bytes] : row.after) EXPECT_EQ(Read(path), bytes) << path;
+  }
 }
 
 // Entries of `folder`: a temporary file left behind shows up here.
@@ -428,6 +560,50 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
   }
 }
 
+// A tree three times deeper than the descriptors the process may open:
+// a copy (with its progress count) and a delete keep only a few open.
+TEST_F(Engine, TreeDeeperThanTheDescriptorLimit) {
+  constexpr int kLimit = 64;
+  std::string deepest = "deep";
+  for (int i = 0; i < 3 * kLimit; ++i) deepest += "/d";
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths to;
+    std::string present, absent;
+  };
+  const std::vector<Row> rows = {
+      {"copy", FO_COPY, {"out"}, "out/" + deepest + "/f", ""},
+      {"delete", FO_DELETE, {}, "", "deep"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    Write(deepest + "/f", "F");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Hooks hooks = Answering();
+      hooks.terminal = true;  // the progress count walks the tree first
+      const struct rlimit limit = {kLimit, kLimit};
+      const bool limited = setrlimit(RLIMIT_NOFILE, &limit) == 0;
+      _exit(limited && Request(row.function, {"deep"}, row.to, kQuiet | kYes, nullptr, hooks)
+                                   .code == 0
+                ? 0
+                : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    if (!row.present.empty()) {
+      EXPECT_EQ(Read(row.present), "F");
+    }
+    if (!row.absent.empty()) {
+      EXPECT_FALSE(Exists(row.absent));
+    }
+  }
+}
+
 // The signal a copy step raises (see SignalDuringCopy...).
 int signal_to_raise = 0;
 
@@ -452,8 +628,10 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
     if (child == 0) {
       if (row.ignored) signal(row.number, SIG_IGN);
       signal_to_raise = row.number;
-      platform::SetCopyStepHook([] { raise(signal_to_raise); });
-      _exit(Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes).code == 0 ? 0 : 1);
+      Hooks hooks = Answering();
+      hooks.copy_step = [] { raise(signal_to_raise); };
+      const int code = Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code;
+      _exit(code == 0 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -493,24 +671,57 @@ int RefuseBad(const char* name) {
 // delete keeps the failing folder and its parents.
 TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
   const std::vector<Case> cases = {
-      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, platform::kErrorAccessDenied,
+      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, engine::kErrorAccessDenied,
        {"out/t/a.txt", "out/t/p/q.txt", "out/t/z/y.txt", "t/p/bad/x.txt", "t/z/y.txt"},
        {"out/t/p/bad"}},
-      {"delete", FO_DELETE, {"t"}, {}, kYes, platform::kErrorAccessDenied, {"t/p/bad/x.txt"},
+      {"delete", FO_DELETE, {"t"}, {}, kYes, engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
        {"t/a.txt", "t/p/q.txt", "t/z"}},
       {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
-       platform::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
+       engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
   };
-  platform::SetFolderOpenHook(RefuseBad);
+  Hooks hooks = Answering();
+  hooks.folder_open = RefuseBad;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Fresh();
     for (const char* path : {"t/a.txt", "t/p/bad/x.txt", "t/p/q.txt", "t/z/y.txt", "bad/x.txt"})
       Write(path, path);
-    EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
+    EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet, nullptr, hooks).code, c.code);
     ExpectPaths(c.present, c.absent);
   }
-  platform::SetFolderOpenHook(nullptr);
+}
+
+// A folder merge of a move (src/sub into dst/sub) during which src/sub is
+// swapped for a link to an outside folder with entries of the same names:
+// the move goes on in the folder it opened, and the outside folder is
+// never touched, on one file system or across two.
+TEST_F(Engine, MergeNeverFollowsALinkSwappedIn) {
+  other_ = OtherFileSystemFolder(root_);
+  Paths targets = {"dst"};
+  if (!other_.empty()) targets.push_back(other_ + "/dst");
+  for (const std::string& dst : targets) {
+    SCOPED_TRACE(dst);
+    Fresh();
+    fs::remove_all(dst);
+    for (const char* name : {"src/sub/inner/i.txt", "src/sub/z1", "src/sub/z2"}) Write(name, "SRC");
+    Write(dst + "/sub/inner/old.txt", "OLD");
+    Write("outside/z1", "OUT");
+    Write("outside/z2", "OUT");
+    const std::string outside = here_ + "/outside";
+    Hooks hooks = Answering();
+    hooks.folder_open = [&](const char* name) {
+      if (fs::path(name).filename() == "inner" && !IsLink("src/sub")) {
+        fs::rename("src/sub", "src/real");
+        fs::create_directory_symlink(outside, "src/sub");
+      }
+      return 0;
+    };
+    Request(FO_MOVE, {"src/sub"}, {dst}, kQuiet | kYes, nullptr, hooks);
+    EXPECT_EQ(Read("outside/z1"), "OUT");
+    EXPECT_EQ(Read("outside/z2"), "OUT");
+    EXPECT_EQ(Read(dst + "/sub/z1"), "SRC");
+    EXPECT_EQ(Read(dst + "/sub/inner/i.txt"), "SRC");
+  }
 }
 
 // Removed by the first copy step (see SourceRemovedDuring...).
@@ -542,23 +753,24 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
                     {"t/a.txt", "t/c.txt", "t/d.txt"},
                     {moved + "/a.txt", moved + "/c.txt", moved + "/d.txt"}, {"t/c.txt"},
                     {moved + "/a.txt", moved + "/d.txt"}, {moved + "/c.txt", "t/a.txt", "t/d.txt"}});
-  platform::SetCopyStepHook(RemoveDoomed);
+  Hooks hooks = Answering();
+  hooks.copy_step = RemoveDoomed;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Fresh();
     for (const char* name : {"a", "b", "c", "d"})
       Write(std::string("t/") + name + ".txt", std::string(4096, *name));
     doomed = row.doomed;
-    EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes).code,
-              platform::kErrorFileNotFound);
+    EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes, nullptr, hooks).code,
+              engine::kErrorFileNotFound);
     ExpectPaths(row.present, row.absent);
   }
-  platform::SetCopyStepHook(nullptr);
 }
 
-std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags) {
+std::string StderrOf(UINT function, const Paths& from, const Paths& to, FILEOP_FLAGS flags,
+                     const Hooks& hooks = Answering()) {
   testing::internal::CaptureStderr();
-  Request(function, from, to, flags);
+  Request(function, from, to, flags, nullptr, hooks);
   return testing::internal::GetCapturedStderr();
 }
 
@@ -570,8 +782,42 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   EXPECT_EQ(StderrOf(FO_COPY, {"pipe"}, {"out"}, FOF_NOERRORUI), "");
   EXPECT_FALSE(Exists("out/pipe"));  // a fifo is never opened or copied
   EXPECT_TRUE(Exists("out/a.txt"));  // the items after a failed one go on
+  Hooks starved = Answering();
+  starved.folder_open = [](const char*) -> int { throw std::bad_alloc(); };
+  EXPECT_EQ(StderrOf(FO_COPY, {"d"}, {"out"}, 0, starved), "vandrix: out of memory\n");
+  // Each line says what was being done, to which item and where; a name
+  // that would break the line or drive the terminal is shown quoted.
+  ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
+  Write("out/d", "a file where a folder would go");
+  struct Line {
+    UINT function;
+    Paths from, to;
+    const char* shown;
+  };
+  const Line lines[] = {
+      {FO_COPY, {"p\nq\033[31mRED"}, {"out"},
+       "cannot copy $'p\\nq\\033[31mRED' to $'out/p\\nq\\033[31mRED': not a regular file, "
+       "folder or link"},
+      {FO_COPY, {"d"}, {"out"},
+       "cannot copy 'd' to 'out/d': it exists, and a folder and a file never replace each other"},
+      {FO_MOVE, {"a.txt"}, {"a.txt"}, "cannot move 'a.txt' to 'a.txt': the source and the target "
+                                      "are the same item"},
+      {FO_COPY, {"d"}, {"d/in"}, "cannot copy 'd' to 'd/in': the target lies inside the source folder"},
+      {FO_RENAME, {"sub/x.txt"}, {"./x.txt"},
+       "cannot rename 'sub/x.txt' to './x.txt': the new name is in another folder"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"p", "q", "r"},
+       "cannot copy: 2 sources and 3 destinations do not pair up"},
+      {FO_MOVE, {"a.txt"}, {}, "cannot move: no destination given"},
+      {FO_COPY, {"a.txt"}, {"o*"}, "cannot copy: a destination holds a wildcard: 'o*'"},
+      {FO_RENAME, {"a.txt", "b.txt"}, {"c.txt"},
+       "cannot rename: a rename takes one item and one new name, not 2 sources and 1 new name"},
+      {FO_DELETE, {}, {}, "cannot delete: no source given"},
+      {9, {"a.txt"}, {"out"}, "cannot carry out: no such operation: 9"},
+  };
+  for (const Line& line : lines)
+    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes),
+              std::string("vandrix: ") + line.shown + "\n");
 }
-
 
 // Fresh() makes a.txt b.txt [ab].txt .hidden noext d/f.txt merge/d/old.txt
 // sub/x.txt out/.
@@ -656,33 +902,38 @@ TEST_F(Engine, Confirmations) {
   EXPECT_EQ(Read("out/a.txt"), "A");
 }
 
-// Without a terminal nobody can be asked: replacing and deleting are cancelled.
+// Without a terminal nobody can be asked: replacing and deleting are
+// cancelled, and one line says so and how to go ahead. Run in a child in a
+// session of its own, which has no controlling terminal.
 TEST_F(Engine, NoTerminalCancels) {
-  platform::SetConfirmationAnswerer(nullptr);
-  const int saved = dup(STDIN_FILENO), null = open("/dev/null", O_RDONLY);
-  ASSERT_GE(saved, 0);
-  ASSERT_EQ(dup2(null, STDIN_FILENO), STDIN_FILENO);
   Write("out/a.txt", "OLD");
-  const Outcome replace = Request(FO_COPY, {"a.txt"}, {"out"});
-  const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {});
-  dup2(saved, STDIN_FILENO);
-  close(saved);
-  close(null);
-  EXPECT_EQ(replace.code, platform::kErrorCancelled);
-  EXPECT_EQ(remove.code, platform::kErrorCancelled);
-  EXPECT_TRUE(replace.aborted && remove.aborted);
+  int output[2];
+  ASSERT_EQ(pipe(output), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setsid() < 0 || dup2(output[1], STDERR_FILENO) < 0) _exit(100);
+    const Outcome replace = Request(FO_COPY, {"a.txt", "b.txt"}, {"out"}, 0, nullptr, Hooks{});
+    const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, 0, nullptr, Hooks{});
+    const bool cancelled = replace.code == engine::kErrorCancelled &&
+                           remove.code == engine::kErrorCancelled;
+    _exit(cancelled && replace.aborted && remove.aborted ? 0 : 1);
+  }
+  close(output[1]);
+  std::string shown;
+  char buffer[256];
+  for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
+  close(output[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(shown,
+            "vandrix: kept 'out/a.txt': no terminal to ask; pass -c to replace\n"
+            "vandrix: kept 'b.txt': no terminal to ask; pass -c to delete\n");
   EXPECT_EQ(Read("out/a.txt"), "OLD");
-  ExpectPaths({"b.txt", "d/f.txt"}, {});
+  ExpectPaths({"b.txt", "d/f.txt"}, {"out/b.txt"});
 }
 
-// A file system of its own: a tmpfs mounted in a mount namespace private to
-// this test program (needs the right to mount; else the test is skipped).
-std::string MountScratchFileSystem(const std::string& at) {
-  fs::create_directory(at);
-  if (unshare(CLONE_NEWNS) != 0) return "";
-  if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return "";
-  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
-}
 
 // Items on another file system than the home trash go to the trash at the
 // top of their own file system, recorded relative to it.
@@ -706,12 +957,52 @@ TEST_F(Engine, TrashOnTheItemsOwnFileSystem) {
   EXPECT_TRUE(std::regex_match(Read(trash + "/info/my file (2).txt.trashinfo"), info));
   EXPECT_TRUE(Exists(trash + "/info/first.trashinfo"));
   EXPECT_FALSE(Exists(root_ + "/data/Trash/files"));
-  // A trash that cannot be used: the item stays, and no record is left.
-  fs::remove_all(trash);
-  Write(trash, "not a folder");
-  EXPECT_EQ(Request(FO_DELETE, {top + "/in"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
-            platform::kErrorOther);
+  // A trash that cannot be used, or an item that cannot go: the item stays,
+  // no record of it is left, and the next item (b.txt) still goes.
+  struct Row {
+    const char* what;
+    std::function<bool()> prepare;  // false: not possible here
+    std::string item, info;         // the item, and where its record would be
+  };
+  const std::string home = here_ + "/d/data";
+  const std::vector<Row> rows = {
+      {"the trash is a file",
+       [&] {
+         Write(trash, "not a folder");
+         return true;
+       },
+       top + "/in", trash + "/info"},
+      {"the trash is someone else's",
+       [&] {
+         return fs::create_directory(trash) && chmod(trash.c_str(), 0700) == 0 &&
+                chown(trash.c_str(), getuid() + 1, -1) == 0;
+       },
+       top + "/in", trash + "/info"},
+      {"the trash is open to others",
+       [&] { return fs::create_directory(trash) && chmod(trash.c_str(), 0755) == 0; },
+       top + "/in", trash + "/info"},
+      {"the item is a mount point", [] { return true; }, top, trash + "/info"},
+      {"the item holds the trash", [&] { return setenv("XDG_DATA_HOME", home.c_str(), 1) == 0; },
+       here_ + "/d", home + "/Trash/info"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(trash);
+    Write("b.txt", "B");
+    if (!row.prepare()) {
+      std::printf("[ SKIPPED  ] %s: not possible here\n", row.what);
+      continue;
+    }
+    EXPECT_EQ(Request(FO_DELETE, {row.item, "b.txt"}, {}, kQuiet | kYes | FOF_ALLOWUNDO).code,
+              engine::kErrorOther);
+    EXPECT_TRUE(Exists(row.item));
+    EXPECT_FALSE(Exists("b.txt"));
+    EXPECT_FALSE(Exists(row.info + "/" + fs::path(row.item).filename().string() + ".trashinfo"));
+    EXPECT_FALSE(Exists(row.item + "/" + fs::path(trash).filename().string()));
+    setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
+  }
   EXPECT_EQ(Read(top + "/in/my file (2).txt"), "x");
+  EXPECT_EQ(Read("d/f.txt"), "F");
   umount2(top.c_str(), MNT_DETACH);
 }
 
@@ -724,26 +1015,20 @@ std::int64_t FakeClock() { return fake_now += 300; }
 
 class Progress : public Engine {
  protected:
-  void SetUp() override {
-    Engine::SetUp();
-    platform::ForceProgressTerminal(true);
-    platform::ReplaceProgressClock(FakeClock);
-  }
-  void TearDown() override {
-    platform::ForceProgressTerminal(false);
-    platform::ReplaceProgressClock(nullptr);
-    Engine::TearDown();
-  }
   std::string Shown(FILEOP_FLAGS flags) {
+    Hooks hooks = Answering();
+    hooks.terminal = true;
+    hooks.clock = FakeClock;
     testing::internal::CaptureStderr();
-    EXPECT_EQ(Request(FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, flags, "Backing up").code, 0);
+    EXPECT_EQ(Request(FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, flags, "Backing up", hooks).code,
+              0);
     return testing::internal::GetCapturedStderr();
   }
 };
 
 TEST_F(Progress, LineShowsTitleCountsAndNameThenIsCleared) {
   const std::string shown = Shown(kQuiet);
-  EXPECT_NE(shown.find("\rBacking up: 4 of 4 items, 3 B of 3 B"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("\rBacking up: 100%, 4 of 4 items, 3 B of 3 B"), std::string::npos) << shown;
   EXPECT_NE(shown.find(": d/f.txt"), std::string::npos) << shown;
   EXPECT_EQ(shown.find('\n'), std::string::npos) << shown;
   const std::size_t last = shown.rfind('\r', shown.size() - 2);

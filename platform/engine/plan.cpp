@@ -1,14 +1,16 @@
-// Turning a request's lists into single items (see plan-posix.h).
-#include "platform/plan-posix.h"
+// Turning a request's lists into single items (see plan.h).
+#include "platform/engine/plan.h"
 
 #include <fcntl.h>
 #include <fnmatch.h>
 
 #include <cstring>
 
-#include "platform/file_system-posix.h"
+#include "platform/engine/file_system.h"
+#include "platform/engine/quote.h"
 
 namespace platform {
+namespace engine {
 namespace {
 
 Paths SplitList(LPCSTR list) {
@@ -75,47 +77,55 @@ void AddPair(const std::string& source, const std::string& dest, bool into, FILE
   }
 }
 
-bool PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs) {
-  const bool paired = (flags & FOF_MULTIDESTFILES) && to.size() == from.size();
-  if (to.empty() || (!paired && to.size() != 1)) return false;
+}  // namespace
+
+// A destination holding a wildcard, or "".
+std::string WildDestination(const Paths& to) {
   for (const std::string& dest : to)
-    if (dest.find_first_of("*?") != std::string::npos) return false;
+    if (dest.find_first_of("*?") != std::string::npos)
+      return "a destination holds a wildcard: " + Quoted(dest);
+  return "";
+}
+
+std::string Counted(std::size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+std::string PlanCopyOrMove(FILEOP_FLAGS flags, const Paths& from, const Paths& to, Jobs& jobs) {
+  const bool paired = (flags & FOF_MULTIDESTFILES) && to.size() == from.size();
+  if (to.empty()) return "no destination given";
+  if (!paired && to.size() != 1)
+    return Counted(from.size(), "source") + " and " + Counted(to.size(), "destination") +
+           " do not pair up";
+  const std::string wild = WildDestination(to);
+  if (!wild.empty()) return wild;
   const bool several = !paired && from.size() > 1;
   for (std::size_t i = 0; i < from.size(); ++i)
     AddPair(from[i], paired ? to[i] : to[0], several, flags, jobs);
-  return true;
+  return "";
 }
 
 // A target without a folder part is a new name in the source's folder.
-bool PlanRename(const Paths& from, const Paths& to, Jobs& jobs) {
-  if (from.size() != 1 || to.size() != 1) return false;
-  if (HasWildcard(from[0]) || to[0].find_first_of("*?") != std::string::npos) return false;
+std::string PlanRename(FILEOP_FLAGS, const Paths& from, const Paths& to, Jobs& jobs) {
+  if (from.size() != 1 || to.size() != 1)
+    return "a rename takes one item and one new name, not " + Counted(from.size(), "source") +
+           " and " + Counted(to.size(), "new name");
+  if (HasWildcard(from[0])) return "a wildcard cannot be renamed: " + Quoted(from[0]);
+  const std::string wild = WildDestination(to);
+  if (!wild.empty()) return wild;
   const std::string& dest = to[0];
   const bool bare = dest.find('/') == std::string::npos;
   jobs.push_back({Trimmed(from[0]), bare ? Join(ParentOf(from[0]), dest) : dest, false});
-  return true;
+  return "";
 }
 
-bool PlanDelete(FILEOP_FLAGS flags, const Paths& from, Jobs& jobs) {
+std::string PlanDelete(FILEOP_FLAGS flags, const Paths& from, const Paths&, Jobs& jobs) {
   for (const std::string& source : from) {
     const Jobs found = Expanded(source, flags);
     jobs.insert(jobs.end(), found.begin(), found.end());
   }
-  return true;
+  return "";
 }
-
-bool PlanAny(const SHFILEOPSTRUCTA& request, const Paths& from, Jobs& jobs) {
-  const Paths to = SplitList(request.pTo);
-  switch (request.wFunc) {
-    case FO_COPY:
-    case FO_MOVE: return PlanCopyOrMove(request.fFlags, from, to, jobs);
-    case FO_RENAME: return PlanRename(from, to, jobs);
-    case FO_DELETE: return PlanDelete(request.fFlags, from, jobs);
-    default: return false;
-  }
-}
-
-}  // namespace
 
 bool HasWildcard(const std::string& path) {
   return NameOf(path).find_first_of("*?") != std::string::npos;
@@ -126,12 +136,14 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
   return ::fnmatch(EscapedPattern(pattern).c_str(), name.c_str(), 0) == 0;
 }
 
-bool PlanJobs(const SHFILEOPSTRUCTA& request, Jobs& jobs) {
+std::string PlanJobs(Planner plan, const SHFILEOPSTRUCTA& request, Jobs& jobs) {
   const Paths from = SplitList(request.pFrom);
   jobs.clear();
-  if (!from.empty() && PlanAny(request, from, jobs)) return true;
-  jobs.clear();
-  return false;
+  const std::string why =
+      from.empty() ? "no source given" : plan(request.fFlags, from, SplitList(request.pTo), jobs);
+  if (!why.empty()) jobs.clear();
+  return why;
 }
 
+}  // namespace engine
 }  // namespace platform

@@ -1,10 +1,11 @@
 // The trash, as the freedesktop.org desktops keep it.
-#ifndef VANDRIX_PLATFORM_TRASH_POSIX_H_
-#define VANDRIX_PLATFORM_TRASH_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_TRASH_H_
+#define VANDRIX_PLATFORM_ENGINE_TRASH_H_
 
 #include <string>
 
 namespace platform {
+namespace engine {
 
 /// Moves `item` (a link is moved, not followed) into a trash on its own
 /// file system, never copying it: $XDG_DATA_HOME/Trash (default
@@ -13,11 +14,14 @@ namespace platform {
 /// (made with mode 0700 when missing). First ENTRY.trashinfo is created in
 /// info/ (ENTRY is the item's name, or "name (2)", ... when taken) with the
 /// item's path (absolute for the home trash, relative to TOPDIR otherwise)
-/// and the time; then the item is renamed to files/ENTRY. On failure the
-/// item stays where it was and no record is left. Returns 0 or an errno
-/// (EXDEV: no trash on the item's file system could be used).
+/// and the time; then the item is renamed to files/ENTRY. A trash folder
+/// is used only when it is a real folder owned by the user, and
+/// TOPDIR/.Trash-UID only with mode 0700. On failure the item stays where
+/// it was and no record is left. Returns 0 or an errno (EXDEV: no trash on
+/// the item's file system could be used; EBUSY: the item is a mount point).
 int MoveToTrash(const std::string& item);
 
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_TRASH_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_TRASH_H_

@@ -1,5 +1,5 @@
-// The trash, as the freedesktop.org desktops keep it (see trash-posix.h).
-#include "platform/trash-posix.h"
+// The trash, as the freedesktop.org desktops keep it (see trash.h).
+#include "platform/engine/trash.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -12,16 +12,18 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/file_data-posix.h"
-#include "platform/file_system-posix.h"
+#include "platform/engine/file_data.h"
+#include "platform/engine/file_system.h"
 
 namespace platform {
+namespace engine {
 namespace {
 
 /// Where an item goes: the trash folder and the path its record holds.
 struct TrashPlace {
   std::string trash;
   std::string recorded;
+  bool at_top = false;  ///< TOPDIR/.Trash-UID, which must be ours alone
 };
 
 std::string HomeTrash() {
@@ -53,15 +55,19 @@ std::string TopFolder(std::string path, dev_t device) {
   return path;
 }
 
+// `path` below `top` (a parent of it), relative to `top`.
 std::string RelativeTo(const std::string& top, const std::string& path) {
-  return path.substr(top == "/" ? 1 : top.size() + 1);
+  const std::size_t skip = top == "/" ? 1 : top.size() + 1;
+  return skip < path.size() ? path.substr(skip) : "";
 }
 
 // The home trash when the item shares its file system, else TOPDIR/.Trash-UID.
 int ChooseTrash(const std::string& item, TrashPlace& place) {
-  struct stat st;
+  struct stat st, above;
   std::string folder;
   if (!StatOf(item, st, false) || !RealPath(ParentOf(item), folder)) return errno;
+  if (!StatOf(folder, above, true)) return errno;
+  if (above.st_dev != st.st_dev) return EBUSY;  // a mount point: it cannot move
   const std::string absolute = Join(folder, NameOf(item));
   const std::string home = HomeTrash();
   dev_t home_device;
@@ -70,16 +76,18 @@ int ChooseTrash(const std::string& item, TrashPlace& place) {
     return 0;
   }
   const std::string top = TopFolder(absolute, st.st_dev);
-  place = {Join(top, ".Trash-" + std::to_string(::getuid())), RelativeTo(top, absolute)};
+  place = {Join(top, ".Trash-" + std::to_string(::getuid())), RelativeTo(top, absolute), true};
   return 0;
 }
 
-// A trash folder of our own: a real folder (not a link) owned by us.
-int OwnFolder(const std::string& trash) {
-  if (::mkdir(trash.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+// A trash folder of our own: a real folder (not a link) owned by us, and,
+// at the top of a file system others share, closed to them (mode 0700).
+int OwnFolder(const TrashPlace& place) {
+  if (::mkdir(place.trash.c_str(), 0700) != 0 && errno != EEXIST) return errno;
   struct stat st;
-  if (!StatOf(trash, st, false)) return errno;
+  if (!StatOf(place.trash, st, false)) return errno;
   if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return EXDEV;
+  if (place.at_top && (st.st_mode & 07777) != 0700) return EXDEV;
   return 0;
 }
 
@@ -87,7 +95,7 @@ int PrepareTrash(const TrashPlace& place, const std::string& item) {
   if (place.trash.empty()) return EXDEV;
   const std::string files = Join(place.trash, "files");
   int err = MakeFolders(ParentOf(place.trash), 0700);
-  if (err == 0) err = OwnFolder(place.trash);
+  if (err == 0) err = OwnFolder(place);
   if (err == 0) err = MakeFolders(files, 0700);
   if (err == 0) err = MakeFolders(Join(place.trash, "info"), 0700);
   if (err != 0) return err;
@@ -172,4 +180,5 @@ int MoveToTrash(const std::string& item) {
   return err == 0 ? MoveInto(place, item) : err;
 }
 
+}  // namespace engine
 }  // namespace platform

@@ -1,5 +1,5 @@
-// Path text, file-system queries and descriptors (see file_system-posix.h).
-#include "platform/file_system-posix.h"
+// Path text, file-system queries and descriptors (see file_system.h).
+#include "platform/engine/file_system.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -8,8 +8,10 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
+#include <cstring>
 
 namespace platform {
+namespace engine {
 
 std::string Trimmed(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -61,8 +63,37 @@ bool IsFolder(const std::string& path) {
   return StatOf(path, st, true) && S_ISDIR(st.st_mode);
 }
 
+std::string ErrorText(int err) {
+  return err == kMovedAway ? "it was moved away while the operation ran" : std::strerror(err);
+}
+
 bool SameItem(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+bool StatAt(int folder, const std::string& name, struct stat& st, bool follow) {
+  return ::fstatat(folder, name.c_str(), &st, follow ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool ExistsAt(int folder, const std::string& name) {
+  struct stat st;
+  return StatAt(folder, name, st, false);
+}
+
+int Place(int from_folder, const std::string& from, int to_folder, const std::string& to,
+          const struct stat* replacing) {
+  const char* const old_name = from.c_str();
+  const char* const new_name = to.c_str();
+  struct stat there;
+  if (replacing && StatAt(to_folder, to, there, false)) {
+    if (!SameItem(there, *replacing)) return EEXIST;
+    return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
+  }
+  if (replacing && errno != ENOENT) return errno;  // gone: placed as new
+  if (::renameat2(from_folder, old_name, to_folder, new_name, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (ExistsAt(to_folder, to)) return EEXIST;  // the file system has no no-replace rename
+  return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
 }
 
 bool RealPath(const std::string& path, std::string& real) {
@@ -72,7 +103,6 @@ bool RealPath(const std::string& path, std::string& real) {
   std::free(resolved);
   return true;
 }
-
 
 // Names of the entries of the open folder `folder`, without "." and "..".
 int ListNames(int folder, Paths& names) {
@@ -112,5 +142,5 @@ int MakeFolders(const std::string& path, mode_t mode) {
   return errno;
 }
 
-
+}  // namespace engine
 }  // namespace platform

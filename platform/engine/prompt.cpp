@@ -1,15 +1,16 @@
-// Questions put to the user on the terminal (see prompt-posix.h).
-#include "platform/prompt-posix.h"
+// Questions put to the user on the terminal (see prompt.h).
+#include "platform/engine/prompt.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cctype>
-#include <utility>
+
+#include "platform/engine/interrupt.h"
 
 namespace platform {
+namespace engine {
 namespace {
-
-ConfirmationAnswerer answerer_in_use = nullptr;
 
 std::string Normalised(const std::string& line) {
   const std::size_t first = line.find_first_not_of(" \t\r\n");
@@ -47,21 +48,35 @@ Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out) {
   for (std::string line;;) {
     std::fprintf(out, "vandrix: %s? [y]es, [n]o, [a]ll, [c]ancel: ", question.c_str());
     std::fflush(out);
-    if (!ReadLine(in, line)) return Answer::kCancel;
+    if (!ReadLine(in, line)) {
+      std::fputc('\n', out);
+      std::fflush(out);
+      return Answer::kCancel;
+    }
     bool valid = false;
     const Answer answer = ParseAnswer(line, valid);
     if (valid) return answer;
   }
 }
 
-ConfirmationAnswerer SetConfirmationAnswerer(ConfirmationAnswerer answerer) {
-  return std::exchange(answerer_in_use, answerer);
+Answer AskUser(const std::string& question) {
+  const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  if (tty < 0) return Answer::kNobody;
+  const int copy = ::fcntl(tty, F_DUPFD_CLOEXEC, 0);
+  std::FILE* in = copy >= 0 ? ::fdopen(copy, "r") : nullptr;
+  std::FILE* out = ::fdopen(tty, "w");
+  if (!in && copy >= 0) ::close(copy);
+  if (!out) ::close(tty);
+  Answer answer = Answer::kNobody;
+  if (in && out) {
+    EndLineOnSignal(tty);
+    answer = AskOn(question, in, out);
+    EndLineOnSignal(-1);
+  }
+  if (in) std::fclose(in);
+  if (out) std::fclose(out);
+  return answer;
 }
 
-Answer Confirm(const std::string& question) {
-  if (answerer_in_use) return answerer_in_use(question);
-  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) return Answer::kCancel;
-  return AskOn(question, stdin, stderr);
-}
-
+}  // namespace engine
 }  // namespace platform

@@ -1,5 +1,5 @@
 // Tests of the questions put to the user, on in-memory streams.
-#include "platform/prompt-posix.h"
+#include "platform/engine/prompt.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +10,7 @@
 
 namespace {
 
-using platform::Answer;
+using platform::engine::Answer;
 
 struct Dialogue {
   Answer answer;
@@ -22,7 +22,7 @@ Dialogue Ask(std::string typed) {
   char* buffer = nullptr;
   std::size_t size = 0;
   std::FILE* out = open_memstream(&buffer, &size);
-  const Answer answer = platform::AskOn("replace 'out/a.txt'", in ? in : stdin, out);
+  const Answer answer = platform::engine::AskOn("replace 'out/a.txt'", in ? in : stdin, out);
   std::fclose(out);
   if (in) std::fclose(in);
   Dialogue dialogue{answer, std::string(buffer, size)};
@@ -36,13 +36,14 @@ TEST(Prompt, AnswersAndRepeats) {
     const char* typed;
     Answer answer;
     int asked;
+    bool ends_input = false;
   };
   const std::vector<Row> rows = {
       {"y\n", Answer::kYes, 1},      {" YES \n", Answer::kYes, 1}, {"n\n", Answer::kNo, 1},
       {"No", Answer::kNo, 1},        {"a\n", Answer::kAll, 1},     {"ALL\n", Answer::kAll, 1},
       {"c\n", Answer::kCancel, 1},   {"cancel\n", Answer::kCancel, 1},
       {"maybe\n\nyes please\nn\n", Answer::kNo, 4},
-      {"\x04", Answer::kCancel, 2},  // not an answer, then end of input
+      {"\x04", Answer::kCancel, 2, true},  // not an answer, then end of input
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.typed);
@@ -50,6 +51,7 @@ TEST(Prompt, AnswersAndRepeats) {
     EXPECT_EQ(dialogue.answer, row.answer);
     std::string expected;
     for (int i = 0; i < row.asked; ++i) expected += question;
+    if (row.ends_input) expected += '\n';  // the line is ended for what follows
     EXPECT_EQ(dialogue.shown, expected);
   }
 }
@@ -58,7 +60,7 @@ TEST(Prompt, EndOfInputCancels) {
   std::FILE* in = std::tmpfile();
   ASSERT_NE(in, nullptr);
   std::FILE* out = std::tmpfile();
-  EXPECT_EQ(platform::AskOn("delete 'x'", in, out), Answer::kCancel);
+  EXPECT_EQ(platform::engine::AskOn("delete 'x'", in, out), Answer::kCancel);
   std::fclose(in);
   std::fclose(out);
 }

@@ -1,8 +1,9 @@
 // Removing the temporary file being written when a signal ends the process.
 // The handler reads only static storage and calls only async-signal-safe
-// functions (unlink, sigaction, raise).
-#include "platform/interrupt-posix.h"
+// functions (unlinkat, write, sigaction, raise).
+#include "platform/engine/interrupt.h"
 
+#include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
 #include <unistd.h>
@@ -12,6 +13,7 @@
 #include <cstring>
 
 namespace platform {
+namespace engine {
 namespace {
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -20,14 +22,21 @@ constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
 struct sigaction previous[kSignalCount];
 volatile sig_atomic_t installed[kSignalCount];
 
-// The path is written only while `guarded` is 0, and `guarded` is set only
-// once the path is whole, so the handler never sees a half-written path.
+// The name is written only while `guarded` is 0, and `guarded` is set only
+// once the name is whole, so the handler never sees a half-written name.
 char temporary[PATH_MAX];
+int temporary_folder = AT_FDCWD;
 volatile sig_atomic_t guarded = 0;
+
+// The terminal where a line is open (a question, a progress line), or -1.
+volatile sig_atomic_t open_line = -1;
 
 void OnSignal(int number) {
   const int saved_errno = errno;
-  if (guarded) ::unlink(temporary);
+  if (guarded) ::unlinkat(temporary_folder, temporary, 0);
+  if (open_line >= 0 && ::write(open_line, "\n", 1) < 0) {
+    // Nothing is left to do about a terminal that cannot be written.
+  }
   for (int i = 0; i < kSignalCount; ++i)
     if (kSignals[i] == number && installed[i]) ::sigaction(number, &previous[i], nullptr);
   ::raise(number);  // delivered when the handler returns: the signal is blocked here
@@ -63,6 +72,7 @@ InterruptGuard::~InterruptGuard() {
     installed[i] = 0;
   }
   UnguardTemporary();
+  EndLineOnSignal(-1);
 }
 
 InterruptsHeld::InterruptsHeld() {
@@ -72,11 +82,12 @@ InterruptsHeld::InterruptsHeld() {
 
 InterruptsHeld::~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
 
-void GuardTemporary(const std::string& path) {
+void GuardTemporary(int folder, const std::string& name) {
   guarded = 0;
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  if (path.size() >= sizeof temporary) return;
-  std::memcpy(temporary, path.c_str(), path.size() + 1);
+  if (name.size() >= sizeof temporary) return;
+  std::memcpy(temporary, name.c_str(), name.size() + 1);
+  temporary_folder = folder;
   std::atomic_signal_fence(std::memory_order_seq_cst);
   guarded = 1;
 }
@@ -86,4 +97,7 @@ void UnguardTemporary() {
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 
+void EndLineOnSignal(int fd) { open_line = fd; }
+
+}  // namespace engine
 }  // namespace platform

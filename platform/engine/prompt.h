@@ -1,11 +1,12 @@
 // Questions put to the user before an item is replaced or deleted.
-#ifndef VANDRIX_PLATFORM_PROMPT_POSIX_H_
-#define VANDRIX_PLATFORM_PROMPT_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_PROMPT_H_
+#define VANDRIX_PLATFORM_ENGINE_PROMPT_H_
 
 #include <cstdio>
 #include <string>
 
 namespace platform {
+namespace engine {
 
 /// The user's answer to one question.
 enum class Answer {
@@ -13,6 +14,7 @@ enum class Answer {
   kNo,      ///< skip this item
   kAll,     ///< do this item and every later one without asking
   kCancel,  ///< stop the whole operation
+  kNobody,  ///< nobody could be asked (no terminal): as kCancel
 };
 
 /// Reads one answer line: y/yes, n/no, a/all, c/cancel, any letter case,
@@ -21,22 +23,15 @@ Answer ParseAnswer(const std::string& line, bool& valid);
 
 /// Writes "vandrix: QUESTION? [y]es, [n]o, [a]ll, [c]ancel: " to `out` and
 /// reads lines from `in` until one is a valid answer; end of input (or a
-/// read error) is kCancel.
+/// read error) is kCancel, and ends the line on `out`.
 Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out);
 
-/// Signature of a stand-in for the user: gets the question (e.g. "replace
-/// 'out/a.txt'"), gives the answer.
-using ConfirmationAnswerer = Answer (*)(const std::string& question);
+/// Asks the user on the controlling terminal (/dev/tty), whatever standard
+/// input and standard error are; kNobody when the process has none. While
+/// the question waits, a signal that ends the process ends its line first.
+Answer AskUser(const std::string& question);
 
-/// Test seam: until called again, Confirm hands every question to
-/// `answerer` (nullptr restores the terminal). Returns the one before.
-ConfirmationAnswerer SetConfirmationAnswerer(ConfirmationAnswerer answerer);
-
-/// Asks the user: through the answerer set for tests if any; else on the
-/// terminal when standard input and standard error are both terminals;
-/// else the answer is kCancel (nobody can be asked).
-Answer Confirm(const std::string& question);
-
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_PROMPT_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_PROMPT_H_

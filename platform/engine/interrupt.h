@@ -1,18 +1,19 @@
 // Keeps an interrupted operation from leaving a temporary file behind: while
 // a guard lives, SIGINT, SIGTERM and SIGHUP first remove the temporary file
 // being written, then end the process as the signal would have.
-#ifndef VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
-#define VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
+#ifndef VANDRIX_PLATFORM_ENGINE_INTERRUPT_H_
+#define VANDRIX_PLATFORM_ENGINE_INTERRUPT_H_
 
 #include <signal.h>
 
 #include <string>
 
 namespace platform {
+namespace engine {
 
 /// While alive, handles SIGINT, SIGTERM and SIGHUP (a signal that was
-/// ignored when the guard began stays ignored): the handler removes the path
-/// set by GuardTemporary, puts back the action the signal had before the
+/// ignored when the guard began stays ignored): the handler removes the
+/// entry named by GuardTemporary, puts back the action the signal had before the
 /// guard and raises the signal again, so that with the default action the
 /// process dies of it (its wait status says so). The previous actions are
 /// restored when the guard goes. One guard at a time, in a single-threaded
@@ -39,14 +40,23 @@ class InterruptsHeld {
   sigset_t before_;  ///< the mask put back when the hold ends
 };
 
-/// Names the temporary file now being written: a signal removes it. A path
-/// longer than PATH_MAX is not guarded. Call once the file exists.
-void GuardTemporary(const std::string& path);
+/// Names the temporary file now being written, `name` in the open folder
+/// `folder` (AT_FDCWD: a path): a signal removes it, so `folder` must stay
+/// open until UnguardTemporary. A name longer than PATH_MAX is not guarded.
+/// Call once the file exists.
+void GuardTemporary(int folder, const std::string& name);
 
 /// The temporary file is gone (renamed into place or removed): a signal now
 /// removes nothing. Call after the rename or unlink, never before.
 void UnguardTemporary();
 
+/// A line is open on the terminal `fd` (a question waiting for its answer,
+/// the progress line): a signal that ends the process first ends that line,
+/// so that what the shell prints next starts on a line of its own. -1: no
+/// line is open (also when the guard goes).
+void EndLineOnSignal(int fd);
+
+}  // namespace engine
 }  // namespace platform
 
-#endif  // VANDRIX_PLATFORM_INTERRUPT_POSIX_H_
+#endif  // VANDRIX_PLATFORM_ENGINE_INTERRUPT_H_
