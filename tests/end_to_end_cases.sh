@@ -62,6 +62,8 @@ move_list_new  | plain  | /c /s move {a.txt};{b.txt} {Store}      | 0  | copy:St
 move_wild_into | plain  | /c /s move {*.tmp} {out}                | 0  | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp gone:c.tmp gone:d.tmp keep:a.txt | 1 same
 move_wild_new  | plain  | /c /s move {*.tmp} {Store}              | 0  | copy:Store/c.tmp=c.tmp copy:Store/d.tmp=d.tmp gone:c.tmp gone:d.tmp | 1 same
 # The README's examples for cmd, each as it stands there (e2e_check_readme).
+# Here C:\DataStore exists and C:\Data holds a folder, so Wine, too, moves
+# everything (see the rows above for what it does otherwise).
 readme_copy    | plain  | /c /s copy "{In/a.txt};{In/b.txt}" {Backup} | 0 | copy:Backup/a.txt=In/a.txt copy:Backup/b.txt=In/b.txt keep:In/a.txt keep:In/b.txt
 readme_move    | plain  | move {Data/*.*} {DataStore}             | 0  | copy:DataStore/report.doc=Data/report.doc copy:DataStore/notes/today.txt=Data/notes/today.txt gone:Data/report.doc gone:Data/notes
 readme_trash   | plain  | /c /u del {Temp/*.tmp}                  | 0  | gone:Temp/old.tmp keep:Temp/keep.txt trash:Temp/old.tmp
