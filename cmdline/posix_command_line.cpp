@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "cmdline/options.h"
 #include "fileop/file_operation.h"
 #include "platform/file.h"
 #include "platform/shell.h"
@@ -18,18 +19,6 @@ constexpr char kHint[] = "; try 'vandrix --help'\n";
 constexpr char kUsageLine[] =
     "Usage: vandrix [OPTION]... OPERATION PATH...\n"
     "Try 'vandrix --help' for more information.\n";
-
-struct Option {
-  char letter;
-  WORD bit;
-};
-
-constexpr Option kOptions[] = {
-    {'u', FOF_ALLOWUNDO},      {'f', FOF_FILESONLY},
-    {'c', FOF_NOCONFIRMATION}, {'d', FOF_NOCONFIRMMKDIR},
-    {'e', FOF_NOERRORUI},      {'r', FOF_RENAMEONCOLLISION},
-    {'s', FOF_SILENT},         {'p', FOF_SIMPLEPROGRESS},
-};
 
 struct Operation {
   const char* word;  // as compared, upper case
@@ -62,13 +51,11 @@ struct Scan {
 
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
-
 // The bit of an option letter (either case), else 0.
 WORD OptionBit(char letter) {
-  const char lower = AsciiLower(letter);
-  for (const Option& option : kOptions) {
-    if (option.letter == lower) return option.bit;
+  const char upper = AsciiUpper(letter);
+  for (const OptionLetter& option : kOptionLetters) {
+    if (option.letter == upper) return option.bit;
   }
   return 0;
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "cmdline/command_line.h"
+#include "cmdline/options.h"
 #include "fileop/file_operation.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -10,19 +11,6 @@
 
 namespace vandrix {
 namespace {
-
-struct Option {
-  char letter;
-  WORD bit;
-};
-
-// Tried in this order; each letter adds one shell flag.
-constexpr Option kOptions[] = {
-    {'U', FOF_ALLOWUNDO},     {'F', FOF_FILESONLY},
-    {'C', FOF_NOCONFIRMATION}, {'D', FOF_NOCONFIRMMKDIR},
-    {'E', FOF_NOERRORUI},     {'R', FOF_RENAMEONCOLLISION},
-    {'S', FOF_SILENT},        {'P', FOF_SIMPLEPROGRESS},
-};
 
 struct Operation {
   const char* word;
@@ -61,7 +49,7 @@ bool IsUsageRequest(const std::string& tail) {
 // upper-cased and trimmed, must be one of the option letters; else 0.
 WORD OptionBit(const std::string& argument) {
   const std::string key = Trimmed(UpperCased(argument.substr(1))).substr(0, 2);
-  for (const Option& option : kOptions) {
+  for (const OptionLetter& option : kOptionLetters) {
     if (key.size() == 1 && key[0] == option.letter) return option.bit;
   }
   return 0;
