@@ -73,9 +73,7 @@ bool SameAsSource(const Entry& source, Sameness sameness, const Target& target,
 
 // "name (2).ext", "name (3).ext", ...: the first that is free.
 void TakeFreeName(Target& target, bool folder) {
-  const std::string name = target.name;
-  for (unsigned n = 2; ExistsAt(target.folder, target.name); ++n)
-    target.name = NumberedName(name, n, folder);
+  target.name = FreeName(target.folder, target.name, folder);
   if (!target.trail) target.shown = Join(ParentOf(target.shown), target.name);
 }
 

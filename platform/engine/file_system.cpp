@@ -80,6 +80,12 @@ bool ExistsAt(int folder, const std::string& name) {
   return StatAt(folder, name, st, false);
 }
 
+std::string FreeName(int folder, const std::string& name, bool is_folder) {
+  std::string free = name;
+  for (unsigned n = 2; ExistsAt(folder, free); ++n) free = NumberedName(name, n, is_folder);
+  return free;
+}
+
 int Place(int from_folder, const std::string& from, int to_folder, const std::string& to,
           const struct stat* replacing) {
   const char* const old_name = from.c_str();

@@ -56,6 +56,10 @@ bool StatAt(int folder, const std::string& name, struct stat& st, bool follow);
 /// True when something (a dangling link too) is at `name` in `folder`.
 bool ExistsAt(int folder, const std::string& name);
 
+/// The first of `name`, "name (2).ext", "name (3).ext", ... (NumberedName)
+/// that nothing in the open folder `folder` bears.
+std::string FreeName(int folder, const std::string& name, bool is_folder);
+
 /// Renames `from` in the open folder `from_folder` to `to` in `to_folder`.
 /// Without `replacing`, never over an existing entry (EEXIST then, also on
 /// file systems without a no-replace rename); with it, only over that very

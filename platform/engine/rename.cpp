@@ -21,14 +21,6 @@ bool InSameFolder(const std::string& source, const std::string& target) {
          SameItem(a, b);
 }
 
-// "name (2).ext", "name (3).ext", ...: the first that is free.
-std::string FreeName(const std::string& target, bool folder) {
-  const std::string parent = ParentOf(target), name = NameOf(target);
-  std::string free = target;
-  for (unsigned n = 2; Exists(free); ++n) free = Join(parent, NumberedName(name, n, folder));
-  return free;
-}
-
 }  // namespace
 
 bool RenameJob(Session& s, const Job& job) {
@@ -42,7 +34,9 @@ bool RenameJob(Session& s, const Job& job) {
   if (taken && SameFile(AT_FDCWD, source, from, there))
     return s.Fail(source, target, kErrorSameFile, "the source and the target are the same item");
   if (taken && s.Has(FOF_RENAMEONCOLLISION)) {
-    target = FreeName(target, S_ISDIR(from.st_mode));
+    const Fd parent(::open(ParentOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parent.ok()) return s.FailErrno(source, target, errno);
+    target = Join(ParentOf(target), FreeName(parent.get(), NameOf(target), S_ISDIR(from.st_mode)));
     taken = false;
   }
   if (taken && (S_ISDIR(from.st_mode) || S_ISDIR(there.st_mode)))
