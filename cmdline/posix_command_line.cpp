@@ -10,6 +10,7 @@
 #include "fileop/file_operation.h"
 #include "platform/file.h"
 #include "platform/shell.h"
+#include "platform/text.h"
 #include "usage/posix_help.h"
 
 namespace vandrix {
@@ -49,11 +50,15 @@ struct Scan {
   std::vector<std::string> positional;
 };
 
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
+// The platform's upper-casing, as the Windows command line's.
+char Upper(char c) {
+  platform::CharUpperBuffA(&c, 1);
+  return c;
+}
 
 // The bit of an option letter (either case), else 0.
 WORD OptionBit(char letter) {
-  const char upper = AsciiUpper(letter);
+  const char upper = Upper(letter);
   for (const OptionLetter& option : kOptionLetters) {
     if (option.letter == upper) return option.bit;
   }
@@ -132,7 +137,7 @@ PosixCommand Decided(PosixAction action) {
 
 const Operation* FindOperation(const std::string& word) {
   std::string upper = word;
-  for (char& c : upper) c = AsciiUpper(c);
+  if (!upper.empty()) platform::CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
   for (const Operation& operation : kOperations) {
     if (upper == operation.word) return &operation;
   }
