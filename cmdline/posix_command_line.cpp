@@ -6,9 +6,10 @@
 #include <string>
 #include <utility>
 
+#include "cmdline/operations.h"
 #include "cmdline/options.h"
+#include "cmdline/refusal_on_disk.h"
 #include "fileop/file_operation.h"
-#include "platform/file.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 #include "usage/posix_help.h"
@@ -20,24 +21,6 @@ constexpr char kHint[] = "; try 'vandrix --help'\n";
 constexpr char kUsageLine[] =
     "Usage: vandrix [OPTION]... OPERATION PATH...\n"
     "Try 'vandrix --help' for more information.\n";
-
-struct Operation {
-  const char* word;  // as compared, upper case
-  const char* name;  // as the messages name it
-  WORD function;
-  std::size_t fewest, most;  // paths
-  const char* wanted;
-};
-
-constexpr std::size_t kAny = static_cast<std::size_t>(-1);
-constexpr Operation kOperations[] = {
-    {"COPY", "copy", FO_COPY, 2, kAny, "two or more paths (SOURCE... DEST)"},
-    {"MOVE", "move", FO_MOVE, 2, kAny, "two or more paths (SOURCE... DEST)"},
-    {"DEL", "del", FO_DELETE, 1, kAny, "one or more paths"},
-    {"DELETE", "delete", FO_DELETE, 1, kAny, "one or more paths"},
-    {"REN", "ren", FO_RENAME, 2, 2, "exactly two paths (OLD NEW)"},
-    {"RENAME", "rename", FO_RENAME, 2, 2, "exactly two paths (OLD NEW)"},
-};
 
 // The first decisive argument met while scanning.
 enum class Stop { kNone, kHelp, kVersion, kUnknown };
@@ -135,10 +118,10 @@ PosixCommand Decided(PosixAction action) {
   return command;
 }
 
-const Operation* FindOperation(const std::string& word) {
+const OperationWord* FindOperation(const std::string& word) {
   std::string upper = word;
   if (!upper.empty()) platform::CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
-  for (const Operation& operation : kOperations) {
+  for (const OperationWord& operation : kOperationWords) {
     if (upper == operation.word) return &operation;
   }
   return nullptr;
@@ -167,7 +150,7 @@ std::string Title(const std::vector<std::string>& args) {
 }
 
 // What is wrong with the paths for `operation`, or empty.
-std::string PathsProblem(const Operation& operation,
+std::string PathsProblem(const OperationWord& operation,
                          const std::vector<std::string>& paths) {
   const std::size_t n = paths.size();
   if (n < operation.fewest || n > operation.most)
@@ -188,7 +171,7 @@ std::string PairsProblem(const PosixCommand& command) {
          " paths for " + std::to_string(sources) + " sources";
 }
 
-PosixCommand Request(const Operation& operation, std::vector<std::string> paths,
+PosixCommand Request(const OperationWord& operation, std::vector<std::string> paths,
                      WORD flags) {
   PosixCommand command = Decided(PosixAction::kRun);
   command.function = operation.function;
@@ -206,7 +189,7 @@ PosixCommand Interpreted(const Scan& scan) {
   if (scan.positional.empty())
     return Refused("no operation given (copy, move, del or ren)");
   const std::string& word = scan.positional[0];
-  const Operation* operation = FindOperation(word);
+  const OperationWord* operation = FindOperation(word);
   if (operation == nullptr)
     return Refused("unknown operation '" + word + "' (copy, move, del or ren)");
   std::vector<std::string> paths(scan.positional.begin() + 1, scan.positional.end());
@@ -215,43 +198,6 @@ PosixCommand Interpreted(const Scan& scan) {
   PosixCommand command = Request(*operation, std::move(paths), scan.flags);
   const std::string unpaired = PairsProblem(command);
   return unpaired.empty() ? command : Refused(unpaired);
-}
-
-// True unless `path` certainly names nothing (a failed look counts as
-// "may name something").
-bool MayExist(const std::string& path) {
-  if (platform::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  const DWORD error = platform::GetLastError();
-  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
-}
-
-// An existing item that is not a folder (nor a link to one).
-bool IsNonFolder(const std::string& path) {
-  const DWORD attributes = platform::GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool HasWildcardName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
-  return path.find_first_of("*?", name) != std::string::npos;
-}
-
-// Several items go into one destination: several sources, or a wildcard.
-bool GoesIntoFolder(const PosixCommand& command) {
-  if (PathCount(command.destination) > 1) return false;  // pairs
-  if (PathCount(command.source) > 1) return true;
-  return !command.sources.empty() && HasWildcardName(command.sources[0]);
-}
-
-// A path argument holding ";" that may name an item of that very name.
-const std::string* Unsplittable(const PosixCommand& command) {
-  for (const std::string& source : command.sources) {
-    if (source.find(';') != std::string::npos && MayExist(source)) return &source;
-  }
-  const std::string& destination = command.destination;
-  if (destination.find(';') != std::string::npos && MayExist(destination)) return &destination;
-  return nullptr;
 }
 
 bool Write(const std::string& text, std::FILE* stream) {
@@ -288,16 +234,6 @@ PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args) {
   PosixCommand command = Interpreted(scan);
   command.title = Title(args);
   return command;
-}
-
-std::string RefusalOnDisk(const PosixCommand& command) {
-  if (const std::string* path = Unsplittable(command))
-    return "will not split '" + *path + "' at ';': an item of that name may exist";
-  const bool copy_or_move = command.function == FO_COPY || command.function == FO_MOVE;
-  if (copy_or_move && GoesIntoFolder(command) && IsNonFolder(command.destination))
-    return "target '" + command.destination +
-           "' is not a folder, and several items go into a folder";
-  return std::string();
 }
 
 PosixReply RunPosixCommandLine(const std::vector<std::string>& args) {

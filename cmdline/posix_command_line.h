@@ -48,12 +48,6 @@ struct PosixCommand {
 /// holds a space in double quotes. Looks at nothing but `args`.
 PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args);
 
-/// For a kRun `command`: why the file system rules it out, or empty. A
-/// copy or move of several sources (or of a wildcard) whose destination is
-/// an existing item other than a folder; a path argument holding ";" that
-/// may name an item of that very name (it would be split).
-std::string RefusalOnDisk(const PosixCommand& command);
-
 /// What one run prints, and its exit code.
 struct PosixReply {
   std::int32_t exit_code = 0;  ///< 0, 1, or -1 (255 to the parent): refused

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "cmdline/command_line.h"
+#include "cmdline/operations.h"
 #include "cmdline/options.h"
 #include "fileop/file_operation.h"
 #include "platform/shell.h"
@@ -11,16 +12,6 @@
 
 namespace vandrix {
 namespace {
-
-struct Operation {
-  const char* word;
-  WORD function;
-};
-
-constexpr Operation kOperations[] = {
-    {"COPY", FO_COPY},     {"MOVE", FO_MOVE},     {"DEL", FO_DELETE},
-    {"DELETE", FO_DELETE}, {"REN", FO_RENAME},    {"RENAME", FO_RENAME},
-};
 
 constexpr const char* kUsageRequests[] = {"/?", "/H", "-?", "-H"};
 
@@ -56,7 +47,7 @@ WORD OptionBit(const std::string& argument) {
 }
 
 WORD FunctionCode(const std::string& operation) {
-  for (const Operation& known : kOperations) {
+  for (const OperationWord& known : kOperationWords) {
     if (operation == known.word) return known.function;
   }
   return 0;

@@ -61,4 +61,19 @@ ShellService ReplaceShellService(ShellService service);
 
 }  // namespace platform
 
+#ifndef _WIN32
+namespace engine {
+struct Hooks;
+}  // namespace engine
+
+namespace platform {
+
+/// POSIX: what SHFileOperationA does, the program's own engine performing
+/// `request`, with `hooks` standing in for the user, the clock and the
+/// terminal (engine/session/hooks.h; the engine's tests use this).
+int SHFileOperationByEngine(LPSHFILEOPSTRUCTA request, const engine::Hooks& hooks);
+
+}  // namespace platform
+#endif  // _WIN32
+
 #endif  // VANDRIX_PLATFORM_SHELL_H_

@@ -1,0 +1,20 @@
+// What the POSIX command line refuses after a look at the disk.
+#ifndef VANDRIX_CMDLINE_REFUSAL_ON_DISK_H_
+#define VANDRIX_CMDLINE_REFUSAL_ON_DISK_H_
+
+#include <string>
+
+#include "cmdline/posix_command_line.h"
+
+namespace vandrix {
+
+/// For a kRun `command`: why the file system rules it out, or empty. A
+/// copy or move of several sources (or of a wildcard, by the engine's own
+/// wildcard test) whose destination is an existing item other than a
+/// folder; a path argument holding ";" that may name an item of that very
+/// name (it would be split).
+std::string RefusalOnDisk(const PosixCommand& command);
+
+}  // namespace vandrix
+
+#endif  // VANDRIX_CMDLINE_REFUSAL_ON_DISK_H_

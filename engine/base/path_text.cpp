@@ -1,0 +1,41 @@
+// Paths as text (see path_text.h).
+#include "engine/base/path_text.h"
+
+namespace engine {
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+std::string NameOf(const std::string& path) {
+  const std::string trimmed = WithoutTrailingSlashes(path);
+  const std::size_t slash = trimmed.rfind('/');
+  return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+std::string ParentOf(const std::string& path) {
+  const std::string trimmed = WithoutTrailingSlashes(path);
+  const std::size_t slash = trimmed.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return WithoutTrailingSlashes(trimmed.substr(0, slash));
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && folder.back() == '/') return folder + name;
+  return folder + "/" + name;
+}
+
+std::string NumberedName(const std::string& name, unsigned n, bool folder) {
+  std::size_t dot = folder ? std::string::npos : name.rfind('.');
+  if (dot == 0) dot = std::string::npos;
+  const std::string ext = dot == std::string::npos ? "" : name.substr(dot);
+  return name.substr(0, dot) + " (" + std::to_string(n) + ")" + ext;
+}
+
+bool HasWildcard(const std::string& path) {
+  return NameOf(path).find_first_of(kWildcardCharacters) != std::string::npos;
+}
+
+}  // namespace engine

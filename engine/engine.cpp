@@ -1,0 +1,128 @@
+// The engine's entry point: a request is planned into jobs, its sources are
+// checked, and the jobs are done one by one (copy.h, move.h, delete.h,
+// rename.h) under one session (session.h).
+#include "engine/engine.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <vector>
+
+#include "engine/base/errors.h"
+#include "engine/io/lookup.h"
+#include "engine/io/signals.h"
+#include "engine/io/walk.h"
+#include "engine/operations.h"
+#include "engine/plan/plan.h"
+#include "engine/rules/refusals.h"
+#include "engine/session/session.h"
+#include "engine/terminal/progress.h"
+
+namespace engine {
+namespace {
+
+// Items found by a wildcard existed a moment ago and are not checked.
+bool SourcesExist(Session& s, const Jobs& jobs, bool follow) {
+  bool all = true;
+  for (const Job& job : jobs) {
+    struct stat st;
+    const int err = job.matched ? 0 : StatOf(job.source, st, follow);
+    if (err == 0) continue;
+    if (err == ENOENT || err == ENOTDIR)
+      s.Fail(job.source, kErrorFileNotFound, std::strerror(err));
+    else
+      s.FailErrno(job.source, err);
+    all = false;
+  }
+  return all;
+}
+
+// Items and bytes in a tree; what cannot be read is not counted.
+class CountVisitor : public TreeVisitor {
+ public:
+  ProgressCounts counts;
+
+  Visit Visited(const Entry& e) override {
+    ++counts.items;
+    if (S_ISREG(e.st.st_mode)) counts.bytes += static_cast<std::uint64_t>(e.st.st_size);
+    return S_ISDIR(e.st.st_mode) ? Visit::kDescend : Visit::kDone;
+  }
+  void Failed(const Entry&, int) override {}
+};
+
+// Running totals after each job; the last is the whole request.
+std::vector<ProgressCounts> CountJobs(const Session& s, const Jobs& jobs, bool follow) {
+  std::vector<ProgressCounts> after;
+  ProgressCounts sum;
+  for (const Job& job : jobs) {
+    CountVisitor visitor;
+    TreeWalk(visitor, s.hooks().folder_open, job.source).Run(AT_FDCWD, job.source, follow);
+    sum.items += visitor.counts.items;
+    sum.bytes += visitor.counts.bytes;
+    after.push_back(sum);
+  }
+  return after;
+}
+
+// The totals need a walk of every tree, made only when they may be shown.
+void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
+  std::vector<ProgressCounts> after;
+  if (ProgressWanted(s.options().silent, s.hooks().terminal) && !jobs.empty()) {
+    after = CountJobs(s, jobs, operation.follows_named_link);
+    s.StartProgress(after.back());
+  }
+  for (std::size_t i = 0; i < jobs.size() && !s.cancelled(); ++i) {
+    s.BeginItem();
+    if (DotsAllowed(s, jobs[i].source, operation.done)) operation.run(s, jobs[i]);
+    if (!after.empty()) s.Reach(after[i]);
+  }
+}
+
+Outcome Perform(const Request& request, const Hooks& hooks) {
+  const OperationRow* operation = FindOperation(request.operation);
+  const std::string title = !request.title.empty() ? request.title
+                            : operation            ? operation->title
+                                                   : "";
+  Session s(request.options, request.caller, operation ? operation->verb : "carry out", title,
+            hooks);
+  Jobs jobs;
+  if (!operation) {
+    s.Fail("", kErrorInvalidFiles,
+           "no such operation: " + std::to_string(static_cast<unsigned>(request.operation)));
+  } else if (PlanJobs(operation->plan, s, request.sources, request.targets, jobs) &&
+             SourcesExist(s, jobs, operation->follows_named_link)) {
+    DoJobs(s, *operation, jobs);
+  }
+  const int code = s.Result();
+  return {code, s.aborted()};
+}
+
+// What stopped a request (unless no_error_lines), in one line.
+void Report(const Request& request, const char* what) {
+  if (request.options.no_error_lines) return;
+  const std::string& program = request.caller.program;
+  std::fprintf(stderr, "%s%s%s\n", program.c_str(), program.empty() ? "" : ": ", what);
+}
+
+}  // namespace
+
+Outcome RunFileOperation(const Request& request, const Hooks& hooks) {
+  try {
+    const InterruptGuard guard;
+    return Perform(request, hooks);
+  } catch (const std::bad_alloc&) {
+    Report(request, "out of memory");
+  } catch (const std::exception& e) {
+    Report(request, e.what());
+  } catch (...) {
+    Report(request, "unexpected failure");
+  }
+  return {kErrorOther, false};
+}
+
+}  // namespace engine

@@ -1,0 +1,80 @@
+// The program's own file-operation engine: copy, move, delete and rename
+// done with the system's file calls. On POSIX systems it stands in for the
+// Windows shell service (platform/shell-posix.cpp hands it each request).
+//
+// Layers, lowest first. A file includes headers of its own layer and of the
+// layers before it, never of a layer after it, and nothing of the program
+// outside engine/ (tests/engine_layers.sh checks this, reading this line):
+//
+//   layers: base io terminal session rules plan jobs entry
+//
+//   base/      path_text (paths as text, the wildcard test; built on every
+//              platform, for the POSIX command line decides with it too),
+//              errors (the error convention, the engine's own error numbers,
+//              the result codes), fd (an open descriptor)
+//   io/        the file system, no user in sight: lookup (status, names,
+//              free name), place (rename, never over something else),
+//              make_folders (the one mkdir -p), attributes (a copy's mode
+//              and times), byte_copy (a file's bytes), temp_file (a file
+//              reaches its target whole), signals (cleanup when killed),
+//              trash, walk (the one tree walker, one callback of its own)
+//   terminal/  the user: quote (names shown safely), prompt (questions),
+//              progress (the progress line)
+//   session/   one request while it runs: options (and the caller's words),
+//              hooks (stand-ins for the world), session (failures, answers,
+//              progress: every line the engine writes passes through it)
+//   rules/     what an item meets before it goes: target (where it goes,
+//              its folder opened or made), decide (same item, free name,
+//              folder meets file, replace asked), refusals ("." and "..",
+//              the root folder)
+//   plan/      lists into jobs: matches (what a wildcard stands for), plan
+//   jobs/      one job each: copy, move, delete, rename
+//   entry      this folder: request (the request and its outcome),
+//              operations (the table of operations), engine (this entry)
+//
+// Errors: see base/errors.h (0 or an errno value) and session/session.h
+// (functions given the Session report there and return whether the item
+// went ahead). Nothing throws on purpose; RunFileOperation catches what
+// the standard library may throw.
+#ifndef VANDRIX_ENGINE_ENGINE_H_
+#define VANDRIX_ENGINE_ENGINE_H_
+
+#include "engine/request.h"
+#include "engine/session/hooks.h"
+
+namespace engine {
+
+/// Performs `request` on the local file system: copy, move, delete or
+/// rename of its sources, to its targets where the operation has them.
+/// Relative paths start at the current directory; '*' and '?' in a
+/// source's last component match entries of its folder (plan.h tells how
+/// items and targets pair up; operations.h what each operation does). Every
+/// source named without a wildcard must exist, or nothing is done.
+///
+/// Safety: trees are walked relative to open folders and never through a
+/// link (walk.h); an item never replaces itself or the item its link names,
+/// and a folder never goes into itself by any path (decide.h, target.h); a
+/// copied file reaches its target only whole (temp_file.h); a move across
+/// file systems removes its source only once the copy is complete and
+/// removes nothing it did not make (move.h); "." and ".." are never moved,
+/// renamed or deleted (refusals.h).
+///
+/// Replacing a file and deleting an item are confirmed first (confirm_all
+/// answers yes to all; see prompt.h): "no" skips the item, "cancel" stops
+/// the operation. With to_trash a delete only moves items to the trash
+/// (trash.h). Unless silent, a progress line may show on a terminal
+/// (progress.h); unless no_error_lines, each failed item is one line on
+/// standard error, its name quoted (quote.h), started by the caller's
+/// program name. The items after a failed one go on. The outcome's code is
+/// 0, or the first failure's result code (kErrorCancelled when the user
+/// cancelled); it is aborted when an item was skipped or the operation
+/// cancelled. `hooks` stand in for the user, the clock and the terminal, or
+/// strike in the middle (see hooks.h); the default is the real behaviour.
+/// Never throws: when memory runs out the request stops, "out of memory" is
+/// reported (unless no_error_lines) and the code is kErrorOther; any other
+/// exception is reported the same way.
+Outcome RunFileOperation(const Request& request, const Hooks& hooks = Hooks{});
+
+}  // namespace engine
+
+#endif  // VANDRIX_ENGINE_ENGINE_H_

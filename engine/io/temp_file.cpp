@@ -1,0 +1,85 @@
+// The scoped temporary file (see temp_file.h).
+#include "engine/io/temp_file.h"
+
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+#include "engine/io/lookup.h"
+#include "engine/io/place.h"
+#include "engine/io/signals.h"
+
+namespace engine {
+namespace {
+
+constexpr std::size_t kStemLimit = 200;  // keeps the name under NAME_MAX
+constexpr int kAttempts = 100;           // names tried before giving up
+
+// Six letters or digits, different at every call (splitmix64 over the
+// time, the process and a counter): the creation itself is exclusive, so a
+// clash only costs another try.
+std::string Suffix() {
+  static const char kLetters[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::uint64_t state = static_cast<std::uint64_t>(::getpid()) << 32;
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  state += 0x9E3779B97F4A7C15u ^ static_cast<std::uint64_t>(now.tv_nsec);
+  std::uint64_t x = state;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9u;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
+  x ^= x >> 31;
+  std::string suffix(6, 'X');
+  for (char& c : suffix) {
+    c = kLetters[x % 62];
+    x /= 62;
+  }
+  return suffix;
+}
+
+}  // namespace
+
+TempFile::~TempFile() {
+  if (present_) ::unlinkat(folder_, name_.c_str(), 0);
+  UnguardTemporary();
+}
+
+// Creation and guard happen with the signals held, so that no signal comes
+// between them and leaves an unguarded file.
+int TempFile::Make(const std::string* link_text) {
+  const std::string stem = "." + target_.substr(0, kStemLimit) + ".vandrix-";
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    name_ = stem + Suffix();
+    const InterruptsHeld held;
+    if (link_text) {
+      present_ = ::symlinkat(link_text->c_str(), folder_, name_.c_str()) == 0;
+    } else {
+      fd_ = Fd(::openat(folder_, name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+      present_ = fd_.ok();
+    }
+    if (present_) {
+      GuardTemporary(folder_, name_);
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+int TempFile::Stat(struct stat& st) const {
+  if (fd_.ok()) return ::fstat(fd_.get(), &st) == 0 ? 0 : errno;
+  return StatAt(folder_, name_, st, false);
+}
+
+int TempFile::Commit(const struct stat* replacing) {
+  const int err = Place(folder_, name_, folder_, target_, replacing);
+  if (err != 0) return err;
+  present_ = false;
+  UnguardTemporary();
+  return 0;
+}
+
+}  // namespace engine

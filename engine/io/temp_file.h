@@ -1,0 +1,58 @@
+// The one way a copied file or link reaches its target: written beside it
+// under a name of its own, then renamed into place whole.
+#ifndef VANDRIX_ENGINE_IO_TEMP_FILE_H_
+#define VANDRIX_ENGINE_IO_TEMP_FILE_H_
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "engine/base/fd.h"
+
+namespace engine {
+
+/// A new private entry ".TARGET.vandrix-XXXXXX" beside the entry `target` of
+/// the open folder `folder`, which must stay open while the object lives.
+/// From its creation on, a signal removes it (see signals.h). Unless
+/// Commit put it in the target's place, it is removed when the object goes;
+/// either way the signal guard ends with it. One at a time.
+class TempFile {
+ public:
+  TempFile(int folder, const std::string& target) : folder_(folder), target_(target) {}
+  ~TempFile();
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  /// Creates it as an empty regular file with mode 0600, open for reading
+  /// and writing. Returns 0 or an errno.
+  int MakeFile() { return Make(nullptr); }
+  /// Creates it as a symbolic link holding `text`. Returns 0 or an errno.
+  int MakeLink(const std::string& text) { return Make(&text); }
+  /// The open file (-1 for a link, or once closed).
+  int fd() const { return fd_.get(); }
+  /// Its name in the folder.
+  const std::string& name() const { return name_; }
+  /// Its lstat into `st` (the device and inode it keeps once placed; ask
+  /// before CloseFile). Returns 0 or an errno.
+  int Stat(struct stat& st) const;
+
+  /// Closes the file (a link has none): 0, or the errno of a late write error.
+  int CloseFile() { return fd_.ok() ? fd_.Close() : 0; }
+
+  /// Renames it to the target: never over an existing entry (EEXIST), or,
+  /// with `replacing`, over the entry there. Returns 0 or an errno; once it
+  /// succeeded the entry is the target and the object leaves it alone.
+  int Commit(const struct stat* replacing);
+
+ private:
+  int Make(const std::string* link_text);
+
+  int folder_;
+  std::string target_, name_;
+  Fd fd_;
+  bool present_ = false;  ///< the temporary name exists and is ours
+};
+
+}  // namespace engine
+
+#endif  // VANDRIX_ENGINE_IO_TEMP_FILE_H_

@@ -1,0 +1,196 @@
+// Copying an item and its tree (see copy.h).
+#include "engine/jobs/copy.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "engine/base/errors.h"
+#include "engine/io/attributes.h"
+#include "engine/io/byte_copy.h"
+#include "engine/io/lookup.h"
+#include "engine/io/temp_file.h"
+#include "engine/io/walk.h"
+
+namespace engine {
+namespace {
+
+int ReadLink(int folder, const std::string& name, std::string& text) {
+  for (std::size_t size = 256;; size *= 2) {
+    text.resize(size);
+    const ssize_t got = ::readlinkat(folder, name.c_str(), &text[0], size);
+    if (got < 0) return errno;
+    if (static_cast<std::size_t>(got) < size) {
+      text.resize(static_cast<std::size_t>(got));
+      return 0;
+    }
+  }
+}
+
+// Copies a tree alongside the walk of the source: `into_` holds the target
+// folders, level for level with the source folders.
+class CopyVisitor : public TreeVisitor {
+ public:
+  CopyVisitor(Session& s, const Target& top, bool follow, const Decision* decided)
+      : s_(s), top_(top), follow_(follow), decided_(decided), into_(top.shown) {}
+
+  const Copied& copied() const { return copied_; }
+
+  Visit Visited(const Entry& e) override;
+  bool Opened(const Entry& e) override;
+  bool Left(const Entry& e, bool complete) override;
+  void Failed(const Entry& e, int err) override {
+    s_.FailErrno(e.Shown(), TargetOf(e).Shown(), err);
+  }
+  bool Stopped() const override { return s_.cancelled() || into_.lost(); }
+
+ private:
+  Target TargetOf(const Entry& e) const;
+  bool CopyFile(const Entry& e, const Target& t, const Decision& d);
+  bool CopyLink(const Entry& e, const Target& t, const Decision& d);
+  int Fill(int in, TempFile& out, const struct stat& st, const Entry& e);
+  int Commit(const Entry& e, TempFile& temp, const Decision& d);
+
+  Session& s_;
+  const Target& top_;
+  bool follow_;
+  const Decision* decided_;  ///< for the top item, when decided already
+  FolderTrail into_;
+  Target folder_;            ///< the folder decided on in Visited, made in Opened
+  bool merge_ = false;       ///< ... and whether it exists already
+  std::vector<bool> merged_;  ///< for each target folder entered
+  struct stat top_folder_ {};  ///< the target folder at the top, once entered
+  Copied copied_;
+};
+
+Target CopyVisitor::TargetOf(const Entry& e) const {
+  if (e.depth == 0) return top_;
+  return {into_.fd(), e.name, "", &into_, e.depth};
+}
+
+TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
+  Target t = TargetOf(e);
+  Decision d;
+  const Sameness sameness = e.depth == 0 && follow_ ? Sameness::kFollowed : Sameness::kItem;
+  if (e.depth == 0 && decided_)
+    d = *decided_;
+  else if (!Decide(s_, e, sameness, t, d))
+    return Visit::kFailed;
+  s_.Step(e, 0, 0);
+  if (S_ISDIR(e.st.st_mode)) {
+    // The walk meets its own target (reached through a mount inside the
+    // source): going in would copy the copy, without end.
+    if (e.depth > 0 && SameItem(e.st, top_folder_)) {
+      RefuseInside(s_, e.Shown(), t.Shown());
+      return Visit::kFailed;
+    }
+    folder_ = std::move(t);
+    merge_ = d.clash == Clash::kMerge;
+    return Visit::kDescend;
+  }
+  bool copied = false;
+  if (S_ISREG(e.st.st_mode))
+    copied = CopyFile(e, t, d);
+  else if (S_ISLNK(e.st.st_mode))
+    copied = CopyLink(e, t, d);
+  else
+    s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file, folder or link");
+  if (copied) s_.Step(e, 1, 0);  // a file's bytes were counted as they went
+  return copied ? Visit::kDone : Visit::kFailed;
+}
+
+bool CopyVisitor::Opened(const Entry& e) {
+  const Target& t = folder_;
+  if (!merge_ && ::mkdirat(t.folder, t.name.c_str(), 0700) != 0)
+    return s_.FailErrno(e.Shown(), t.Shown(), errno);
+  Fd folder(::openat(t.folder, t.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st;
+  if (!folder.ok() || ::fstat(folder.get(), &st) != 0)
+    return s_.FailErrno(e.Shown(), t.Shown(), errno);
+  if (e.depth == 0) top_folder_ = st;
+  if (e.depth == 0 && !merge_) copied_ = {false, true, st};
+  into_.Push(std::move(folder), st, t.name);
+  merged_.push_back(merge_);
+  return true;
+}
+
+bool CopyVisitor::Left(const Entry& e, bool complete) {
+  const bool merged = merged_.back();
+  merged_.pop_back();
+  const int err = merged || into_.lost() ? 0 : KeepModeAndTimes(into_.fd(), e.st);
+  // Once popped, the trail shows the folder left as the entry it was.
+  if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
+  complete = complete && !into_.lost();
+  if (complete && err == 0) s_.Step(e, 1, 0);
+  return complete && (err == 0 || s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), err));
+}
+
+// Fills the temporary file from `in`, with the source's mode and times.
+int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry& e) {
+  const Hooks& hooks = s_.hooks();
+  const CopyObserver seen = [&](std::uint64_t bytes) {
+    s_.Step(e, 0, bytes);
+    if (hooks.copy_step) hooks.copy_step();
+  };
+  if (const int err = CopyFileData(in, out.fd(), st, CopyMethod::kAuto, seen)) return err;
+  return KeepModeAndTimes(out.fd(), st);
+}
+
+// Closes and places the temporary file, noting the top item's identity.
+int CopyVisitor::Commit(const Entry& e, TempFile& temp, const Decision& d) {
+  struct stat made;
+  if (e.depth == 0) {
+    if (const int err = temp.Stat(made)) return err;
+  }
+  if (const int err = temp.CloseFile()) return err;
+  if (const int err = temp.Commit(d.replacing())) return err;
+  if (e.depth == 0) copied_ = {false, true, made};
+  return 0;
+}
+
+bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
+  const int follow = e.depth == 0 && follow_ ? 0 : O_NOFOLLOW;
+  Fd in(::openat(e.folder, e.name.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | follow));
+  struct stat st;
+  if (!in.ok() || ::fstat(in.get(), &st) != 0) return s_.FailErrno(e.Shown(), t.Shown(), errno);
+  if (!S_ISREG(st.st_mode))
+    return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file");
+  TempFile temp(t.folder, t.name);
+  int err = temp.MakeFile();
+  if (err == 0) err = Fill(in.get(), temp, st, e);
+  if (err == 0) err = Commit(e, temp, d);
+  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
+}
+
+bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
+  std::string text;
+  if (const int err = ReadLink(e.folder, e.name, text))
+    return s_.FailErrno(e.Shown(), t.Shown(), err);
+  TempFile temp(t.folder, t.name);
+  int err = temp.MakeLink(text);
+  if (err == 0) err = KeepLinkTimes(t.folder, temp.name(), e.st);
+  if (err == 0) err = Commit(e, temp, d);
+  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
+}
+
+}  // namespace
+
+Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
+                bool follow, const Target& target, const Decision* decided) {
+  CopyVisitor visitor(s, target, follow, decided);
+  const bool complete = TreeWalk(visitor, s.hooks().folder_open, shown).Run(at, name, follow);
+  Copied copied = visitor.copied();
+  copied.complete = complete;
+  return copied;
+}
+
+bool CopyJob(Session& s, const Job& job) {
+  Fd folder;
+  Target target;
+  return OpenTarget(s, job.source, job.target, true, folder, target) &&
+         CopyTree(s, AT_FDCWD, job.source, job.source, true, target).complete;
+}
+
+}  // namespace engine

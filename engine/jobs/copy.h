@@ -1,0 +1,41 @@
+// Copying an item and its tree.
+#ifndef VANDRIX_ENGINE_JOBS_COPY_H_
+#define VANDRIX_ENGINE_JOBS_COPY_H_
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "engine/plan/plan.h"
+#include "engine/rules/decide.h"
+#include "engine/rules/target.h"
+#include "engine/session/session.h"
+
+namespace engine {
+
+/// What a copy made at its top target.
+struct Copied {
+  bool complete = false;  ///< every entry arrived
+  bool made = false;      ///< something new was placed at the target itself
+  struct stat placed {};  ///< that item (device and inode)
+};
+
+/// Copies the item `name` in the open folder `at` (AT_FDCWD: a path), shown
+/// as `shown`, to `target`, a link followed only at the top and only with
+/// `follow`. Files go through a temporary file (temp_file.h) and keep their
+/// mode (less the set-id bits) and times (attributes.h); folders are made, or merged into
+/// an existing folder; links are copied as links. Each replacement is asked
+/// about; the items after a failed one go on. With `decided`, the top item
+/// goes to the target as decided there (see Decide), never elsewhere: a
+/// file only by a rename that replaces nothing or the item decided on, a
+/// folder only by making it.
+Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
+                bool follow, const Target& target, const Decision* decided = nullptr);
+
+/// A copy job: the target's folder is made when missing, and a link named
+/// as the source is followed, as cp does.
+bool CopyJob(Session& s, const Job& job);
+
+}  // namespace engine
+
+#endif  // VANDRIX_ENGINE_JOBS_COPY_H_

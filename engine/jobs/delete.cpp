@@ -1,0 +1,68 @@
+// Deleting an item and its tree (see delete.h).
+#include "engine/jobs/delete.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "engine/base/errors.h"
+#include "engine/io/trash.h"
+#include "engine/io/walk.h"
+#include "engine/rules/refusals.h"
+
+namespace engine {
+namespace {
+
+// Files go as they are met, folders once their entries are gone.
+class RemoveVisitor : public TreeVisitor {
+ public:
+  explicit RemoveVisitor(Session& s) : s_(s) {}
+
+  Visit Visited(const Entry& e) override {
+    if (S_ISDIR(e.st.st_mode)) return Visit::kDescend;
+    return Remove(e, 0) ? Visit::kDone : Visit::kFailed;
+  }
+  bool Left(const Entry& e, bool complete) override { return complete && Remove(e, AT_REMOVEDIR); }
+  void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
+
+ private:
+  bool Remove(const Entry& e, int flags) {
+    s_.Step(e, 0, 0);
+    if (::unlinkat(e.folder, e.name.c_str(), flags) != 0) return s_.FailErrno(e.Shown(), errno);
+    s_.Step(e, 1, S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0);
+    return true;
+  }
+
+  Session& s_;
+};
+
+// Moves the item into the trash; never deletes it.
+bool TrashItem(Session& s, const std::string& item) {
+  const int err = MoveToTrash(item);
+  if (err == EXDEV)
+    return s.Fail(item, kErrorOther, "no trash on its file system can take it; the item is kept");
+  if (err == EBUSY)
+    return s.Fail(item, kErrorOther, "a mount point never goes to the trash; the item is kept");
+  return err == 0 || s.FailErrno(item, err);
+}
+
+}  // namespace
+
+bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown) {
+  RemoveVisitor visitor(s);
+  return TreeWalk(visitor, s.hooks().folder_open, shown).Run(at, name, false);
+}
+
+bool DeleteJob(Session& s, const Job& job) {
+  const std::string& item = job.source;
+  if (!NotTheRoot(s, item)) return false;
+  const bool undo = s.options().to_trash;
+  if (!s.Confirm(undo ? "move" : "delete", item, undo ? " to the trash" : ""))
+    return false;
+  if (undo) return TrashItem(s, item);
+  return RemoveTree(s, AT_FDCWD, item, item);
+}
+
+}  // namespace engine

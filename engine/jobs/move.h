@@ -1,0 +1,20 @@
+// Moving an item: a rename where it can be, a copy and then a removal
+// across file systems, a merge into a folder that is there.
+#ifndef VANDRIX_ENGINE_JOBS_MOVE_H_
+#define VANDRIX_ENGINE_JOBS_MOVE_H_
+
+#include "engine/plan/plan.h"
+#include "engine/session/session.h"
+
+namespace engine {
+
+/// A move job: the item (a link itself, not what it names) is renamed to
+/// the target, whose folder is made when missing. A folder meeting a folder
+/// merges into it, entry by entry, and goes once empty. Across file systems
+/// the item is copied (copy.h) and removed only once its copy is complete;
+/// a partial copy is taken back.
+bool MoveJob(Session& s, const Job& job);
+
+}  // namespace engine
+
+#endif  // VANDRIX_ENGINE_JOBS_MOVE_H_

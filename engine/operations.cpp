@@ -1,0 +1,27 @@
+// The table of operations (see operations.h).
+#include "engine/operations.h"
+
+#include "engine/jobs/copy.h"
+#include "engine/jobs/delete.h"
+#include "engine/jobs/move.h"
+#include "engine/jobs/rename.h"
+
+namespace engine {
+namespace {
+
+const OperationRow kOperations[] = {
+    {Operation::kCopy, "copy", "Copying", PlanCopyOrMove, CopyJob, true, nullptr},
+    {Operation::kMove, "move", "Moving", PlanCopyOrMove, MoveJob, false, "moved"},
+    {Operation::kDelete, "delete", "Deleting", PlanDelete, DeleteJob, false, "deleted"},
+    {Operation::kRename, "rename", "Renaming", PlanRename, RenameJob, false, "renamed"},
+};
+
+}  // namespace
+
+const OperationRow* FindOperation(Operation operation) {
+  for (const OperationRow& row : kOperations)
+    if (row.operation == operation) return &row;
+  return nullptr;
+}
+
+}  // namespace engine

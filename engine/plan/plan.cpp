@@ -1,0 +1,100 @@
+// Turning a request's lists into single items (see plan.h).
+#include "engine/plan/plan.h"
+
+#include "engine/base/errors.h"
+#include "engine/io/lookup.h"
+#include "engine/plan/matches.h"
+#include "engine/terminal/quote.h"
+
+namespace engine {
+namespace {
+
+// The item's own name; "." and ".." are replaced by the folder's real name.
+std::string ItemName(const std::string& source) {
+  const std::string name = NameOf(source);
+  std::string real;
+  if (name != "." && name != "..") return name;
+  return RealPath(source, real) == 0 ? NameOf(real) : name;
+}
+
+Jobs Expanded(const std::string& source, bool files_only) {
+  if (!HasWildcard(source)) return {{WithoutTrailingSlashes(source), "", false}};
+  Jobs found;
+  for (const std::string& path : MatchingPaths(source, files_only)) found.push_back({path, "", true});
+  return found;
+}
+
+// A destination that names a folder the items go into.
+bool NamesFolder(const std::string& dest) { return dest.back() == '/' || IsFolder(dest); }
+
+void AddPair(Session& s, const std::string& source, const std::string& dest, bool into,
+             Jobs& jobs) {
+  into = into || HasWildcard(source) || NamesFolder(dest);
+  for (Job job : Expanded(source, s.options().files_only)) {
+    job.target = into ? Join(dest, ItemName(job.source)) : dest;
+    jobs.push_back(job);
+  }
+}
+
+bool Refuse(Session& s, const std::string& why) { return s.Fail("", kErrorInvalidFiles, why); }
+
+// A destination holding a wildcard, or "".
+std::string WildDestination(const Paths& to) {
+  for (const std::string& dest : to)
+    if (dest.find_first_of(kWildcardCharacters) != std::string::npos)
+      return "a destination holds a wildcard: " + Quoted(dest);
+  return "";
+}
+
+std::string Counted(std::size_t n, const char* what) {
+  return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+}
+
+}  // namespace
+
+bool PlanCopyOrMove(Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
+  const bool paired = s.options().paired && to.size() == from.size();
+  if (to.empty()) return Refuse(s, "no destination given");
+  if (!paired && to.size() != 1)
+    return Refuse(s, Counted(from.size(), "source") + " and " +
+                         Counted(to.size(), "destination") + " do not pair up");
+  const std::string wild = WildDestination(to);
+  if (!wild.empty()) return Refuse(s, wild);
+  const bool several = !paired && from.size() > 1;
+  for (std::size_t i = 0; i < from.size(); ++i)
+    AddPair(s, from[i], paired ? to[i] : to[0], several, jobs);
+  return true;
+}
+
+// A target without a folder part is a new name in the source's folder.
+bool PlanRename(Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
+  if (from.size() != 1 || to.size() != 1)
+    return Refuse(s, "a rename takes one item and one new name, not " +
+                         Counted(from.size(), "source") + " and " +
+                         Counted(to.size(), "new name"));
+  if (HasWildcard(from[0])) return Refuse(s, "a wildcard cannot be renamed: " + Quoted(from[0]));
+  const std::string wild = WildDestination(to);
+  if (!wild.empty()) return Refuse(s, wild);
+  const std::string& dest = to[0];
+  const bool bare = dest.find('/') == std::string::npos;
+  jobs.push_back({WithoutTrailingSlashes(from[0]), bare ? Join(ParentOf(from[0]), dest) : dest,
+                  false});
+  return true;
+}
+
+bool PlanDelete(Session& s, const Paths& from, const Paths&, Jobs& jobs) {
+  for (const std::string& source : from) {
+    const Jobs found = Expanded(source, s.options().files_only);
+    jobs.insert(jobs.end(), found.begin(), found.end());
+  }
+  return true;
+}
+
+bool PlanJobs(Planner plan, Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
+  jobs.clear();
+  const bool planned = from.empty() ? Refuse(s, "no source given") : plan(s, from, to, jobs);
+  if (!planned) jobs.clear();
+  return planned;
+}
+
+}  // namespace engine

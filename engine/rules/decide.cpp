@@ -1,0 +1,66 @@
+// What happens to an item at its target (see decide.h).
+#include "engine/rules/decide.h"
+
+#include "engine/base/errors.h"
+#include "engine/base/path_text.h"
+#include "engine/io/lookup.h"
+
+namespace engine {
+namespace {
+
+bool SameAsSource(const Entry& source, Sameness sameness, const Target& target,
+                  const struct stat& there) {
+  if (SameFile(source.folder, source.name, source.st, there)) return true;
+  struct stat named;
+  return sameness == Sameness::kFollowed && StatAt(target.folder, target.name, named, true) == 0 &&
+         SameItem(source.st, named);
+}
+
+// "name (2).ext", "name (3).ext", ...: the first that is free.
+void TakeFreeName(Target& target, bool folder) {
+  target.name = FreeName(target.folder, target.name, folder);
+  if (!target.trail) target.shown = Join(ParentOf(target.shown), target.name);
+}
+
+// A folder at either end: merged into, or refused.
+bool MeetFolder(Session& s, const Entry& source, const Target& target, bool to_folder,
+                FolderClash folders, Decision& d) {
+  const bool from_folder = S_ISDIR(source.st.st_mode);
+  if (folders == FolderClash::kRefuse)
+    return s.Fail(source.Shown(), target.Shown(), kErrorAccessDenied,
+                  "only a file may replace a file");
+  if (from_folder != to_folder)
+    return s.Fail(source.Shown(), target.Shown(), kErrorAccessDenied,
+                  "it exists, and a folder and a file never replace each other");
+  d.clash = Clash::kMerge;
+  return true;
+}
+
+}  // namespace
+
+bool SameFile(int folder, const std::string& name, const struct stat& st,
+              const struct stat& there) {
+  if (SameItem(st, there)) return true;
+  struct stat named;
+  return S_ISLNK(st.st_mode) && StatAt(folder, name, named, true) == 0 && SameItem(named, there);
+}
+
+bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, Decision& d,
+            FolderClash folders) {
+  d.clash = Clash::kFree;
+  if (StatAt(target.folder, target.name, d.there, false) != 0) return true;
+  if (SameAsSource(source, sameness, target, d.there))
+    return s.Fail(source.Shown(), target.Shown(), kErrorSameFile,
+                  "the source and the target are the same item");
+  const bool from_folder = S_ISDIR(source.st.st_mode);
+  if (s.options().rename_on_collision) {
+    TakeFreeName(target, from_folder);
+    return true;
+  }
+  const bool to_folder = S_ISDIR(d.there.st_mode);
+  if (from_folder || to_folder) return MeetFolder(s, source, target, to_folder, folders, d);
+  d.clash = Clash::kReplace;
+  return s.ConfirmReplace(target.Shown());
+}
+
+}  // namespace engine

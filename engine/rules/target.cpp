@@ -1,0 +1,29 @@
+// Where an item goes (see target.h).
+#include "engine/rules/target.h"
+
+#include <sys/stat.h>
+
+#include "engine/base/errors.h"
+#include "engine/base/path_text.h"
+#include "engine/io/lookup.h"
+#include "engine/io/make_folders.h"
+
+namespace engine {
+
+bool OpenTarget(Session& s, const std::string& source, const std::string& target, bool follow,
+                Fd& folder, Target& to) {
+  struct stat st;
+  if (const int err = StatOf(source, st, follow)) return s.FailErrno(source, err);
+  const int err =
+      MakeFolders(ParentOf(target), 0777, folder, S_ISDIR(st.st_mode) ? &st : nullptr);
+  if (err == kErrorInsideSource) return RefuseInside(s, source, target);
+  if (err != 0) return s.FailErrno(source, target, err);
+  to = {folder.get(), NameOf(target), target};
+  return true;
+}
+
+bool RefuseInside(Session& s, const std::string& source, const std::string& target) {
+  return s.FailErrno(source, target, kErrorInsideSource);
+}
+
+}  // namespace engine

@@ -1,0 +1,114 @@
+// One request while it runs (see session.h).
+#include "engine/session/session.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "engine/base/errors.h"
+#include "engine/terminal/prompt.h"
+#include "engine/terminal/quote.h"
+
+namespace engine {
+
+Session::Session(const Options& options, const Caller& caller, const char* verb,
+                 std::string title, const Hooks& hooks)
+    : options_(options), caller_(caller), verb_(verb), title_(std::move(title)), hooks_(hooks) {}
+
+Session::~Session() = default;
+
+// ---------------------------------------------------------------------------
+// The outcome
+
+bool Session::Fail(const std::string& item, int code, const std::string& reason) {
+  return Failed(item.empty() ? "" : " " + Quoted(item), code, reason);
+}
+
+bool Session::FailErrno(const std::string& item, int err) {
+  return Fail(item, ResultCodeFor(err), ErrorText(err));
+}
+
+bool Session::Fail(const std::string& item, const std::string& target, int code,
+                   const std::string& reason) {
+  return Failed(" " + Quoted(item) + " to " + Quoted(target), code, reason);
+}
+
+bool Session::FailErrno(const std::string& item, const std::string& target, int err) {
+  return Fail(item, target, ResultCodeFor(err), ErrorText(err));
+}
+
+bool Session::Failed(const std::string& what, int code, const std::string& reason) {
+  if (first_error_ == 0) first_error_ = code;
+  Say(std::string("cannot ") + verb_ + what + ": " + reason);
+  return false;
+}
+
+void Session::Cancel() {
+  cancelled_ = true;
+  if (first_error_ == 0) first_error_ = kErrorCancelled;
+}
+
+int Session::Result() {
+  progress_.reset();
+  return first_error_;
+}
+
+// ---------------------------------------------------------------------------
+// Lines: one each on standard error, unless no_error_lines
+
+std::string Session::Said(const std::string& text) const {
+  return caller_.program.empty() ? text : caller_.program + ": " + text;
+}
+
+void Session::Say(const std::string& line) const {
+  if (options_.no_error_lines) return;
+  if (progress_) progress_->Clear();
+  std::fprintf(stderr, "%s\n", Said(line).c_str());
+}
+
+// ---------------------------------------------------------------------------
+// The user's answers
+
+bool Session::Confirm(const char* action, const std::string& item, const char* suffix) {
+  if (cancelled_) return false;
+  if (all_ || options_.confirm_all) return true;
+  if (progress_) progress_->Clear();
+  const std::string question = std::string(action) + " " + Quoted(item) + suffix;
+  const Answer answer = hooks_.answer ? hooks_.answer(question) : AskUser(Said(question));
+  if (answer == Answer::kAll) all_ = true;
+  if (answer == Answer::kYes || answer == Answer::kAll) return true;
+  aborted_ = true;
+  if (answer == Answer::kNobody) {
+    const std::string& hint = caller_.yes_to_all_hint;
+    Say("kept " + Quoted(item) + ": no terminal to ask" +
+        (hint.empty() ? "" : "; " + hint + " " + action +
+                                 (*suffix ? std::string(" it") + suffix : "")));
+  }
+  if (answer == Answer::kCancel || answer == Answer::kNobody) Cancel();
+  return false;
+}
+
+bool Session::ConfirmReplace(const std::string& target) {
+  if (target == approved_) return true;
+  if (!Confirm("replace", target)) return false;
+  approved_ = target;
+  return true;
+}
+
+// ---------------------------------------------------------------------------
+// The progress line
+
+void Session::StartProgress(ProgressCounts total) {
+  progress_ = std::make_unique<ProgressLine>(title_, !options_.simple_progress, total,
+                                             hooks_.clock);
+}
+
+// The line shows no more of a name than its width, so no more is built.
+void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
+  if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
+}
+
+void Session::Reach(ProgressCounts done) {
+  if (progress_) progress_->Reach(done);
+}
+
+}  // namespace engine

@@ -1,0 +1,96 @@
+// One request while it runs: its options, its outcome, its lines, the
+// user's answers and its progress line. Every failure, answer and count of
+// the request passes through here, so what the user sees has one source.
+#ifndef VANDRIX_ENGINE_SESSION_SESSION_H_
+#define VANDRIX_ENGINE_SESSION_SESSION_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/io/walk.h"
+#include "engine/session/hooks.h"
+#include "engine/session/options.h"
+#include "engine/terminal/progress.h"
+
+namespace engine {
+
+/// The state of one request, shared by every job of it.
+///
+/// The functions of the layers above that are given the Session report
+/// each failure here (Fail, FailErrno) and return bool: true when the item
+/// went ahead, false when it failed (reported) or the user declined it.
+class Session {
+ public:
+  /// `verb` names the operation in lines ("cannot VERB 'item': ..."); `title`
+  /// heads the progress line.
+  Session(const Options& options, const Caller& caller, const char* verb, std::string title,
+          const Hooks& hooks);
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // --- the request
+  const Options& options() const { return options_; }
+  const Hooks& hooks() const { return hooks_; }
+
+  // --- the outcome
+  /// Records a failed item (the first result code is kept, base/errors.h)
+  /// and reports it in one line, "cannot VERB 'ITEM': REASON" (ITEM may be
+  /// empty); returns false.
+  bool Fail(const std::string& item, int code, const std::string& reason);
+  /// The same for an errno value (or the engine's own number) `err`.
+  bool FailErrno(const std::string& item, int err);
+  /// The same for an item on its way to `target`: "cannot VERB 'ITEM' to
+  /// 'TARGET': REASON".
+  bool Fail(const std::string& item, const std::string& target, int code,
+            const std::string& reason);
+  bool FailErrno(const std::string& item, const std::string& target, int err);
+  bool cancelled() const { return cancelled_; }
+  /// True once an item was skipped or the request cancelled.
+  bool aborted() const { return aborted_; }
+  /// Ends the request: wipes the progress line; the first result code or 0.
+  int Result();
+
+  // --- the user's answers
+  /// True to go ahead and ACTION `item` (the question "ACTION 'ITEM'SUFFIX",
+  /// as "replace 'x'" or "move 'x' to the trash"): without confirm_all or an
+  /// earlier "all", the user is asked. "no" marks the request aborted;
+  /// "cancel" also stops it, and so does the lack of a terminal to ask on,
+  /// which is said once ("kept 'x': no terminal to ask", and the caller's
+  /// hint: "; pass -c to replace").
+  bool Confirm(const char* action, const std::string& item, const char* suffix = "");
+  /// A new top-level item: its answers start afresh.
+  void BeginItem() { approved_.clear(); }
+  /// Asks once per item and target, however often the work comes back to it.
+  bool ConfirmReplace(const std::string& target);
+
+  // --- the progress line
+  /// Shows progress from now on (only called when it may be shown).
+  void StartProgress(ProgressCounts total);
+  /// `entry` is being worked on; `items` and `bytes` more are done.
+  void Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes);
+  void Reach(ProgressCounts done);
+
+ private:
+  void Cancel();
+  bool Failed(const std::string& what, int code, const std::string& reason);
+  void Say(const std::string& line) const;
+  std::string Said(const std::string& text) const;
+
+  const Options& options_;
+  const Caller& caller_;
+  const char* verb_;
+  std::string title_;
+  const Hooks& hooks_;
+  int first_error_ = 0;
+  bool all_ = false;
+  bool cancelled_ = false;
+  bool aborted_ = false;
+  std::string approved_;
+  std::unique_ptr<ProgressLine> progress_;
+};
+
+}  // namespace engine
+
+#endif  // VANDRIX_ENGINE_SESSION_SESSION_H_
