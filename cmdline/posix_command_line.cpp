@@ -40,7 +40,7 @@ char Upper(char c) {
 }
 
 // The bit of an option letter (either case), else 0.
-WORD OptionBit(char letter) {
+WORD LetterBit(char letter) {
   const char upper = Upper(letter);
   for (const OptionLetter& option : kOptionLetters) {
     if (option.letter == upper) return option.bit;
@@ -55,7 +55,7 @@ bool IsOption(const std::string& argument) {
   if (argument.size() < 2) return false;
   if (argument[0] == '-') return true;
   return argument[0] == '/' && argument.size() == 2 &&
-         (argument[1] == '?' || OptionBit(argument[1]) != 0);
+         (argument[1] == '?' || LetterBit(argument[1]) != 0);
 }
 
 void StopAtUnknown(const std::string& named, Scan& scan) {
@@ -82,7 +82,7 @@ std::string NamedLetter(const std::string& argument, std::size_t i) {
 // "-cs" or "/c": letters after the first byte, each an option or help.
 void ReadLetters(const std::string& argument, Scan& scan) {
   for (std::size_t i = 1; i < argument.size() && scan.stop == Stop::kNone; ++i) {
-    const WORD bit = OptionBit(argument[i]);
+    const WORD bit = LetterBit(argument[i]);
     if (IsHelpLetter(argument[i])) {
       scan.stop = Stop::kHelp;
     } else if (bit == 0) {
@@ -118,7 +118,7 @@ PosixCommand Decided(PosixAction action) {
   return command;
 }
 
-const OperationWord* FindOperation(const std::string& word) {
+const OperationWord* FindOperationWord(const std::string& word) {
   std::string upper = word;
   if (!upper.empty()) platform::CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
   for (const OperationWord& operation : kOperationWords) {
@@ -189,7 +189,7 @@ PosixCommand Interpreted(const Scan& scan) {
   if (scan.positional.empty())
     return Refused("no operation given (copy, move, del or ren)");
   const std::string& word = scan.positional[0];
-  const OperationWord* operation = FindOperation(word);
+  const OperationWord* operation = FindOperationWord(word);
   if (operation == nullptr)
     return Refused("unknown operation '" + word + "' (copy, move, del or ren)");
   std::vector<std::string> paths(scan.positional.begin() + 1, scan.positional.end());
