@@ -163,6 +163,10 @@ TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
       {{"*.txt", "{}file.txt"}, true, "is not a folder"},
       {{"in/a?", "{}file.txt"}, true, "is not a folder"},
       {{"a", "{}file.txt"}, true, nullptr},
+      // Where the items go, decided as the engine's planner decides it.
+      {{"{}folder/*", "{}file.txt"}, true, "is not a folder"},
+      {{"{}folder/*/", "{}file.txt"}, true, "is not a folder"},
+      {{"{}folder/", "{}file.txt"}, true, nullptr},
       {{"a*/b", "{}file.txt"}, true, nullptr},
       {{"a", "b", "{}folder"}, true, nullptr},
       {{"a", "b", "{}missing"}, true, nullptr},

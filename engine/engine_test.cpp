@@ -243,6 +243,17 @@ TEST_F(Engine, DestinationRules) {
        {"t1/a.txt", "t1/b.txt", "t1/[ab].txt", "t2/x.txt"}, {"t1/sub", "t2/sub"}},
       {"paired one to one", FO_MOVE, {"a.txt", "b.txt"}, {"out", "b2.txt"}, 0, 0,
        {"out/a.txt", "b2.txt"}, {"a.txt", "b.txt", "out/b.txt"}},
+      // Into a file as into a folder, as the POSIX command line decides it
+      // (it refuses these first): a wildcard, also with a trailing slash,
+      // and several sources; one folder goes to the file's name.
+      {"wildcard into a file", FO_COPY, {"sub/*"}, {"noext"}, 0, engine::kErrorOther,
+       {"sub/x.txt"}, {"noext/x.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
+      {"wildcard with a slash into a file", FO_COPY, {"sub/*/"}, {"noext"}, 0,
+       engine::kErrorOther, {"sub/x.txt"}, {"noext/x.txt"}},
+      {"several into a file", FO_COPY, {"a.txt", "b.txt"}, {"noext"}, 0, engine::kErrorOther,
+       {"a.txt"}, {"noext/a.txt"}},
+      {"folder with a slash onto a file", FO_COPY, {"d/"}, {"noext"}, 0, 5, {"d/f.txt"},
+       {"noext/f.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
       {"wildcard in destination", FO_COPY, {"a.txt"}, {"o*"}, 0, 0x7C, {"a.txt"}, {"o*"}},
       {"wildcard in destination folder part", FO_MOVE, {"a.txt"}, {"o?t/x"}, 0, 0x7C,
        {"a.txt"}, {}},
