@@ -32,10 +32,15 @@
 //   entry      this folder: request (the request and its outcome),
 //              operations (the table of operations), engine (this entry)
 //
-// Errors: see base/errors.h (0 or an errno value) and session/session.h
-// (functions given the Session report there and return whether the item
-// went ahead). Nothing throws on purpose; RunFileOperation catches what
-// the standard library may throw.
+// Errors, one convention: a function that can fail returns an int, 0 or an
+// errno value saying why; the engine's own few reasons (kErrorMovedAway,
+// kErrorInsideSource) are numbered past errno's range and worded by
+// ErrorText like the others (base/errors.h). Only the Session turns an
+// error into a line and the request's result code (the Windows-valued
+// codes of base/errors.h): the functions given the Session report each
+// failure there and return bool, true when the item went ahead. Nothing
+// throws on purpose; RunFileOperation catches what the standard library
+// may throw.
 #ifndef VANDRIX_ENGINE_ENGINE_H_
 #define VANDRIX_ENGINE_ENGINE_H_
 
