@@ -5,6 +5,7 @@
 #include "cmdline/command_line.h"
 #include "cmdline/options.h"
 #include "fileop/file_operation.h"
+#include "platform/file.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 #include "usage/usage.h"
@@ -55,6 +56,13 @@ WORD OptionBit(const std::string& argument) {
   return 0;
 }
 
+// A source or destination that holds ";" and yet names an existing item as
+// a whole: split, it would name other items than the one meant.
+bool NamesAnItemHoldingSemicolon(const std::string& paths) {
+  return paths.find(';') != std::string::npos &&
+         platform::GetFileAttributesA(paths.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 WORD FunctionCode(const std::string& operation) {
   for (const Operation& known : kOperations) {
     if (operation == known.word) return known.function;
@@ -94,6 +102,8 @@ std::int32_t RunMain() {
     }
   }
   if (operation.empty()) return -1;
+  if (NamesAnItemHoldingSemicolon(source) || NamesAnItemHoldingSemicolon(destination))
+    return -1;
   const WORD function = FunctionCode(operation);
   return PerformFileOperation(source, destination, tail, flags, function);
 }
