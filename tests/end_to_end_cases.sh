@@ -77,6 +77,7 @@ readme_move    | plain  | move {Data/*.*} {DataStore}             | 0  | copy:Da
 readme_trash   | plain  | /c /u del {Temp/*.tmp}                  | 0  | gone:Temp/old.tmp keep:Temp/keep.txt trash:Temp/old.tmp
 readme_rename  | plain  | ren {Reports/draft.txt} {Reports/final.txt} | 0 | copy:Reports/final.txt=Reports/draft.txt gone:Reports/draft.txt
 readme_new_name| plain  | /c /s copy {In/a.txt} {In/a-copy.txt}   | 0  | copy:In/a-copy.txt=In/a.txt keep:In/a.txt
+readme_semicolon | plain | /c /s del {Notes/old?new.txt}         | 0  | gone:Notes/old;new.txt keep:Notes/old.txt keep:Notes/new.txt
 # Names in any language, started as a command prompt starts a program: the
 # exact name arrives, and the names that its "?" form (a wildcard) or its
 # look-alike ASCII characters would match stay untouched. A fullwidth quote
@@ -121,7 +122,7 @@ e2e_make_originals() {
   printf 'scratch c\n' >"$o/c.tmp"
   printf 'scratch d\n' >"$o/d.tmp"
   # The folders of the README's examples.
-  mkdir -p "$o/In" "$o/Data/notes" "$o/DataStore" "$o/Temp" "$o/Reports"
+  mkdir -p "$o/In" "$o/Data/notes" "$o/DataStore" "$o/Temp" "$o/Reports" "$o/Notes"
   printf 'in a\r\n' >"$o/In/a.txt"
   printf 'in b\r\n' >"$o/In/b.txt"
   printf 'report\r\n' >"$o/Data/report.doc"
@@ -129,6 +130,9 @@ e2e_make_originals() {
   printf 'old\r\n' >"$o/Temp/old.tmp"
   printf 'keep\r\n' >"$o/Temp/keep.txt"
   printf 'draft\r\n' >"$o/Reports/draft.txt"
+  printf 'old or new\r\n' >"$o/Notes/old;new.txt"
+  printf 'old\r\n' >"$o/Notes/old.txt"
+  printf 'new\r\n' >"$o/Notes/new.txt"
   e2e_make_lookalikes "$o"
 }
 
