@@ -26,6 +26,7 @@ void RunTail(benchmark::State& state, const std::string& filler) {
   const std::string raw = "vandrix " + tail;
   vandrix::StoreCommandTail(raw.c_str());
   vandrix_test::FakePlatform fake;
+  const vandrix_test::FakeFiles no_files({});  // "a.txt;b.txt" names no item
   for (auto _ : state) {
     fake.requests.clear();
     benchmark::DoNotOptimize(vandrix::RunMain());

@@ -6,6 +6,7 @@
 #include "cmdline/operations.h"
 #include "cmdline/options.h"
 #include "fileop/file_operation.h"
+#include "platform/file.h"
 #include "platform/shell.h"
 #include "platform/text.h"
 #include "usage/usage.h"
@@ -44,6 +45,13 @@ WORD OptionBit(const std::string& argument) {
     if (key.size() == 1 && key[0] == option.letter) return option.bit;
   }
   return 0;
+}
+
+// A source or destination that holds ";" and yet names an existing item as
+// a whole: split, it would name other items than the one meant.
+bool NamesAnItemHoldingSemicolon(const std::string& paths) {
+  return paths.find(';') != std::string::npos &&
+         platform::GetFileAttributesA(paths.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 WORD FunctionCode(const std::string& operation) {
@@ -85,6 +93,8 @@ std::int32_t RunMain() {
     }
   }
   if (operation.empty()) return -1;
+  if (NamesAnItemHoldingSemicolon(source) || NamesAnItemHoldingSemicolon(destination))
+    return -1;
   const WORD function = FunctionCode(operation);
   return PerformFileOperation(source, destination, tail, flags, function);
 }

@@ -16,7 +16,10 @@ int IsKnownOperation(const std::string& text);
 /// Runs the program on the stored command tail and returns its exit code:
 ///   -1  the usage was shown (empty tail, or the tail holds "/?", "/H",
 ///       "-?" or "-H" anywhere), or the operation word is missing or
-///       unknown (nothing is touched and nothing is shown);
+///       unknown, or the source or the destination holds ";" and names an
+///       existing item as a whole (GetFileAttributesA finds it), so that
+///       splitting it would name other items (nothing is touched and
+///       nothing is shown);
 ///    0  the shell performed the operation;
 ///    1  the shell reported an error or that something was aborted.
 /// Options ("/" or "-" and one letter of U F C D E R S P, any case) may

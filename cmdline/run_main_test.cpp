@@ -1,5 +1,6 @@
 #include "cmdline/run_main.h"
 
+#include <iterator>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -12,12 +13,16 @@ namespace vandrix {
 namespace {
 
 using namespace std::string_literals;
+using vandrix_test::FakeFiles;
 using vandrix_test::FakePlatform;
 using vandrix_test::RecordedRequest;
 
 // Always added; FOF_MULTIDESTFILES only with one destination per source.
 constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR;
 constexpr WORD kPairedFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
+
+// The items on disk while the table runs; every other path names nothing.
+const char* const kExisting[] = {"C:\\t\\old;new", "a.txt"};
 
 struct RunCase {
   const char* tail;
@@ -76,6 +81,14 @@ const RunCase kRunCases[] = {
     {"move a;b ;x;;", 0, false, FO_MOVE, "a\0b\0\0"s, "x\0\0"s, kCopyFlags},
     {"del a;b x;y", 0, false, FO_DELETE, "a\0b\0\0"s, "x\0y\0\0"s, kPairedFlags},
     {"ren a;b x;y", 0, false, FO_RENAME, "a\0b\0\0"s, "x\0y\0\0"s, FOF_NOCONFIRMMKDIR},
+    // A source or destination that names an existing item holding ";" is
+    // refused before anything is done; a list that names no item splits.
+    {"/c /s del \"C:\\t\\old;new\"", -1, false, 0, ""s, ""s, 0},
+    {"del \"  C:\\t\\old;new \"", -1, false, 0, ""s, ""s, 0},
+    {"copy a.txt C:\\t\\old;new", -1, false, 0, ""s, ""s, 0},
+    {"ren C:\\t\\old;new C:\\t\\x", -1, false, 0, ""s, ""s, 0},
+    {"del C:\\t\\old;new;x", 0, false, FO_DELETE, "C:\\t\\old\0new\0x\0\0"s, "\0"s, kCopyFlags},
+    {"copy C:\\t\\old;C:\\t\\new D:\\Out", 0, false, FO_COPY, "C:\\t\\old\0C:\\t\\new\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
     // Options: anywhere, any case, "/" or "-", exactly one letter.
     {"copy a.txt b.txt /c", 0, false, FO_COPY, "a.txt\0\0"s, "b.txt\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {"/u /f /c /d /e /r /s /p copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DC},
@@ -89,6 +102,7 @@ const RunCase kRunCases[] = {
 };
 
 TEST(RunMain, InterpretsTheCommandTail) {
+  const FakeFiles files({std::begin(kExisting), std::end(kExisting)});
   for (const RunCase& c : kRunCases) {
     SCOPED_TRACE(std::string("tail [") + c.tail + "]");
     ASSERT_TRUE(StoreCommandTail((std::string("prog ") + c.tail).c_str()));

@@ -1,7 +1,8 @@
 // RunMain on any command tail, against the recording platform: the exit
 // code, the usage box and the one request to the shell keep their rules.
 // The first input byte sets the shell's answer (bit 0: fails with 2) and
-// its aborted flag (bit 1); the rest, up to any NUL, is the tail.
+// its aborted flag (bit 1); the rest, up to any NUL, is the tail. On the
+// fake disk, every path that ends in "!" names an existing item.
 #include <cstring>
 #include <vector>
 
@@ -18,6 +19,19 @@ constexpr WORD kOptionBits = FOF_ALLOWUNDO | FOF_FILESONLY | FOF_NOCONFIRMATION 
                              FOF_SIMPLEPROGRESS;
 
 platform::ShellService recorder = nullptr;
+
+DWORD FakeAttributes(LPCSTR path) {
+  const std::size_t length = std::strlen(path);
+  return length > 0 && path[length - 1] == '!' ? FILE_ATTRIBUTE_NORMAL
+                                               : INVALID_FILE_ATTRIBUTES;
+}
+
+// A source or destination that must not be split: it holds ";" and names
+// an item as a whole.
+bool Unsplittable(const std::string& paths) {
+  return paths.find(';') != std::string::npos &&
+         FakeAttributes(paths.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // The paths of a double-NUL-terminated list, read as the shell reads it:
 // up to the first empty path. An empty list must still hold its two NULs.
@@ -112,9 +126,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
 
   vandrix_test::FakePlatform fake(answer, aborted);
   recorder = platform::ReplaceShellService(InspectRequest);
+  const platform::FileAttributesService disk = platform::ReplaceFileAttributes(FakeAttributes);
   from_paths.clear();
   to_paths.clear();
   const std::int32_t code = vandrix::RunMain();
+  platform::ReplaceFileAttributes(disk);
   platform::ReplaceShellService(recorder);
 
   FUZZ_CHECK(code == -1 || code == 0 || code == 1);
@@ -126,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   FUZZ_CHECK(fake.boxes.empty());
 
   const Request expected = Expected(tail);
-  if (!expected.known) {
+  if (!expected.known || Unsplittable(expected.source) || Unsplittable(expected.destination)) {
     FUZZ_CHECK(fake.requests.empty() && code == -1);
     return 0;
   }

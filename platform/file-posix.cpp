@@ -6,10 +6,13 @@
 
 #include <cerrno>
 
+#include "platform/stand_in.h"
+
 namespace platform {
 namespace {
 
 DWORD last_error = 0;
+StandIn<FileAttributesService> stand_in;
 
 DWORD ErrorFor(int err) {
   if (err == ENOENT) return ERROR_FILE_NOT_FOUND;
@@ -18,9 +21,7 @@ DWORD ErrorFor(int err) {
   return ERROR_GEN_FAILURE;
 }
 
-}  // namespace
-
-DWORD GetFileAttributesA(LPCSTR path) {
+DWORD AttributesFromStat(LPCSTR path) {
   struct stat st;
   if (::lstat(path, &st) != 0) {
     last_error = ErrorFor(errno);
@@ -36,6 +37,14 @@ DWORD GetFileAttributesA(LPCSTR path) {
   return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+}  // namespace
+
+DWORD GetFileAttributesA(LPCSTR path) { return stand_in.Call(AttributesFromStat, path); }
+
 DWORD GetLastError() { return last_error; }
+
+FileAttributesService ReplaceFileAttributes(FileAttributesService service) {
+  return stand_in.Replace(service);
+}
 
 }  // namespace platform

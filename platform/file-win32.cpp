@@ -1,10 +1,19 @@
 // Attribute queries on Windows: the system's own.
 #include "platform/file.h"
 
-namespace platform {
+#include "platform/stand_in.h"
 
-DWORD GetFileAttributesA(LPCSTR path) { return ::GetFileAttributesA(path); }
+namespace platform {
+namespace {
+StandIn<FileAttributesService> stand_in;
+}  // namespace
+
+DWORD GetFileAttributesA(LPCSTR path) { return stand_in.Call(::GetFileAttributesA, path); }
 
 DWORD GetLastError() { return ::GetLastError(); }
+
+FileAttributesService ReplaceFileAttributes(FileAttributesService service) {
+  return stand_in.Replace(service);
+}
 
 }  // namespace platform

@@ -30,6 +30,14 @@ DWORD GetFileAttributesA(LPCSTR path);
 /// ERROR_PATH_NOT_FOUND when nothing is there, another code otherwise.
 DWORD GetLastError();
 
+/// Signature of a stand-in for GetFileAttributesA.
+using FileAttributesService = DWORD (*)(LPCSTR path);
+
+/// Test seam: until called again, GetFileAttributesA asks `service` instead
+/// of the file system (nullptr restores the real look); GetLastError is then
+/// left as it was. Returns the stand-in that was in place before.
+FileAttributesService ReplaceFileAttributes(FileAttributesService service);
+
 }  // namespace platform
 
 #endif  // VANDRIX_PLATFORM_FILE_H_

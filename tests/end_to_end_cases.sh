@@ -4,23 +4,31 @@
 # folder they run in and the checks made on disk afterwards.
 #
 # The sourcing script defines:
-#   e2e_run PROGRAM TAIL   runs the program (PROGRAM is "plain", or "spaced":
-#                          a copy in a folder whose name has a space) with the
-#                          case's arguments; prints the exit code as
-#                          e2e_exit_text prints it, or fails
+#   e2e_run PROGRAM TAIL   runs the program with the case's arguments; prints
+#                          the exit code as e2e_exit_text prints it, or fails.
+#                          PROGRAM is "plain"; "spaced", a copy in a folder
+#                          whose name has a space; "utf16", the program started
+#                          with a UTF-16 command line, as a command prompt
+#                          starts it (plain on Linux); "cp1252", a copy that
+#                          runs in code page 1252 instead of UTF-8, as on
+#                          Windows before 10 1903 (plain on Linux)
 #   e2e_exit_text CODE     the platform's spelling of an exit code (0, 1, -1)
 #   e2e_path NAME          NAME inside the scratch folder, as the program is
 #                          to be given it
 # and sets E2E_ROOT (a folder of its own), E2E_TRASH (the trash folder a
-# delete with undo puts items into) and, under Wine, E2E_SHELL=wine.
+# delete with undo puts items into) and E2E_SHELL (wine, or linux).
 E2E_README=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/README.md
 E2E_RELEASE_README=${E2E_README%/*}/resources/README.txt.in
 
-# One case a line: name | program | arguments | exit code | checks [| wine].
-# {NAME} in the arguments is a file or folder in the scratch folder. A sixth
+# One case a line: name | program | arguments | exit code | checks [| wine
+# [| linux]]. {NAME} in the arguments is a file or folder in the scratch
+# folder; <NAME> inside it is the path of NAME spelt with look-alike
+# characters (U+FF1A for ":", U+FF3C for "\", U+FF0F for "/"). A sixth
 # field, "EXIT CHECKS...", is what Wine's shell service does instead where it
-# is known to differ from Windows' (said above the row); the other platforms
-# keep the fourth and fifth fields. Lines starting with "#" are comments.
+# is known to differ from Windows' (said above the row); a seventh is what
+# vandrix does instead where Linux differs (said above the row too); the
+# other platforms keep the fourth and fifth fields. Lines starting with "#"
+# are comments.
 # Checks, on the scratch folder after the run:
 #   keep:F      F is there with its bytes from before the run
 #   gone:F      F is not there
@@ -69,6 +77,29 @@ readme_move    | plain  | move {Data/*.*} {DataStore}             | 0  | copy:Da
 readme_trash   | plain  | /c /u del {Temp/*.tmp}                  | 0  | gone:Temp/old.tmp keep:Temp/keep.txt trash:Temp/old.tmp
 readme_rename  | plain  | ren {Reports/draft.txt} {Reports/final.txt} | 0 | copy:Reports/final.txt=Reports/draft.txt gone:Reports/draft.txt
 readme_new_name| plain  | /c /s copy {In/a.txt} {In/a-copy.txt}   | 0  | copy:In/a-copy.txt=In/a.txt keep:In/a.txt
+readme_semicolon | plain | /c /s del {Notes/old?new.txt}         | 0  | gone:Notes/old;new.txt keep:Notes/old.txt keep:Notes/new.txt
+# Names in any language, started as a command prompt starts a program: the
+# exact name arrives, and the names that its "?" form (a wildcard) or its
+# look-alike ASCII characters would match stay untouched. A fullwidth quote
+# does not end the argument; U+2010 before "H" is no usage request.
+delete_cjk     | utf16  | /c /s del {intl/日本.txt}               | 0  | gone:intl/日本.txt keep:intl/ab.txt keep:intl/xy.txt keep:intl/a.txt
+delete_emoji   | utf16  | /c /s del {intl/📷a.jpg}                | 0  | gone:intl/📷a.jpg keep:intl/xya.jpg keep:intl/xa.jpg
+copy_cyrillic  | utf16  | /c /s copy {intl/сервер.txt} {out}      | 0  | copy:out/сервер.txt=intl/сервер.txt keep:intl/сервер.txt keep:intl/cepbep.txt gone:out/cepbep.txt
+move_mixed     | utf16  | /c /s move {intl/naïve-ключ.txt} {out}  | 0  | copy:out/naïve-ключ.txt=intl/naïve-ключ.txt gone:intl/naïve-ключ.txt keep:intl/naïve-kluc.txt gone:out/naïve-kluc.txt
+fullwidth_quote| utf16  | /c /s del "{intl/x＂.txt}"              | 0  | gone:intl/x＂.txt keep:intl/x
+unicode_hyphen | utf16  | /c /s del {intl/memo‐Hint.txt}          | 0  | gone:intl/memo‐Hint.txt keep:intl/a.txt
+# A name that holds ";" and names an existing item is refused, nothing
+# touched (here the look-alike path of the folder keep follows it); a ";"
+# list whose whole text names no item still splits. The program runs in the
+# scratch folder, so "new" alone would name scratch/new.
+fullwidth_path | utf16  | /c /s del {intl/old;<keep>}             | -1 | same
+semicolon_name | plain  | /c /s del {old;new}                     | -1 | same
+semicolon_list | plain  | /c /s del {old};{new}                   | 0  | gone:old gone:new keep:old;new
+# Code page 1252 (Windows before 10 1903 ignores the manifest's UTF-8): a
+# line that 1252 cannot hold is refused, nothing touched; a line in 1252
+# works. vandrix has no code page: there the name arrives and goes.
+cp1252_refused | cp1252 | /c /s del {intl/日本.txt}               | -1 | same | | 0 gone:intl/日本.txt keep:intl/ab.txt keep:intl/xy.txt
+cp1252_name    | cp1252 | /c /s del {intl/é.txt}                  | 0  | gone:intl/é.txt keep:intl/e.txt
 EOF
 }
 
@@ -91,7 +122,7 @@ e2e_make_originals() {
   printf 'scratch c\n' >"$o/c.tmp"
   printf 'scratch d\n' >"$o/d.tmp"
   # The folders of the README's examples.
-  mkdir -p "$o/In" "$o/Data/notes" "$o/DataStore" "$o/Temp" "$o/Reports"
+  mkdir -p "$o/In" "$o/Data/notes" "$o/DataStore" "$o/Temp" "$o/Reports" "$o/Notes"
   printf 'in a\r\n' >"$o/In/a.txt"
   printf 'in b\r\n' >"$o/In/b.txt"
   printf 'report\r\n' >"$o/Data/report.doc"
@@ -99,6 +130,36 @@ e2e_make_originals() {
   printf 'old\r\n' >"$o/Temp/old.tmp"
   printf 'keep\r\n' >"$o/Temp/keep.txt"
   printf 'draft\r\n' >"$o/Reports/draft.txt"
+  printf 'old or new\r\n' >"$o/Notes/old;new.txt"
+  printf 'old\r\n' >"$o/Notes/old.txt"
+  printf 'new\r\n' >"$o/Notes/new.txt"
+  e2e_make_lookalikes "$o"
+}
+
+# Names that a code page cannot hold, each beside the names its "?" form or
+# its look-alike ASCII characters match; names that hold ";" beside the items
+# their parts name.
+e2e_make_lookalikes() {
+  local o=$1 name
+  mkdir -p "$o/intl" "$o/keep"
+  for name in 日本.txt ab.txt xy.txt a.txt 📷a.jpg xya.jpg xa.jpg сервер.txt cepbep.txt \
+              naïve-ключ.txt naïve-kluc.txt x＂.txt x memo‐Hint.txt é.txt e.txt old \
+              "old;$(e2e_lookalike keep)"; do
+    printf '%s\n' "$name" >"$o/intl/$name"
+  done
+  printf 'kept\n' >"$o/keep/k.txt"
+  printf 'old\n' >"$o/old"
+  printf 'new\n' >"$o/new"
+  printf 'old;new\n' >"$o/old;new"
+}
+
+# The path of NAME in the scratch folder, with look-alikes for ":", "\", "/".
+e2e_lookalike() {
+  local path
+  path=$(e2e_path "$1")
+  path=${path//:/：}
+  path=${path//\\/＼}
+  printf '%s' "${path//\//／}"
 }
 
 e2e_fresh_scratch() {
@@ -145,12 +206,16 @@ e2e_check_trash() {
 
 # --- running the table --------------------------------------------------------
 
-# The arguments with each {NAME} replaced by PATH_FN NAME (default e2e_path).
+# The arguments with each {NAME} replaced by PATH_FN NAME (default e2e_path),
+# after each <INNER> in NAME is replaced by e2e_lookalike INNER.
 e2e_expand() {
-  local text=$1 path_fn=${2:-e2e_path} out='' name
+  local text=$1 path_fn=${2:-e2e_path} out='' name path
   while [[ $text =~ \{([^}]*)\} ]]; do
-    name=${BASH_REMATCH[1]}
-    out+=${text%%"{$name}"*}$("$path_fn" "$name")
+    name=${BASH_REMATCH[1]} path=${BASH_REMATCH[1]}
+    while [[ $path =~ \<([^>]*)\> ]]; do
+      path=${path/"<${BASH_REMATCH[1]}>"/"$(e2e_lookalike "${BASH_REMATCH[1]}")"}
+    done
+    out+=${text%%"{$name}"*}$("$path_fn" "$path")
     text=${text#*"{$name}"}
   done
   printf '%s' "$out$text"
@@ -163,11 +228,16 @@ e2e_trim() {
 }
 
 # Runs one case; prints its line; returns non-zero when it failed. Under
-# Wine (E2E_SHELL=wine) a sixth field replaces the exit code and checks.
+# Wine (E2E_SHELL=wine) a sixth field replaces the exit code and checks, on
+# Linux (E2E_SHELL=linux) a seventh.
 e2e_case() {
-  local name=$1 program=$2 tail=$3 code=$4 checks=$5 expected got problems='' check
-  if [ "${E2E_SHELL:-}" = wine ] && [ -n "${6:-}" ]; then
-    code=${6%% *} checks=${6#* }
+  local name=$1 program=$2 tail=$3 code=$4 checks=$5 expected got problems='' check instead=''
+  case ${E2E_SHELL:-} in
+    wine) instead=${6:-} ;;
+    linux) instead=${7:-} ;;
+  esac
+  if [ -n "$instead" ]; then
+    code=${instead%% *} checks=${instead#* }
   fi
   expected=$(e2e_exit_text "$code")
   e2e_fresh_scratch

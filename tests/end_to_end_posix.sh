@@ -13,7 +13,7 @@ E2E_ROOT=$work
 rm -rf "$E2E_ROOT" && mkdir -p "$E2E_ROOT/my tools" "$E2E_ROOT/home"
 export HOME=$E2E_ROOT/home XDG_DATA_HOME=$E2E_ROOT/home/.local/share
 # shellcheck disable=SC2034 # read by end_to_end_cases.sh
-E2E_TRASH=$XDG_DATA_HOME/Trash
+E2E_TRASH=$XDG_DATA_HOME/Trash E2E_SHELL=linux
 mkdir -p "$E2E_ROOT/bin"
 cp "$vandrix" "$E2E_ROOT/vandrix"
 cp "$vandrix" "$E2E_ROOT/my tools/vandrix"
@@ -26,9 +26,11 @@ e2e_path() { printf 'scratch/%s' "$1"; }
 # Only the low byte of an exit code reaches a POSIX parent.
 e2e_exit_text() { printf '%d' $(($1 & 0xFF)); }
 
+# A Linux program gets its arguments as bytes, in no code page: the
+# programs started as UTF-16 or in code page 1252 under Wine are vandrix.
 program_path() {
   case $1 in
-    plain) printf '%s' "$E2E_ROOT/vandrix" ;;
+    plain|utf16|cp1252) printf '%s' "$E2E_ROOT/vandrix" ;;
     spaced) printf '%s' "$E2E_ROOT/my tools/vandrix" ;;
   esac
 }

@@ -1,11 +1,14 @@
 #include "fake_platform.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace vandrix_test {
 namespace {
 
 FakePlatform* current = nullptr;
+FakeFiles* current_files = nullptr;
 
 int RecordRequest(LPSHFILEOPSTRUCTA request) {
   current->requests.push_back(RecordedRequest{
@@ -23,6 +26,12 @@ int RecordBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style) {
   return IDOK;
 }
 
+DWORD FakeAttributes(LPCSTR path) {
+  const std::vector<std::string>& names = current_files->existing;
+  const bool found = std::find(names.begin(), names.end(), path) != names.end();
+  return found ? FILE_ATTRIBUTE_NORMAL : INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
 FakePlatform::FakePlatform(int answer_, BOOL aborted_)
@@ -36,6 +45,17 @@ FakePlatform::~FakePlatform() {
   platform::ReplaceShellService(previous_shell_);
   platform::ReplaceMessageBox(previous_box_);
   current = nullptr;
+}
+
+FakeFiles::FakeFiles(std::vector<std::string> existing_)
+    : existing(std::move(existing_)) {
+  current_files = this;
+  previous_ = platform::ReplaceFileAttributes(FakeAttributes);
+}
+
+FakeFiles::~FakeFiles() {
+  platform::ReplaceFileAttributes(previous_);
+  current_files = nullptr;
 }
 
 std::string ListAsRead(const char* list) {

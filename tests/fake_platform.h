@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "platform/file.h"
 #include "platform/shell.h"
 
 namespace vandrix_test {
@@ -49,6 +50,21 @@ class FakePlatform {
  private:
   platform::ShellService previous_shell_;
   platform::MessageBoxService previous_box_;
+};
+
+/// While alive, GetFileAttributesA finds the items named in `existing`
+/// (each a file, FILE_ATTRIBUTE_NORMAL) and nothing else.
+class FakeFiles {
+ public:
+  explicit FakeFiles(std::vector<std::string> existing);
+  ~FakeFiles();
+  FakeFiles(const FakeFiles&) = delete;
+  FakeFiles& operator=(const FakeFiles&) = delete;
+
+  std::vector<std::string> existing;
+
+ private:
+  platform::FileAttributesService previous_;
 };
 
 /// The bytes of a double-NUL-terminated list, as the shell reads it: up to

@@ -2,36 +2,51 @@
 """Checks the built Vandrix.exe as a Windows loader and Explorer see it.
 
 Reads the executable with pefile (Debian's python3-pefile) and checks its
-headers, its imports, and its resources: exactly one icon, its icon group
-and the version record, field by field. The expected version and maker's
-credit come from the build, as arguments. Given the release zip too, checks
-that it holds this program and what a Windows user needs beside it, with
-hashes that match.
+headers, its imports, and its resources: exactly one icon, its icon group,
+the version record, field by field, and the application manifest. The
+expected version and maker's credit come from the build, as arguments.
+Given the release zip too, checks that it holds this program and what a
+Windows user needs beside it, with hashes that match. --x64 checks the
+program built for 64-bit Windows (x86-64 headers) instead of the i386 one.
 
-Usage: pe_check.py EXE VERSION MAKER_NAME MAKER_NOTICE MAKER_WEBSITE [ZIP]
+Usage: pe_check.py [--x64] EXE VERSION MAKER_NAME MAKER_NOTICE MAKER_WEBSITE [ZIP]
 """
 import hashlib
 import io
 import struct
 import sys
+import xml.etree.ElementTree as ElementTree
 import zipfile
 
 import pefile
 
-RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST = 3, 14, 16, 24
 US_ENGLISH = 1033
 
 # DLLs that come with every Windows; the runtime is linked in statically.
 SYSTEM_DLLS = {"kernel32.dll", "user32.dll", "shell32.dll", "ole32.dll",
                "msvcrt.dll", "advapi32.dll", "gdi32.dll"}
-# The functions the program calls, by DLL: the ANSI ones, never their W twins.
+# The functions the program calls, by DLL: the ANSI ones, never their W
+# twins. GetCommandLineW and MultiByteToWideChar only check that the ANSI
+# command line holds what the program was started with.
 CALLED = {
-    "kernel32.dll": ["GetCommandLineA", "ExitProcess"],
+    "kernel32.dll": ["GetCommandLineA", "GetCommandLineW", "MultiByteToWideChar",
+                     "GetFileAttributesA", "ExitProcess"],
     "ole32.dll": ["CoInitialize", "CoUninitialize"],
     "user32.dll": ["CharUpperBuffA", "MessageBoxA"],
     "shell32.dll": ["SHFileOperationA"],
 }
-WIDE = ["GetCommandLineW", "CharUpperBuffW", "MessageBoxW", "SHFileOperationW"]
+WIDE = ["CharUpperBuffW", "MessageBoxW", "SHFileOperationW", "GetFileAttributesW"]
+
+# The application manifest's namespaces and what it must say.
+ASM_V1 = "{urn:schemas-microsoft-com:asm.v1}"
+ASM_V3 = "{urn:schemas-microsoft-com:asm.v3}"
+COMPATIBILITY = "{urn:schemas-microsoft-com:compatibility.v1}"
+SETTINGS_2019 = "{http://schemas.microsoft.com/SMI/2019/WindowsSettings}"
+SUPPORTED_OS = [  # Vista, 7, 8, 8.1, 10 and 11
+    "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+    "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+    "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]
 
 # The standard 16-colour palette (RGB); the icon draws with these only.
 STANDARD_COLOURS = {
@@ -82,10 +97,14 @@ def resources(pe):
     return found
 
 
-def check_headers(c, pe):
+def check_headers(c, pe, x64):
     print("headers:")
-    c.check("optional header magic (PE32)", pe.OPTIONAL_HEADER.Magic, 0x10B, hex)
-    c.check("machine (i386)", pe.FILE_HEADER.Machine, 0x14C, hex)
+    if x64:
+        c.check("optional header magic (PE32+)", pe.OPTIONAL_HEADER.Magic, 0x20B, hex)
+        c.check("machine (x86-64)", pe.FILE_HEADER.Machine, 0x8664, hex)
+    else:
+        c.check("optional header magic (PE32)", pe.OPTIONAL_HEADER.Magic, 0x10B, hex)
+        c.check("machine (i386)", pe.FILE_HEADER.Machine, 0x14C, hex)
     c.check("subsystem (Windows GUI)", pe.OPTIONAL_HEADER.Subsystem, 2)
 
 
@@ -167,6 +186,36 @@ def check_version(c, pe, found, expected, version):
     c.check("translation", translations, [{b"Translation": "0x0409 0x04e4"}])
 
 
+def check_manifest(c, found, version):
+    """The application manifest: well-formed XML that asks for no elevation
+    (and so no file virtualization), UTF-8 as the ANSI code page, names the
+    Windows versions up to 10/11 and Common Controls 6."""
+    print("application manifest:")
+    raw = found.get((RT_MANIFEST, 1, US_ENGLISH), b"")
+    c.check("manifest present", bool(raw), True)
+    try:
+        root = ElementTree.fromstring(raw)
+    except ElementTree.ParseError as error:
+        c.check("manifest parses as XML", str(error), "no error")
+        return
+    c.check("root element", root.tag, ASM_V1 + "assembly")
+    identity = root.find(ASM_V1 + "assemblyIdentity")
+    c.check("identity", None if identity is None else (
+        identity.get("name"), identity.get("version")), ("Vandrix", version))
+    level = root.find(".//%srequestedExecutionLevel" % ASM_V3)
+    c.check("requestedExecutionLevel", None if level is None else (
+        level.get("level"), level.get("uiAccess")), ("asInvoker", "false"))
+    page = root.find("./%sapplication/%swindowsSettings/%sactiveCodePage" % (
+        ASM_V3, ASM_V3, SETTINGS_2019))
+    c.check("activeCodePage", None if page is None else page.text, "UTF-8")
+    c.check("supportedOS (Vista to 10/11)", [e.get("Id") for e in root.findall(
+        "./%scompatibility/%sapplication/%ssupportedOS" % ((COMPATIBILITY,) * 3))],
+        SUPPORTED_OS)
+    controls = [(e.get("name"), e.get("version")) for e in root.findall(
+        "./%sdependency/%sdependentAssembly/%sassemblyIdentity" % ((ASM_V1,) * 3))]
+    c.check("dependencies", controls, [("Microsoft.Windows.Common-Controls", "6.0.0.0")])
+
+
 def bare_line_feeds(text):
     return text.count(b"\n") - text.count(b"\r\n")
 
@@ -195,6 +244,9 @@ def check_release(c, zip_path, exe_data, version):
 
 
 def main(argv):
+    x64 = argv[1:2] == ["--x64"]
+    if x64:
+        argv = argv[:1] + argv[2:]
     if len(argv) not in (6, 7):
         sys.exit(__doc__.strip().splitlines()[-1])
     exe, version, name, notice, website = argv[1:6]
@@ -203,14 +255,15 @@ def main(argv):
     pe = pefile.PE(data=data)
     c = Checker()
     print("%s:" % exe)
-    check_headers(c, pe)
+    check_headers(c, pe, x64)
     check_imports(c, pe)
     found = resources(pe)
     print("resources:")
     c.check("resources (type, name, language)", sorted(found, key=str), sorted(
         [(RT_ICON, 1, US_ENGLISH), (RT_GROUP_ICON, "APPICON", US_ENGLISH),
-         (RT_VERSION, 1, US_ENGLISH)], key=str))
+         (RT_VERSION, 1, US_ENGLISH), (RT_MANIFEST, 1, US_ENGLISH)], key=str))
     check_icon(c, found)
+    check_manifest(c, found, version)
     expected = [
         ("CompanyName", name),
         ("FileDescription",

@@ -3,6 +3,9 @@
  *
  *   vxrun.exe <raw command line>
  *   vxrun.exe @FILE      the file's bytes are the raw command line
+ *   vxrun.exe -w @FILE   the file's bytes are the command line in UTF-8,
+ *                        started as UTF-16 (CreateProcessW), as a command
+ *                        prompt or Explorer starts a program
  *
  * The raw command line is vxrun's own (GetCommandLineA) less its program
  * name and the single space after it, handed to CreateProcessA unchanged.
@@ -75,17 +78,54 @@ static char* ReadWholeFile(const char* path) {
   return text;
 }
 
-/* Starts the line, waits, prints the exit code. */
-static int RunAndReport(char* line) {
+/* The UTF-8 text as UTF-16; NULL when it is no valid UTF-8 or memory runs
+ * out (reported). */
+static wchar_t* Utf16(const char* text) {
+  int count = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, NULL, 0);
+  wchar_t* wide = count > 0 ? (wchar_t*)malloc((size_t)count * sizeof *wide) : NULL;
+  if (count == 0) {
+    Fail("MultiByteToWideChar");
+  } else if (wide == NULL) {
+    fprintf(stderr, "vxrun: out of memory\n");
+  } else if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, wide, count) != count) {
+    Fail("MultiByteToWideChar");
+    free(wide);
+    wide = NULL;
+  }
+  return wide;
+}
+
+/* Starts the line as it is; fills `child`. Returns 0, or 2 (reported). */
+static int StartAnsi(char* line, PROCESS_INFORMATION* child) {
   STARTUPINFOA startup;
-  PROCESS_INFORMATION child;
-  DWORD code = 0;
-  int result = 0;
   ZeroMemory(&startup, sizeof startup);
   startup.cb = sizeof startup;
-  if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                      &child))
+  if (!CreateProcessA(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, child))
     return Fail("CreateProcessA");
+  return 0;
+}
+
+/* Starts the line, read as UTF-8, with a UTF-16 command line; fills
+ * `child`. Returns 0, or 2 (reported). */
+static int StartWide(const char* line, PROCESS_INFORMATION* child) {
+  STARTUPINFOW startup;
+  wchar_t* wide = Utf16(line);
+  if (wide == NULL) return 2;
+  ZeroMemory(&startup, sizeof startup);
+  startup.cb = sizeof startup;
+  int result = CreateProcessW(NULL, wide, NULL, NULL, FALSE, 0, NULL, NULL, &startup, child)
+                   ? 0
+                   : Fail("CreateProcessW");
+  free(wide);
+  return result;
+}
+
+/* Starts the line, waits, prints the exit code. */
+static int RunAndReport(char* line, int wide) {
+  PROCESS_INFORMATION child;
+  DWORD code = 0;
+  int result = wide ? StartWide(line, &child) : StartAnsi(line, &child);
+  if (result != 0) return result;
   if (WaitForSingleObject(child.hProcess, INFINITE) != WAIT_OBJECT_0)
     result = Fail("WaitForSingleObject");
   else if (!GetExitCodeProcess(child.hProcess, &code))
@@ -100,9 +140,11 @@ static int RunAndReport(char* line) {
 
 int main(void) {
   const char* tail = OwnTail(GetCommandLineA());
+  int wide = strncmp(tail, "-w @", 4) == 0;
+  if (wide) tail += 3;
   char* line = tail[0] == '@' ? ReadWholeFile(tail + 1) : Copy(tail);
   if (line == NULL) return 2;
-  int result = RunAndReport(line);
+  int result = RunAndReport(line, wide);
   free(line);
   return result;
 }
