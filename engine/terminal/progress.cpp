@@ -55,14 +55,20 @@ std::string CutFront(const std::string& text, std::size_t room) {
   return (room <= 3 ? "" : "...") + text.substr(from);
 }
 
-// The share done, 0 to 1: of the bytes, or of the items when there are no
-// bytes.
-double Share(const ProgressCounts& done, const ProgressCounts& total) {
+// The share done, 0 to 1, and in whole percents (rounded down): of the
+// bytes, or of the items when there are no bytes.
+struct Share {
+  double part;
+  unsigned percent;
+};
+
+Share ShareDone(const ProgressCounts& done, const ProgressCounts& total) {
   const bool by_bytes = total.bytes > 0;
   const std::uint64_t part = by_bytes ? done.bytes : done.items;
   const std::uint64_t whole = by_bytes ? total.bytes : total.items;
-  if (whole == 0 || part >= whole) return 1;
-  return static_cast<double>(part) / static_cast<double>(whole);
+  if (whole == 0 || part >= whole) return {1, 100};
+  const double p = static_cast<double>(part), w = static_cast<double>(whole);
+  return {p / w, static_cast<unsigned>(100.0 * p / w)};
 }
 
 // "M:SS left" or "H:MM:SS left": what is left at the pace so far, once five
@@ -174,9 +180,9 @@ void ProgressLine::MaybeDraw() {
 std::vector<std::string> ProgressLine::Counts(std::int64_t elapsed_ms) const {
   const std::uint64_t rate =
       elapsed_ms > 0 ? done_.bytes * 1000 / static_cast<std::uint64_t>(elapsed_ms) : 0;
-  const double share = Share(done_, total_);
-  const std::string percent = std::to_string(static_cast<unsigned>(share * 100)) + "%";
-  const std::string left = TimeLeft(share, elapsed_ms);
+  const Share share = ShareDone(done_, total_);
+  const std::string percent = std::to_string(share.percent) + "%";
+  const std::string left = TimeLeft(share.part, elapsed_ms);
   const std::string items = std::to_string(done_.items) + " of " + std::to_string(total_.items) + " items";
   const std::string bytes = SizeText(done_.bytes) + " of " + SizeText(total_.bytes);
   return {Listed({percent, items, bytes, SizeText(rate) + "/s", left}),
@@ -186,9 +192,8 @@ std::vector<std::string> ProgressLine::Counts(std::int64_t elapsed_ms) const {
 }
 
 // "TITLE: COUNTS: NAME" in `room`, or empty when the `least` of the name and
-// the title do not fit. The name is cut from the front and
-// the title from the end; the title keeps a third of their room when both
-// are too long.
+// the title do not fit. The name is cut from the front and the title from
+// the end; the title keeps a third of their room when both are too long.
 std::string ProgressLine::Composed(const std::string& counts, const std::string& name,
                                    Least least, std::size_t room) const {
   const std::size_t name_least = name.empty() ? 0 : std::min(name.size(), least.name);
@@ -204,9 +209,8 @@ std::string ProgressLine::Composed(const std::string& counts, const std::string&
 }
 
 // The most counts that leave the name and the title a readable room; then
-// the least room;
-// then the title and counts without the name, the counts alone, and the
-// share cut to the row.
+// the least room; then the title and counts without the name, the counts
+// alone, and the share cut to the row.
 std::string ProgressLine::Text(std::size_t room, std::int64_t elapsed_ms) const {
   const std::vector<std::string> forms = Counts(elapsed_ms);
   const std::string name = show_names_ ? Displayed(name_) : "";

@@ -34,17 +34,17 @@ std::string SizeText(std::uint64_t bytes);
 ///   "TITLE: P%, I of N items, B of T, R/s, L left: NAME"
 /// is redrawn at most four times a second (NAME left out unless
 /// `show_names`; P is the share of the bytes, or of the items when there
-/// are no bytes; R the bytes a second so far; L the time left at the pace so
-/// far, rounded up, shown once five seconds have passed and 1% is done, and
-/// when under 100 hours). The line always fits one row of `width` columns (0: the
-/// terminal's width, read at each redraw; 80 when unknown; at most
-/// kProgressWidth + 1) without touching its last column. The name is kept
-/// longest: when the row is too narrow, the title is shortened (keeping a
-/// third of the room it shares with the name), then the rate goes, then
-/// the items (or, when there are no bytes, the bytes), then the other
-/// count, then the time left, while the name keeps 20 columns and the
-/// title 12; then the same while they keep 8 and 4; then the name goes,
-/// then the title. The name is cut from the front, the title from
+/// are no bytes; R the bytes a second so far; L the time left at the pace
+/// so far, rounded up, shown once five seconds have passed and 1% is done,
+/// and when under 100 hours). The line always fits one row of `width`
+/// columns (0: the terminal's width, read at each redraw; 80 when unknown;
+/// at most kProgressWidth + 1) without touching its last column. The name
+/// is kept longest: when the row is too narrow, the title is shortened
+/// (keeping a third of the room it shares with the name), then the rate
+/// goes, then the items (or, when there are no bytes, the bytes), then the
+/// other count, then the time left, while the name keeps 20 columns and
+/// the title 12; then the same while they keep 8 and 4; then the name
+/// goes, then the title. The name is cut from the front, the title from
 /// the end, never inside a UTF-8 character. The title and the name are
 /// shown as Displayed (quote.h) makes them. Every call only reads the clock
 /// (`clock`, or the system's monotonic clock when null); there are no

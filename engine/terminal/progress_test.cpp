@@ -98,6 +98,7 @@ TEST_F(ProgressLine, FitsTheRowWithoutWrapping) {
       {160, "Deleting", "a", {1, 0}, {4, 0}, "Deleting: 25%, 1 of 4 items, 0 B of 0 B, 0 B/s, 0:30 left: a", 10000},
       {52, "Copying", "a.bin", {1, 3 << 20}, {2, 4 << 20}, "Copying: 75%, 3.0 MiB of 4.0 MiB, 0:02 left: a.bin", 5000},
       {36, "Copying", "a.bin", {1, 3 << 20}, {2, 4 << 20}, "Copying: 75%, 0:02 left: a.bin", 5000},
+      {20, "Copying", "a.bin", {29, 0}, {50, 0}, "Copying: 58%: a.bin"},
       // A name or a title is cut between UTF-8 characters, never inside one.
       {20, "\xc3\x85\xc3\x85\xc3\x85\xc3\x85\xc3\x85", "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9", {0, 0}, {1, 0},
        "...: 0%: ...\xc3\xa9\xc3\xa9\xc3\xa9"},
