@@ -63,11 +63,24 @@ void StopAtUnknown(const std::string& named, Scan& scan) {
   scan.unknown = named;
 }
 
+// The option of a long name, written in full, else null.
+const OptionLetter* NamedOption(const std::string& name) {
+  for (const OptionLetter& option : kOptionLetters) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+// "--name": an option, help or version. Only a full name counts: an
+// abbreviation that works today could name another option tomorrow.
 void ReadLong(const std::string& argument, Scan& scan) {
+  const OptionLetter* option = NamedOption(argument.substr(2));
   if (argument == "--help") {
     scan.stop = Stop::kHelp;
   } else if (argument == "--version") {
     scan.stop = Stop::kVersion;
+  } else if (option != nullptr) {
+    scan.flags |= option->bit;
   } else {
     StopAtUnknown("'" + argument + "'", scan);
   }

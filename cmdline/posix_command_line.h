@@ -4,7 +4,8 @@
 //   vandrix [OPTION]... OPERATION PATH...
 //
 // Options are "-" and letters of c d e f p r s u (either case), alone or
-// combined ("-cs"), anywhere on the line; "/" and one such letter ("/c")
+// combined ("-cs"), or "--" and a long name written in full ("--yes"; the
+// names are in options.h), anywhere on the line; "/" and one letter ("/c")
 // is the same option. "-h", "-?", "/?" and "--help" ask for the help,
 // "--version" for the version; "--" ends the options. Every other argument
 // is positional: the first is the operation word, the others are paths,

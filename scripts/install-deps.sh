@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing Vandrix needs on Debian 12, and only
 # what is missing: compilers (native and mingw-w64), CMake, GoogleTest, Wine
-# (32- and 64-bit), Xvfb and the tools the tests use. Safe to run again.
+# (32- and 64-bit), Xvfb and the tools the tests use, and what installing
+# and packaging vandrix is checked with (man, mandoc, bash-completion,
+# dpkg-dev, file, lintian). Safe to run again.
 set -euo pipefail
 
 packages=(
@@ -11,6 +13,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick
   icoutils python3 python3-pefile hyperfine
   clang libclang-rt-14-dev libbenchmark-dev
+  man-db mandoc bash-completion dpkg-dev file lintian
 )
 
 missing_packages() {
@@ -36,7 +39,10 @@ main() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
   fi
-  as_root apt-get update -qq
+  # A mirror caught mid-sync fails one list; the install below still fails
+  # when a package is really out of reach.
+  as_root apt-get update -qq ||
+    echo "install-deps: some package lists were not refreshed; going on"
   # shellcheck disable=SC2086
   as_root env DEBIAN_FRONTEND=noninteractive \
     apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -81,6 +81,8 @@ path_with_H      | vandrix -cs copy Pictures/Holiday.jpg out | 0   | copy:out/Ho
 dash_name        | vandrix -c del -- -notes.txt              | 0   | gone:-notes.txt keep:a.txt
 combined_options | vandrix -cs copy a.txt b.txt              | 0   | copy:b.txt=a.txt keep:a.txt noerr
 to_trash         | vandrix -cu del old.txt                   | 0   | gone:old.txt trash:old.txt
+long_names       | vandrix --yes --no-progress copy *.tmp out | 0  | copy:out/c.tmp=c.tmp copy:out/e.tmp=e.tmp keep:d.tmp noerr
+long_trash       | vandrix --trash --yes del old.txt          | 0  | gone:old.txt trash:old.txt noerr
 no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
 rename_status    | vandrix ren old.txt new.txt; echo $?      | 0   | gone:old.txt copy:new.txt=old.txt out:^0$
 windows_forms    | vandrix /c /s copy "a.txt;b.txt" out      | 0   | copy:out/a.txt=a.txt copy:out/b.txt=b.txt
@@ -88,7 +90,7 @@ onto_a_file      | vandrix -c copy *.tmp a.txt               | 255 | same noout 
 wrong_count      | vandrix -c copy a.txt                     | 255 | same noout err:copy.takes.two.or.more.paths
 ren_count        | vandrix ren *.tmp                         | 255 | same noout err:ren.takes.exactly.two.paths
 unknown_option   | vandrix -x copy a.txt out                 | 255 | same noout err:unknown.option.'-x'
-help             | vandrix --help                            | 0   | same noerr out:^Usage:.vandrix.\[OPTION\] credit
+help             | vandrix --help                            | 0   | same noerr out:^Usage:.vandrix.\[OPTION\] out:^..-c,.--yes.+answer.yes credit
 help_anywhere    | vandrix -c copy a.txt out -h              | 0   | same noerr out:^Usage:.vandrix
 help_question    | vandrix '/?'                              | 0   | same noerr out:^Usage:.vandrix
 version          | vandrix --version                         | 0   | same noerr out:^Vandrix.version.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$

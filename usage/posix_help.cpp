@@ -1,11 +1,17 @@
 #include "usage/posix_help.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+
+#include "cmdline/options.h"
 #include "vandrix_identity.h"
 
 namespace vandrix {
 namespace {
 
-constexpr char kHelp[] =
+// Before the option table.
+constexpr char kIntroduction[] =
     "Usage: vandrix [OPTION]... OPERATION PATH...\n"
     "Copies, moves, deletes or renames files and folders, one operation a run.\n"
     "\n"
@@ -15,22 +21,17 @@ constexpr char kHelp[] =
     "  vandrix [OPTION]... ren OLD NEW\n"
     "\n"
     "OPERATION is copy, move, del (or delete) or ren (or rename), in any letter\n"
-    "case. Options may stand anywhere on the line and be combined (-cs), in\n"
-    "either letter case; the Windows forms /c, /s, ... work too. -- ends the\n"
-    "options: every argument after it is the operation or a path.\n"
-    "  -c         answer yes to every question (replace, delete)\n"
-    "  -d         make missing folders without asking (always on)\n"
-    "  -e         do not print the one-line error reports\n"
-    "  -f         take only the files a wildcard matches, not the folders\n"
-    "  -p         show no names on the progress line\n"
-    "  -r         give an item a free name, \"a (2).txt\", when its name is\n"
-    "             taken, instead of replacing what is there\n"
-    "  -s         show no progress line\n"
-    "  -u         del moves the items to the desktop trash instead of deleting\n"
-    "             them; an item that cannot go there is kept\n"
-    "  -h, -?, /?, --help  print this help and exit\n"
-    "  --version  print the version and exit\n"
-    "\n"
+    "case. Options may stand anywhere on the line. Letters may be combined\n"
+    "(-cs) and written in either case; the Windows forms /c, /s, ... work too.\n"
+    "Long names are written in full. -- ends the options: every argument after\n"
+    "it is the operation or a path.\n";
+
+// After the option table.
+constexpr char kRequests[] =
+    "  -h, --help          print this help and exit (also -? and /?)\n"
+    "      --version       print the version and exit\n";
+
+constexpr char kPaths[] =
     "Every other argument is a path, whatever its first character: /srv/a.txt,\n"
     "~/notes as the shell expands it, Pictures/Holiday.jpg, and - or /x alone.\n"
     "A path that starts with - goes after -- (or is written ./-notes.txt).\n"
@@ -50,19 +51,51 @@ constexpr char kHelp[] =
     "\n"
     "Replacing a file and deleting ask first on the terminal: y(es), n(o),\n"
     "a(ll) or c(ancel). With no terminal the answer is cancel, so scripts pass\n"
-    "-c. A long operation shows a progress line on the terminal, after a\n"
-    "second, unless -s is given.\n"
+    "-c (--yes). A long operation shows a progress line on the terminal, after\n"
+    "a second, unless -s (--no-progress) is given.\n"
     "\n"
     "Exit status:\n"
     "  0    done\n"
     "  1    an item failed, or something was skipped or cancelled\n"
     "  255  the command line was refused; nothing was touched\n"
+    "  130  stopped by ^C; a file being copied is removed, what was done stays\n"
+    "       (another signal N gives 128+N, as the shell counts it)\n"
     "\n";
+
+constexpr std::size_t kHelpColumn = 22;  // where an option's help starts
+
+// "  -c, --yes" or "      --name", padded to the help's column.
+std::string OptionNames(const OptionLetter& option) {
+  std::string names = "  ";
+  if (option.letter != '\0') {
+    names += '-';
+    names += static_cast<char>(std::tolower(static_cast<unsigned char>(option.letter)));
+    names += ", ";
+  } else {
+    names += "    ";
+  }
+  names += "--";
+  names += option.name;
+  names.resize(std::max(names.size() + 2, kHelpColumn), ' ');
+  return names;
+}
+
+// One option's lines: its names, then its help, further lines indented.
+std::string OptionLines(const OptionLetter& option) {
+  std::string lines = OptionNames(option);
+  for (const char* c = option.help; *c != '\0'; ++c) {
+    lines += *c;
+    if (*c == '\n') lines += std::string(kHelpColumn, ' ');
+  }
+  return lines + "\n";
+}
 
 }  // namespace
 
 std::string PosixHelpText() {
-  return std::string(kHelp) + kMakerNotice + " - " + kMakerWebsite + "\n";
+  std::string help = kIntroduction;
+  for (const OptionLetter& option : kOptionLetters) help += OptionLines(option);
+  return help + kRequests + "\n" + kPaths + kMakerNotice + " - " + kMakerWebsite + "\n";
 }
 
 std::string PosixVersionText() { return VANDRIX_VERSION_LINE "\n"; }

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
+#include <initializer_list>
 #include <cstdio>
 #include <utility>
 #include <vector>
@@ -18,9 +20,14 @@ namespace {
 
 constexpr std::int64_t kQuietStartMs = 1000;  // nothing shown before this
 constexpr std::int64_t kRedrawMs = 250;       // at most four lines a second
+constexpr std::int64_t kEstimateAfterMs = 5000;  // no time left before this ...
+constexpr double kEstimateAfterShare = 0.01;     // ... nor before 1% is done
+constexpr std::uint64_t kLongestEstimate = 100 * 3600;  // seconds; longer: not shown
 constexpr std::size_t kUnknownWidth = 80;
-constexpr std::size_t kLeastName = 8;         // a shorter room shows no name
-constexpr std::size_t kLeastTitle = 4;        // "C...": the title shortened most
+// The least room of the name and the title while counts can still go, then
+// the least at all ("C...": the title shortened most).
+constexpr std::size_t kReadableName = 20, kReadableTitle = 12;
+constexpr std::size_t kLeastName = 8, kLeastTitle = 4;
 
 std::int64_t SystemClock() {
   struct timespec now;
@@ -28,26 +35,69 @@ std::int64_t SystemClock() {
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-// The first `room` characters of `text`, "..." ending them when cut.
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The first `room` bytes of `text`, "..." ending them when cut; a UTF-8
+// character is kept whole or left out.
 std::string CutEnd(const std::string& text, std::size_t room) {
   if (text.size() <= room) return text;
-  if (room <= 3) return text.substr(0, room);
-  return text.substr(0, room - 3) + "...";
+  std::size_t keep = room <= 3 ? room : room - 3;
+  while (keep > 0 && IsContinuation(text[keep])) --keep;
+  return text.substr(0, keep) + (room <= 3 ? "" : "...");
 }
 
-// The last `room` characters of `text`, "..." starting them when cut.
+// The last `room` bytes of `text`, "..." starting them when cut; a UTF-8
+// character is kept whole or left out.
 std::string CutFront(const std::string& text, std::size_t room) {
   if (text.size() <= room) return text;
-  if (room <= 3) return text.substr(text.size() - room);
-  return "..." + text.substr(text.size() - (room - 3));
+  std::size_t from = text.size() - (room <= 3 ? room : room - 3);
+  while (from < text.size() && IsContinuation(text[from])) ++from;
+  return (room <= 3 ? "" : "...") + text.substr(from);
 }
 
-unsigned Percent(const ProgressCounts& done, const ProgressCounts& total) {
+// The share done, 0 to 1, and in whole percents (rounded down): of the
+// bytes, or of the items when there are no bytes.
+struct Share {
+  double part;
+  unsigned percent;
+};
+
+Share ShareDone(const ProgressCounts& done, const ProgressCounts& total) {
   const bool by_bytes = total.bytes > 0;
   const std::uint64_t part = by_bytes ? done.bytes : done.items;
   const std::uint64_t whole = by_bytes ? total.bytes : total.items;
-  if (whole == 0 || part >= whole) return 100;
-  return static_cast<unsigned>(100.0 * static_cast<double>(part) / static_cast<double>(whole));
+  if (whole == 0 || part >= whole) return {1, 100};
+  const double p = static_cast<double>(part), w = static_cast<double>(whole);
+  return {p / w, static_cast<unsigned>(100.0 * p / w)};
+}
+
+// "M:SS left" or "H:MM:SS left": what is left at the pace so far, once five
+// seconds have passed and 1% is done; else empty.
+std::string TimeLeft(double share, std::int64_t elapsed_ms) {
+  if (elapsed_ms < kEstimateAfterMs || share < kEstimateAfterShare || share >= 1) return "";
+  // Rounded up: "0:00 left" would say it is done.
+  const auto left = static_cast<std::uint64_t>(
+      std::ceil(static_cast<double>(elapsed_ms) * (1 - share) / share / 1000));
+  if (left >= kLongestEstimate) return "";
+  const auto hours = static_cast<unsigned>(left / 3600);
+  const auto minutes = static_cast<unsigned>(left / 60 % 60), seconds = static_cast<unsigned>(left % 60);
+  char text[32];
+  if (hours > 0)
+    std::snprintf(text, sizeof text, "%u:%02u:%02u left", hours, minutes, seconds);
+  else
+    std::snprintf(text, sizeof text, "%u:%02u left", minutes, seconds);
+  return text;
+}
+
+// `parts` joined by ", ", the empty ones left out.
+std::string Listed(std::initializer_list<std::string> parts) {
+  std::string text;
+  for (const std::string& part : parts) {
+    if (part.empty()) continue;
+    if (!text.empty()) text += ", ";
+    text += part;
+  }
+  return text;
 }
 
 }  // namespace
@@ -124,28 +174,55 @@ void ProgressLine::MaybeDraw() {
   EndLineOnSignal(STDERR_FILENO);
 }
 
-// The counts, longest first: "P%, I of N items, B of T, R/s", then without
-// the rate, without the bytes, and the share alone.
+// The counts, longest first: "P%, I of N items, B of T, R/s, L left", then
+// without the rate, with the bytes alone (the items when there are none),
+// with the share and the time left, and the share alone.
 std::vector<std::string> ProgressLine::Counts(std::int64_t elapsed_ms) const {
   const std::uint64_t rate =
       elapsed_ms > 0 ? done_.bytes * 1000 / static_cast<std::uint64_t>(elapsed_ms) : 0;
-  const std::string share = std::to_string(Percent(done_, total_)) + "%";
-  const std::string items = share + ", " + std::to_string(done_.items) + " of " +
-                            std::to_string(total_.items) + " items";
-  const std::string bytes = items + ", " + SizeText(done_.bytes) + " of " + SizeText(total_.bytes);
-  return {bytes + ", " + SizeText(rate) + "/s", bytes, items, share};
+  const Share share = ShareDone(done_, total_);
+  const std::string percent = std::to_string(share.percent) + "%";
+  const std::string left = TimeLeft(share.part, elapsed_ms);
+  const std::string items = std::to_string(done_.items) + " of " + std::to_string(total_.items) + " items";
+  const std::string bytes = SizeText(done_.bytes) + " of " + SizeText(total_.bytes);
+  return {Listed({percent, items, bytes, SizeText(rate) + "/s", left}),
+          Listed({percent, items, bytes, left}),
+          Listed({percent, total_.bytes > 0 ? bytes : items, left}), Listed({percent, left}),
+          percent};
 }
 
-// The most counts that leave room for a shortened title; then the name in
-// what is left. A row too narrow for any title shows counts alone.
+// "TITLE: COUNTS: NAME" in `room`, or empty when the `least` of the name and
+// the title do not fit. The name is cut from the front and the title from
+// the end; the title keeps a third of their room when both are too long.
+std::string ProgressLine::Composed(const std::string& counts, const std::string& name,
+                                   Least least, std::size_t room) const {
+  const std::size_t name_least = name.empty() ? 0 : std::min(name.size(), least.name);
+  const std::size_t title_least = std::min(title_.size(), least.title);
+  const std::size_t fixed = counts.size() + 2 + (name.empty() ? 0 : 2);
+  if (fixed + title_least + name_least > room) return "";
+  const std::size_t both = room - fixed;  // for the title and the name
+  const std::size_t spare = both > name.size() ? both - name.size() : 0;
+  const std::size_t title = std::min(
+      {title_.size(), std::max({spare, both / 3, title_least}), both - name_least});
+  const std::string line = CutEnd(title_, title) + ": " + counts;
+  return name.empty() ? line : line + ": " + CutFront(name, both - title);
+}
+
+// The most counts that leave the name and the title a readable room; then
+// the least room; then the title and counts without the name, the counts
+// alone, and the share cut to the row.
 std::string ProgressLine::Text(std::size_t room, std::int64_t elapsed_ms) const {
   const std::vector<std::string> forms = Counts(elapsed_ms);
+  const std::string name = show_names_ ? Displayed(name_) : "";
+  for (const Least least : {Least{kReadableName, kReadableTitle}, Least{kLeastName, kLeastTitle}}) {
+    for (const std::string& counts : forms) {
+      const std::string line = Composed(counts, name, least, room);
+      if (!line.empty()) return line;
+    }
+  }
   for (const std::string& counts : forms) {
-    if (counts.size() + 2 + kLeastTitle > room) continue;
-    const std::string line = CutEnd(title_, room - counts.size() - 2) + ": " + counts;
-    const std::string name = Displayed(name_);
-    if (!show_names_ || name.empty() || line.size() + 2 + kLeastName > room) return line;
-    return line + ": " + CutFront(name, room - line.size() - 2);
+    const std::string line = Composed(counts, "", {0, kLeastTitle}, room);
+    if (!line.empty()) return line;
   }
   for (const std::string& counts : forms)
     if (counts.size() <= room) return counts;

@@ -15,9 +15,9 @@ struct ProgressCounts {
   std::uint64_t bytes = 0;
 };
 
-/// The longest line shown (it fits an 80-column terminal); a longer name is
-/// cut from the front.
-constexpr std::size_t kProgressWidth = 79;
+/// The longest line shown, for the widest terminal; a longer name is cut
+/// from the front.
+constexpr std::size_t kProgressWidth = 1024;
 
 /// Milliseconds from a clock that never goes back.
 using MonotonicClock = std::int64_t (*)();
@@ -31,17 +31,24 @@ std::string SizeText(std::uint64_t bytes);
 
 /// The progress of one operation. Nothing is shown during its first second;
 /// after that the line
-///   "TITLE: P%, I of N items, B of T, R/s: NAME"
+///   "TITLE: P%, I of N items, B of T, R/s, L left: NAME"
 /// is redrawn at most four times a second (NAME left out unless
 /// `show_names`; P is the share of the bytes, or of the items when there
-/// are no bytes; R the bytes a second so far). The line always fits one
-/// row of `width` columns (0: the terminal's width, read at each redraw;
-/// 80 when unknown; at most kProgressWidth + 1) without touching its last column: the name is cut from
-/// the front or left out, the title shortened, and a narrow row drops the
-/// rate, then the bytes, then the items, and at last the title. The title
-/// and the name are shown as Displayed (quote.h) makes them. Every call
-/// only reads the clock (`clock`, or the system's monotonic clock when
-/// null); there are no threads.
+/// are no bytes; R the bytes a second so far; L the time left at the pace
+/// so far, rounded up, shown once five seconds have passed and 1% is done,
+/// and when under 100 hours). The line always fits one row of `width`
+/// columns (0: the terminal's width, read at each redraw; 80 when unknown;
+/// at most kProgressWidth + 1) without touching its last column. The name
+/// is kept longest: when the row is too narrow, the title is shortened
+/// (keeping a third of the room it shares with the name), then the rate
+/// goes, then the items (or, when there are no bytes, the bytes), then the
+/// other count, then the time left, while the name keeps 20 columns and
+/// the title 12; then the same while they keep 8 and 4; then the name
+/// goes, then the title. The name is cut from the front, the title from
+/// the end, never inside a UTF-8 character. The title and the name are
+/// shown as Displayed (quote.h) makes them. Every call only reads the clock
+/// (`clock`, or the system's monotonic clock when null); there are no
+/// threads.
 class ProgressLine {
  public:
   ProgressLine(std::string title, bool show_names, ProgressCounts total,
@@ -62,6 +69,11 @@ class ProgressLine {
  private:
   void MaybeDraw();
   std::vector<std::string> Counts(std::int64_t elapsed_ms) const;
+  struct Least {
+    std::size_t name, title;  ///< columns
+  };
+  std::string Composed(const std::string& counts, const std::string& name, Least least,
+                       std::size_t room) const;
   std::string Text(std::size_t room, std::int64_t elapsed_ms) const;
   std::int64_t Now() const;
   std::size_t Width() const;
