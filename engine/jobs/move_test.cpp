@@ -1,0 +1,130 @@
+// Tests of moving across file systems and merging into a folder.
+#include <sys/wait.h>
+
+#include "engine/base/errors.h"
+#include "engine_fixture.h"
+
+namespace engine_test {
+namespace {
+
+// Across file systems a move copies, then removes; a replacement there is
+// asked about once.
+TEST_F(Engine, AnotherFileSystem) {
+  other_ = OtherFileSystemFolder(root_);
+  if (other_.empty()) GTEST_SKIP() << "no second file system";
+  ASSERT_EQ(symlink("f.txt", "d/link"), 0);
+  Write(other_ + "/to/a.txt", "OLD");
+  answers = {Answer::kYes};
+  ASSERT_EQ(Request(FO_MOVE, {"d", "a.txt"}, {other_ + "/to"}).code, 0);
+  EXPECT_EQ(questions.size(), 1u);
+  EXPECT_EQ(Read(other_ + "/to/a.txt"), "A");
+  EXPECT_EQ(Read(other_ + "/to/d/f.txt"), "F");
+  EXPECT_TRUE(IsLink(other_ + "/to/d/link"));
+  ExpectPaths({other_ + "/to/a.txt"}, {"d", "a.txt"});
+  // A fifo is never copied, so that folder's move fails: its partial copy
+  // goes and the folder stays.
+  Write("e/g.txt", "G");
+  ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
+  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, engine::kErrorOther);
+  ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
+}
+
+// Another program writes where a move across file systems is putting its
+// copy: its item stays, and so does the source; neither is lost.
+TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
+  other_ = OtherFileSystemFolder(root_);
+  if (other_.empty()) GTEST_SKIP() << "no second file system";
+  const std::string to = other_ + "/to";
+  using Bytes = std::vector<std::pair<std::string, std::string>>;  // path, bytes afterwards
+  struct Row {
+    const char* what;
+    Paths from;
+    std::function<void(Hooks&)> strike;  // sets a hook that plays the other program
+    Bytes after, before = {};
+  };
+  const std::string gone = "<unreadable>";
+  const std::vector<Row> rows = {
+      {"another program makes the target file", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (!Exists(to + "/a.txt")) Write(to + "/a.txt", "THEIRS");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}},
+      {"another move to the same target", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Exists(to + "/a.txt")) return;
+           const pid_t mover = fork();
+           if (mover == 0)
+             _exit(Request(FO_MOVE, {"b.txt"}, {to + "/a.txt"}, kQuiet | kYes).code == 0 ? 0 : 1);
+           waitpid(mover, nullptr, 0);
+         };
+       },
+       {{to + "/a.txt", "B"}, {"a.txt", "A"}, {"b.txt", gone}}},
+      {"another program makes the target folder", {"d"},
+       [&](Hooks& h) {
+         h.folder_open = [&](const char*) {
+           if (!Exists(to + "/d")) Write(to + "/d/theirs.txt", "T");
+           return 0;
+         };
+       },
+       {{to + "/d/theirs.txt", "T"}, {to + "/d/f.txt", gone}, {"d/f.txt", "F"}}},
+      {"another program puts its file where the move replaces one", {"a.txt"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (Read(to + "/a.txt") != "OLD") return;
+           Write(to + "/new", "THEIRS");
+           fs::rename(to + "/new", to + "/a.txt");
+         };
+       },
+       {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}, {{to + "/a.txt", "OLD"}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    fs::remove_all(to);
+    fs::create_directory(to);
+    for (const auto& [path, bytes] : row.before) Write(path, bytes);
+    Hooks hooks = Answering();
+    row.strike(hooks);
+    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes, nullptr, hooks).code, 0);
+    for (const auto& [path, bytes] : row.after) EXPECT_EQ(Read(path), bytes) << path;
+  }
+}
+
+// A folder merge of a move (src/sub into dst/sub) during which src/sub is
+// swapped for a link to an outside folder with entries of the same names:
+// the move goes on in the folder it opened, and the outside folder is
+// never touched, on one file system or across two.
+TEST_F(Engine, MergeNeverFollowsALinkSwappedIn) {
+  other_ = OtherFileSystemFolder(root_);
+  Paths targets = {"dst"};
+  if (!other_.empty()) targets.push_back(other_ + "/dst");
+  for (const std::string& dst : targets) {
+    SCOPED_TRACE(dst);
+    Fresh();
+    fs::remove_all(dst);
+    for (const char* name : {"src/sub/inner/i.txt", "src/sub/z1", "src/sub/z2"}) Write(name, "SRC");
+    Write(dst + "/sub/inner/old.txt", "OLD");
+    Write("outside/z1", "OUT");
+    Write("outside/z2", "OUT");
+    const std::string outside = here_ + "/outside";
+    Hooks hooks = Answering();
+    hooks.folder_open = [&](const char* name) {
+      if (fs::path(name).filename() == "inner" && !IsLink("src/sub")) {
+        fs::rename("src/sub", "src/real");
+        fs::create_directory_symlink(outside, "src/sub");
+      }
+      return 0;
+    };
+    Request(FO_MOVE, {"src/sub"}, {dst}, kQuiet | kYes, nullptr, hooks);
+    EXPECT_EQ(Read("outside/z1"), "OUT");
+    EXPECT_EQ(Read("outside/z2"), "OUT");
+    EXPECT_EQ(Read(dst + "/sub/z1"), "SRC");
+    EXPECT_EQ(Read(dst + "/sub/inner/i.txt"), "SRC");
+  }
+}
+
+}  // namespace
+}  // namespace engine_test
