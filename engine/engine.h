@@ -8,18 +8,18 @@
 //
 //   layers: base io terminal session rules plan jobs entry
 //
-//   base/      path_text (paths as text, the wildcard test; built on every
-//              platform, for the POSIX command line decides with it too),
-//              errors (the error convention, the engine's own error numbers,
-//              the result codes), fd (an open descriptor)
+//   base/      path_text (paths as text, the wildcard test) and quote
+//              (names shown safely), both built on every platform, for the
+//              POSIX command line decides and speaks with them too; errors
+//              (the error convention, the engine's own error numbers, the
+//              result codes), fd (an open descriptor)
 //   io/        the file system, no user in sight: lookup (status, names,
 //              free name), place (rename, never over something else),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
 //              and times), byte_copy (a file's bytes), temp_file (a file
 //              reaches its target whole), signals (cleanup when killed),
 //              trash, walk (the one tree walker, one callback of its own)
-//   terminal/  the user: quote (names shown safely), prompt (questions),
-//              progress (the progress line)
+//   terminal/  the user: prompt (questions), progress (the progress line)
 //   session/   one request while it runs: options (and the caller's words),
 //              hooks (stand-ins for the world), session (failures, answers,
 //              progress: every line the engine writes passes through it)

@@ -2,9 +2,9 @@
 #include "engine/plan/plan.h"
 
 #include "engine/base/errors.h"
+#include "engine/base/quote.h"
 #include "engine/io/lookup.h"
 #include "engine/plan/matches.h"
-#include "engine/terminal/quote.h"
 
 namespace engine {
 namespace {

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "engine/base/errors.h"
+#include "engine/base/quote.h"
 #include "engine/terminal/prompt.h"
-#include "engine/terminal/quote.h"
 
 namespace engine {
 
