@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <vector>
@@ -33,10 +32,7 @@ bool SourcesExist(Session& s, const Jobs& jobs, bool follow) {
     struct stat st;
     const int err = job.matched ? 0 : StatOf(job.source, st, follow);
     if (err == 0) continue;
-    if (err == ENOENT || err == ENOTDIR)
-      s.Fail(job.source, kErrorFileNotFound, std::strerror(err));
-    else
-      s.FailErrno(job.source, err);
+    s.Fail(job.source, SourceResultCodeFor(err), ErrorText(err));
     all = false;
   }
   return all;

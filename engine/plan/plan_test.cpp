@@ -58,8 +58,9 @@ TEST_F(Engine, Wildcards) {
   const std::vector<Case> cases = {
       {"star", FO_COPY, {"*.txt"}, {"out"}, 0, 0, {"out/a.txt", "out/b.txt", "out/[ab].txt"},
        {"out/noext", "out/.hidden"}},
-      {"question mark, case counts", FO_COPY, {"?.txt", "*.TXT"}, {"made"}, 0, 0,
-       {"made/a.txt", "made/b.txt"}, {"made/[ab].txt"}},
+      {"question mark", FO_COPY, {"?.txt"}, {"made"}, 0, 0, {"made/a.txt", "made/b.txt"},
+       {"made/[ab].txt"}},
+      {"case counts", FO_COPY, {"?.txt", "*.TXT"}, {"made"}, 0, 2, {}, {"made"}},
       {"*.* takes names without a dot and dot files; out itself fails, the rest go on", FO_COPY,
        {"*.*"}, {"out"}, 0, 0x76, {"out/noext", "out/.hidden", "out/d/f.txt", "out/sub/x.txt"},
        {"out/out"}},
@@ -67,8 +68,23 @@ TEST_F(Engine, Wildcards) {
        {"out/a.txt"}},
       {"brackets are plain characters", FO_COPY, {"[ab]*"}, {"out"}, 0, 0, {"out/[ab].txt"},
        {"out/a.txt"}},
-      {"no match is no error", FO_COPY, {"nope*", "nowhere/*", "a.txt"}, {"out"}, 0, 0,
-       {"out/a.txt"}, {}},
+      // A wildcard that matches nothing, or whose folder cannot be read,
+      // is a source that is not there: nothing is done.
+      {"no match is an error", FO_COPY, {"nope*", "a.txt"}, {"out"}, 0, 2, {"a.txt"},
+       {"out/a.txt"}},
+      {"no match, move", FO_MOVE, {"*.tmp", "a.txt"}, {"out"}, 0, 2, {"a.txt"}, {"out/a.txt"}},
+      {"no match, delete", FO_DELETE, {"d/*.tmp", "a.txt"}, {}, kYes, 2, {"a.txt", "d/f.txt"}, {}},
+      {"a missing folder", FO_COPY, {"nowhere/*", "a.txt"}, {"out"}, 0, 2, {}, {"out/a.txt"}},
+      {"a file for a folder", FO_DELETE, {"noext/*", "a.txt"}, {}, kYes, 2, {"noext", "a.txt"},
+       {}},
+      {"a folder that cannot be read", FO_COPY, {"locked/*"}, {"out"}, 0, 5, {}, {"out/s"},
+       [] {  // as root every folder can be read: skipped
+         Write("locked/s", "S");
+         return chmod("locked", 0311) == 0 && geteuid() != 0;
+       },
+       [] { chmod("locked", 0755); }},
+      {"files only: matched folders are no error", FO_COPY, {"s*"}, {"out"}, FOF_FILESONLY, 0,
+       {"sub/x.txt"}, {"out/sub"}},
       {"only the last component", FO_COPY, {"s*/x.txt"}, {"out"}, 0, 2, {}, {"out/x.txt"}},
       {"inside a folder", FO_DELETE, {"d/*"}, {}, kYes, 0, {"d"}, {"d/f.txt"}},
       {"move", FO_MOVE, {"sub/*"}, {"out"}, 0, 0, {"out/x.txt", "sub"}, {"sub/x.txt"}},

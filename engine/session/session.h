@@ -46,6 +46,10 @@ class Session {
   bool Fail(const std::string& item, const std::string& target, int code,
             const std::string& reason);
   bool FailErrno(const std::string& item, const std::string& target, int err);
+  /// Records a failure with the result code `code` and says `line` as it
+  /// is, for what is no "cannot VERB" (names in it quoted by the caller,
+  /// base/quote.h); returns false.
+  bool Report(int code, const std::string& line);
   bool cancelled() const { return cancelled_; }
   /// True once an item was skipped or the request cancelled.
   bool aborted() const { return aborted_; }

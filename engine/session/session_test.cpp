@@ -50,6 +50,8 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
        "cannot rename: a rename takes one item and one new name, not 2 sources and 1 new name"},
       {FO_DELETE, {}, {}, "cannot delete: no source given"},
       {9, {"a.txt"}, {"out"}, "cannot carry out: no such operation: 9"},
+      {FO_COPY, {"d/*.tmp"}, {"out"}, "no item matches 'd/*.tmp'"},
+      {FO_DELETE, {"noext/*"}, {}, "cannot read the folder 'noext' of 'noext/*': Not a directory"},
   };
   for (const Line& line : lines)
     EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes),
