@@ -1,6 +1,7 @@
 // Tests that no temporary file is left behind: on a full disk, on a
 // signal.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -61,26 +62,35 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
 // The signal a copy step raises (see SignalDuringCopy...).
 int signal_to_raise = 0;
 
-// SIGINT, SIGTERM or SIGHUP in the middle of a copy: the temporary file goes,
-// the old target stays, and the process still dies of the signal. A signal
-// that was ignored before stays ignored, and the copy completes.
+void CountingHandler(int) {}
+
+// A signal that ends the process (SIGINT, SIGQUIT, SIGPIPE, SIGXFSZ, ...) in
+// the middle of a copy: the temporary file goes, the old target stays, and
+// the process still dies of the signal. A signal that was ignored or had a
+// handler of the caller's before is left to it, and the copy completes.
 TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
   const std::string big(1 << 20, 'x');
   struct Row {
     int number;
-    bool ignored;
+    void (*before)(int);  // the action the signal has when the request starts
   };
   const std::vector<Row> rows = {
-      {SIGINT, false}, {SIGTERM, false}, {SIGHUP, false}, {SIGHUP, true}};
+      {SIGINT, SIG_DFL},    {SIGTERM, SIG_DFL},   {SIGHUP, SIG_DFL},   {SIGHUP, SIG_IGN},
+      {SIGQUIT, SIG_DFL},   {SIGXFSZ, SIG_DFL},   {SIGPIPE, SIG_DFL},  {SIGALRM, SIG_DFL},
+      {SIGUSR1, SIG_DFL},   {SIGUSR2, SIG_DFL},   {SIGVTALRM, SIG_DFL}, {SIGPROF, SIG_DFL},
+      {SIGABRT, SIG_DFL},   {SIGXCPU, SIG_DFL},   {SIGRTMIN, SIG_DFL}, {SIGRTMAX, SIG_DFL},
+      {SIGINT, CountingHandler}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(strsignal(row.number)) + (row.ignored ? ", ignored" : ""));
+    const bool dies = row.before == SIG_DFL;
+    SCOPED_TRACE(std::string(strsignal(row.number)) + (dies ? "" : ", not the default action"));
     Fresh();
     Write("big.bin", big);
     Write("out/big.bin", "OLD");
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      if (row.ignored) signal(row.number, SIG_IGN);
+      prctl(PR_SET_DUMPABLE, 0);  // no core file of the signals that leave one
+      signal(row.number, row.before);
       signal_to_raise = row.number;
       Hooks hooks = Answering();
       hooks.copy_step = [] { raise(signal_to_raise); };
@@ -89,7 +99,7 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    if (row.ignored) {
+    if (!dies) {
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
       EXPECT_EQ(Read("out/big.bin"), big);
     } else {
@@ -100,18 +110,26 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
   }
 }
 
-void CountingHandler(int) {}
-
 // The actions the signals had before an operation are theirs again after it.
 TEST_F(Engine, SignalActionsAreRestoredAfterTheOperation) {
-  struct sigaction mine {}, before[3], after;
-  mine.sa_handler = CountingHandler;
-  const int numbers[] = {SIGINT, SIGTERM, SIGHUP};
-  for (int i = 0; i < 3; ++i) ASSERT_EQ(sigaction(numbers[i], &mine, &before[i]), 0);
+  struct Row {
+    int number;
+    void (*action)(int);
+  };
+  const std::vector<Row> rows = {{SIGINT, CountingHandler}, {SIGTERM, CountingHandler},
+                                 {SIGHUP, CountingHandler}, {SIGQUIT, SIG_DFL},
+                                 {SIGPIPE, SIG_DFL},        {SIGRTMIN, SIG_DFL}};
+  std::vector<struct sigaction> before(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    struct sigaction mine {};
+    mine.sa_handler = rows[i].action;
+    ASSERT_EQ(sigaction(rows[i].number, &mine, &before[i]), 0);
+  }
   ASSERT_EQ(Request(FO_COPY, {"a.txt"}, {"out"}).code, 0);
-  for (int i = 0; i < 3; ++i) {
-    ASSERT_EQ(sigaction(numbers[i], &before[i], &after), 0);
-    EXPECT_EQ(after.sa_handler, CountingHandler) << strsignal(numbers[i]);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    struct sigaction after;
+    ASSERT_EQ(sigaction(rows[i].number, &before[i], &after), 0);
+    EXPECT_EQ(after.sa_handler, rows[i].action) << strsignal(rows[i].number);
   }
 }
 
