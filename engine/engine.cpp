@@ -73,7 +73,7 @@ void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
     s.StartProgress(after.back());
   }
   for (std::size_t i = 0; i < jobs.size() && !s.cancelled(); ++i) {
-    s.BeginItem();
+    s.BeginItem(jobs[i].source, jobs[i].target);
     if (DotsAllowed(s, jobs[i].source, operation.done)) operation.run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }

@@ -13,7 +13,8 @@
 //              POSIX command line decides and speaks with them too; errors
 //              (the error convention, the engine's own error numbers, the
 //              result codes), fd (an open descriptor)
-//   io/        the file system, no user in sight: lookup (status, names,
+//   io/        the file system, no user in sight: identity (device and
+//              inode, and the stamp of a change), lookup (status, names,
 //              free name), place (rename, never over something else),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
 //              and times), byte_copy (a file's bytes), temp_file (a file
@@ -21,8 +22,10 @@
 //              trash, walk (the one tree walker, one callback of its own)
 //   terminal/  the user: prompt (questions), progress (the progress line)
 //   session/   one request while it runs: options (and the caller's words),
-//              hooks (stand-ins for the world), session (failures, answers,
-//              progress: every line the engine writes passes through it)
+//              hooks (stand-ins for the world), record (what the request
+//              placed, first copies of linked files, losses reported),
+//              session (failures, answers, progress: every line the engine
+//              writes passes through it)
 //   rules/     what an item meets before it goes: target (where it goes,
 //              its folder opened or made), decide (same item, free name,
 //              folder meets file, replace asked), refusals ("." and "..",

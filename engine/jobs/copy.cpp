@@ -110,6 +110,7 @@ bool CopyVisitor::Opened(const Entry& e) {
   if (!folder.ok() || ::fstat(folder.get(), &st) != 0)
     return s_.FailErrno(e.Shown(), t.Shown(), errno);
   if (e.depth == 0) top_folder_ = st;
+  if (!merge_) s_.record().Placed(st);
   if (e.depth == 0 && !merge_) copied_ = {false, true, st};
   into_.Push(std::move(folder), st, t.name);
   merged_.push_back(merge_);
@@ -138,14 +139,13 @@ int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry&
   return KeepModeAndTimes(out.fd(), st);
 }
 
-// Closes and places the temporary file, noting the top item's identity.
+// Closes and places the temporary file, noting what was placed.
 int CopyVisitor::Commit(const Entry& e, TempFile& temp, const Decision& d) {
   struct stat made;
-  if (e.depth == 0) {
-    if (const int err = temp.Stat(made)) return err;
-  }
+  if (const int err = temp.Stat(made)) return err;
   if (const int err = temp.CloseFile()) return err;
   if (const int err = temp.Commit(d.replacing())) return err;
+  s_.record().Placed(made);
   if (e.depth == 0) copied_ = {false, true, made};
   return 0;
 }

@@ -48,7 +48,9 @@ bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) 
 bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
   const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
   if (err == EXDEV) return MoveAcross(s, e, t, d);
-  return err == 0 || s.FailErrno(e.Shown(), t.Shown(), err);
+  if (err != 0) return s.FailErrno(e.Shown(), t.Shown(), err);
+  s.record().Placed(e.st);
+  return true;
 }
 
 // Each entry is renamed (or moved across) to its target; a folder that

@@ -65,6 +65,17 @@ TEST_F(Engine, Rename) {
 TEST_F(Engine, Refusals) {
   other_ = OtherFileSystemFolder(root_);  // where a move of "." would copy, then delete
   const std::string elsewhere = (other_.empty() ? root_ : other_) + "/elsewhere";
+  const std::string across = (other_.empty() ? root_ : other_) + "/across";
+  const auto second_f = [] {
+    Write("sub/f.txt", "S");
+    return true;
+  };
+  const auto first_f_in = [](const std::string& folder) {
+    return [folder] {
+      EXPECT_EQ(Read(folder + "/f.txt"), "F");
+      fs::remove_all(folder + "/f.txt");
+    };
+  };
   const std::vector<Case> cases = {
       {"copy onto itself", FO_COPY, {"a.txt"}, {"."}, 0, 0x71, {}, {}},
       {"move onto itself", FO_MOVE, {"a.txt"}, {"a.txt"}, 0, 0x71, {"a.txt"}, {}},
@@ -95,6 +106,23 @@ TEST_F(Engine, Refusals) {
          return fs::create_directory("t") && symlink((here_ + "/out/t/x").c_str(), "t/x") == 0;
        },
        [] { EXPECT_EQ(Read("out/t/x"), "X"); }},
+      // What the request itself placed is never replaced or merged into: a
+      // second item of the same name is refused and stays where it is.
+      {"two files of one name into a folder", FO_MOVE, {"d/f.txt", "sub/f.txt"}, {"out"}, kYes,
+       engine::kErrorOther, {"sub/f.txt"}, {"d/f.txt"}, second_f, first_f_in("out")},
+      {"two files of one name, copied", FO_COPY, {"d/f.txt", "sub/f.txt"}, {"out"}, kYes,
+       engine::kErrorOther, {"d/f.txt", "sub/f.txt"}, {}, second_f, first_f_in("out")},
+      {"two wildcards", FO_MOVE, {"d/*", "sub/*"}, {"out"}, kYes, engine::kErrorOther,
+       {"out/x.txt", "sub/f.txt"}, {"d/f.txt", "sub/x.txt"}, second_f, first_f_in("out")},
+      {"two files of one name across file systems", FO_MOVE, {"d/f.txt", "sub/f.txt"}, {across},
+       kYes, engine::kErrorOther, {"sub/f.txt"}, {"d/f.txt"}, second_f, first_f_in(across)},
+      {"two sources to one new name", FO_MOVE, {"a.txt", "b.txt"}, {"x.txt", "x.txt"}, kYes,
+       engine::kErrorOther, {"b.txt"}, {"a.txt"}, nullptr,
+       [] { EXPECT_EQ(Read("x.txt"), "A"); }},
+      {"two folders of one name", FO_MOVE, {"d", "merge/d"}, {"out"}, kYes, engine::kErrorOther,
+       {"out/d/f.txt", "merge/d/old.txt"}, {"out/d/old.txt", "d"}},
+      {"-r gives the second a free name", FO_COPY, {"d/f.txt", "sub/f.txt"}, {"out"},
+       FOF_RENAMEONCOLLISION, 0, {"out/f (2).txt"}, {}, second_f, first_f_in("out")},
   };
   Check(cases);
   ASSERT_EQ(mkfifo("d/pipe", 0600), 0);

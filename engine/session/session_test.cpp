@@ -51,6 +51,8 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
       {FO_DELETE, {}, {}, "cannot delete: no source given"},
       {9, {"a.txt"}, {"out"}, "cannot carry out: no such operation: 9"},
       {FO_COPY, {"d/*.tmp"}, {"out"}, "no item matches 'd/*.tmp'"},
+      {FO_COPY, {"sub/x.txt", "sub/x.txt"}, {"out"},
+       "will not replace 'out/x.txt', just placed there from 'sub/x.txt'"},
       {FO_DELETE, {"noext/*"}, {}, "cannot read the folder 'noext' of 'noext/*': Not a directory"},
   };
   for (const Line& line : lines)
