@@ -31,7 +31,8 @@
 //              folder meets file, replace asked), refusals ("." and "..",
 //              the root folder)
 //   plan/      lists into jobs: matches (what a wildcard stands for), plan
-//   jobs/      one job each: copy, move, delete, rename
+//   jobs/      one job each: copy, move (move_across: across file systems),
+//              delete, rename
 //   entry      this folder: request (the request and its outcome),
 //              operations (the table of operations), engine (this entry)
 //
@@ -63,9 +64,11 @@ namespace engine {
 /// link (walk.h); an item never replaces itself or the item its link names,
 /// and a folder never goes into itself by any path (decide.h, target.h); a
 /// copied file reaches its target only whole (temp_file.h); a move across
-/// file systems removes its source only once the copy is complete and
-/// removes nothing it did not make (move.h); "." and ".." are never moved,
-/// renamed or deleted (refusals.h).
+/// file systems removes its source only once the copy is complete, item by
+/// item, only what it copied and is unchanged since, and a failed one takes
+/// back only what it made (move_across.h); nothing the request placed is
+/// replaced or merged into by a later item of it (decide.h, record.h); "."
+/// and ".." are never moved, renamed or deleted (refusals.h).
 ///
 /// Replacing a file and deleting an item are confirmed first (confirm_all
 /// answers yes to all; see prompt.h): "no" skips the item, "cancel" stops

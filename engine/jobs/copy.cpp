@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "engine/base/errors.h"
@@ -33,10 +34,12 @@ int ReadLink(int folder, const std::string& name, std::string& text) {
 // folders, level for level with the source folders.
 class CopyVisitor : public TreeVisitor {
  public:
-  CopyVisitor(Session& s, const Target& top, bool follow, const Decision* decided)
-      : s_(s), top_(top), follow_(follow), decided_(decided), into_(top.shown) {}
+  CopyVisitor(Session& s, const Target& top, bool follow, Purpose purpose,
+              const Decision* decided)
+      : s_(s), top_(top), follow_(follow), purpose_(purpose), decided_(decided),
+        into_(top.Shown()) {}
 
-  const Copied& copied() const { return copied_; }
+  Copied& copied() { return copied_; }
 
   Visit Visited(const Entry& e) override;
   bool Opened(const Entry& e) override;
@@ -52,10 +55,16 @@ class CopyVisitor : public TreeVisitor {
   bool CopyLink(const Entry& e, const Target& t, const Decision& d);
   int Fill(int in, TempFile& out, const struct stat& st, const Entry& e);
   int Commit(const Entry& e, TempFile& temp, const Decision& d);
+  void Arrived(const struct stat& source);
+  void TopPlaced(const struct stat& made) {
+    copied_.made = true;
+    copied_.placed = made;
+  }
 
   Session& s_;
   const Target& top_;
   bool follow_;
+  Purpose purpose_;
   const Decision* decided_;  ///< for the top item, when decided already
   FolderTrail into_;
   Target folder_;            ///< the folder decided on in Visited, made in Opened
@@ -86,6 +95,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
       RefuseInside(s_, e.Shown(), t.Shown());
       return Visit::kFailed;
     }
+    Arrived(e.st);
     folder_ = std::move(t);
     merge_ = d.clash == Clash::kMerge;
     return Visit::kDescend;
@@ -111,7 +121,7 @@ bool CopyVisitor::Opened(const Entry& e) {
     return s_.FailErrno(e.Shown(), t.Shown(), errno);
   if (e.depth == 0) top_folder_ = st;
   if (!merge_) s_.record().Placed(st);
-  if (e.depth == 0 && !merge_) copied_ = {false, true, st};
+  if (e.depth == 0 && !merge_) TopPlaced(st);
   into_.Push(std::move(folder), st, t.name);
   merged_.push_back(merge_);
   return true;
@@ -139,6 +149,11 @@ int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry&
   return KeepModeAndTimes(out.fd(), st);
 }
 
+// A source entry arrived at its target: a move stamps it.
+void CopyVisitor::Arrived(const struct stat& source) {
+  if (purpose_ == Purpose::kMove) copied_.sources.emplace(IdentityOf(source), StampOf(source));
+}
+
 // Closes and places the temporary file, noting what was placed.
 int CopyVisitor::Commit(const Entry& e, TempFile& temp, const Decision& d) {
   struct stat made;
@@ -146,7 +161,7 @@ int CopyVisitor::Commit(const Entry& e, TempFile& temp, const Decision& d) {
   if (const int err = temp.CloseFile()) return err;
   if (const int err = temp.Commit(d.replacing())) return err;
   s_.record().Placed(made);
-  if (e.depth == 0) copied_ = {false, true, made};
+  if (e.depth == 0) TopPlaced(made);
   return 0;
 }
 
@@ -161,6 +176,7 @@ bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
   int err = temp.MakeFile();
   if (err == 0) err = Fill(in.get(), temp, st, e);
   if (err == 0) err = Commit(e, temp, d);
+  if (err == 0) Arrived(st);
   return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
 }
 
@@ -172,16 +188,17 @@ bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
   int err = temp.MakeLink(text);
   if (err == 0) err = KeepLinkTimes(t.folder, temp.name(), e.st);
   if (err == 0) err = Commit(e, temp, d);
+  if (err == 0) Arrived(e.st);
   return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
 }
 
 }  // namespace
 
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
-                bool follow, const Target& target, const Decision* decided) {
-  CopyVisitor visitor(s, target, follow, decided);
+                bool follow, const Target& target, Purpose purpose, const Decision* decided) {
+  CopyVisitor visitor(s, target, follow, purpose, decided);
   const bool complete = TreeWalk(visitor, s.hooks().folder_open, shown).Run(at, name, follow);
-  Copied copied = visitor.copied();
+  Copied copied = std::move(visitor.copied());
   copied.complete = complete;
   return copied;
 }
@@ -190,7 +207,7 @@ bool CopyJob(Session& s, const Job& job) {
   Fd folder;
   Target target;
   return OpenTarget(s, job.source, job.target, true, folder, target) &&
-         CopyTree(s, AT_FDCWD, job.source, job.source, true, target).complete;
+         CopyTree(s, AT_FDCWD, job.source, job.source, true, target, Purpose::kCopy).complete;
 }
 
 }  // namespace engine

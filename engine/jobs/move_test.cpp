@@ -79,6 +79,33 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
          };
        },
        {{to + "/a.txt", "THEIRS"}, {"a.txt", "A"}}, {{to + "/a.txt", "OLD"}}},
+      // A failed move takes back only what it made, item by item.
+      {"another program saves a file in the partial copy of a failed move", {"d"},
+       [&](Hooks& h) {
+         mkfifo("d/zz", 0600);  // never copied: the move fails
+         h.copy_step = [&] {
+           if (!Exists(to + "/d/foreign.txt")) Write(to + "/d/foreign.txt", "THEIRS");
+         };
+       },
+       {{to + "/d/foreign.txt", "THEIRS"}, {to + "/d/f.txt", gone}, {"d/f.txt", "F"}}},
+      // The source goes item by item, only what was copied and is unchanged.
+      {"a file made in the source while it is copied stays", {"d"},
+       [&](Hooks& h) {
+         h.copy_step = [&] {
+           if (!Exists("d/late.txt")) Write("d/late.txt", "LATE");
+         };
+       },
+       {{"d/late.txt", "LATE"}, {to + "/d/late.txt", gone}, {to + "/d/f.txt", "F"},
+        {"d/f.txt", gone}}},
+      {"a file changed after it was copied stays", {"d"},
+       [&](Hooks& h) {
+         Write("d/g.txt", "G");
+         h.copy_step = [&] {
+           if (Exists(to + "/d/f.txt") && Read("d/f.txt") == "F") Write("d/f.txt", "CHANGED");
+         };
+       },
+       {{"d/f.txt", "CHANGED"}, {to + "/d/f.txt", "F"}, {to + "/d/g.txt", "G"},
+        {"d/g.txt", gone}}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
