@@ -17,8 +17,9 @@
 //              inode, and the stamp of a change), lookup (status, names,
 //              free name), place (rename, never over something else),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
-//              and times), byte_copy (a file's bytes), temp_file (a file
-//              reaches its target whole), signals (cleanup when killed),
+//              and times; a move's owner, extended attributes, capability),
+//              byte_copy (a file's bytes), temp_file (a file reaches its
+//              target whole), signals (cleanup when killed),
 //              trash, walk (the one tree walker, one callback of its own)
 //   terminal/  the user: prompt (questions), progress (the progress line)
 //   session/   one request while it runs: options (and the caller's words),
@@ -28,17 +29,18 @@
 //              writes passes through it)
 //   rules/     what an item meets before it goes: target (where it goes,
 //              its folder opened or made), decide (same item, free name,
-//              folder meets file, replace asked), refusals ("." and "..",
-//              the root folder)
+//              folder meets file, what the request placed, replace asked),
+//              refusals ("." and "..", the root folder)
 //   plan/      lists into jobs: matches (what a wildcard stands for), plan
-//   jobs/      one job each: copy, move (move_across: across file systems),
-//              delete, rename
+//   jobs/      one job each: copy (kept: what it gives each item, what a
+//              move keeps on top), move (move_across: across file
+//              systems), delete, rename
 //   entry      this folder: request (the request and its outcome),
 //              operations (the table of operations), engine (this entry)
 //
 // Errors, one convention: a function that can fail returns an int, 0 or an
 // errno value saying why; the engine's own few reasons (kErrorMovedAway,
-// kErrorInsideSource) are numbered past errno's range and worded by
+// kErrorInsideSource, kErrorNoMatch) are numbered past errno's range and worded by
 // ErrorText like the others (base/errors.h). Only the Session turns an
 // error into a line and the request's result code (the Windows-valued
 // codes of base/errors.h): the functions given the Session report each

@@ -126,11 +126,12 @@ inline bool PrivateMounts() {
          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-// A file system of its own: a tmpfs at `at`; "" when it cannot be mounted.
-inline std::string MountScratchFileSystem(const std::string& at) {
+// A file system of its own: a tmpfs (or `type`) at `at`; "" when it cannot
+// be mounted.
+inline std::string MountScratchFileSystem(const std::string& at, const char* type = "tmpfs") {
   fs::create_directory(at);
   if (!PrivateMounts()) return "";
-  return mount("vandrix", at.c_str(), "tmpfs", 0, "mode=0755") == 0 ? at : "";
+  return mount("vandrix", at.c_str(), type, 0, "mode=0755") == 0 ? at : "";
 }
 
 // The folder `from` seen a second time at `at`.

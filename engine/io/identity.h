@@ -30,24 +30,33 @@ struct IdentityHash {
 };
 
 /// An item as it was when it was looked at: its identity, and the change
-/// time, modification time and size that every change to it moves.
+/// time, modification time and size that every change to it moves (and
+/// its number of names, whose removal moves the change time too).
 struct Stamp {
   Identity id;
   struct timespec changed, modified;
   off_t size;
+  nlink_t links;
 };
 
 /// The stamp of the item whose status is `st`.
 inline Stamp StampOf(const struct stat& st) {
-  return {IdentityOf(st), st.st_ctim, st.st_mtim, st.st_size};
+  return {IdentityOf(st), st.st_ctim, st.st_mtim, st.st_size, st.st_nlink};
 }
 
-/// True when `now` is the status of the item `then` stamped, unchanged since.
-inline bool Unchanged(const Stamp& then, const struct stat& now) {
-  const Stamp n = StampOf(now);
-  return then.id == n.id && then.size == n.size && then.changed.tv_sec == n.changed.tv_sec &&
-         then.changed.tv_nsec == n.changed.tv_nsec && then.modified.tv_sec == n.modified.tv_sec &&
-         then.modified.tv_nsec == n.modified.tv_nsec;
+inline bool SameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+/// True when `now` is the status of the item `then` stamped, unchanged
+/// since; `unlinked` of its names were removed meanwhile by the caller, which
+/// moved its change time but left the rest as it was.
+inline bool Unchanged(const Stamp& then, const struct stat& now, nlink_t unlinked = 0) {
+  if (!(then.id == IdentityOf(now)) || then.size != now.st_size ||
+      !SameTime(then.modified, now.st_mtim))
+    return false;
+  if (unlinked == 0) return SameTime(then.changed, now.st_ctim);
+  return now.st_nlink + unlinked == then.links;
 }
 
 }  // namespace engine

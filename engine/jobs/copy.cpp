@@ -14,6 +14,7 @@
 #include "engine/io/lookup.h"
 #include "engine/io/temp_file.h"
 #include "engine/io/walk.h"
+#include "engine/jobs/kept.h"
 
 namespace engine {
 namespace {
@@ -53,9 +54,12 @@ class CopyVisitor : public TreeVisitor {
   Target TargetOf(const Entry& e) const;
   bool CopyFile(const Entry& e, const Target& t, const Decision& d);
   bool CopyLink(const Entry& e, const Target& t, const Decision& d);
-  int Fill(int in, TempFile& out, const struct stat& st, const Entry& e);
-  int Commit(const Entry& e, TempFile& temp, const Decision& d);
+  int Fill(int in, TempFile& out, const struct stat& st, const Entry& e, const Target& t);
+  bool Placed(const Entry& e, const Target& t, const Decision& d, TempFile& temp,
+              const struct stat& source);
   void Arrived(const struct stat& source);
+  int KeepFolderAttributes(const Entry& e);
+  bool moving() const { return purpose_ == Purpose::kMove; }
   void TopPlaced(const struct stat& made) {
     copied_.made = true;
     copied_.placed = made;
@@ -130,7 +134,7 @@ bool CopyVisitor::Opened(const Entry& e) {
 bool CopyVisitor::Left(const Entry& e, bool complete) {
   const bool merged = merged_.back();
   merged_.pop_back();
-  const int err = merged || into_.lost() ? 0 : KeepModeAndTimes(into_.fd(), e.st);
+  const int err = merged || into_.lost() ? 0 : KeepFolderAttributes(e);
   // Once popped, the trail shows the folder left as the entry it was.
   if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
   complete = complete && !into_.lost();
@@ -138,34 +142,59 @@ bool CopyVisitor::Left(const Entry& e, bool complete) {
   return complete && (err == 0 || s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), err));
 }
 
-// Fills the temporary file from `in`, with the source's mode and times.
-int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry& e) {
+// The folder left gets the source folder's attributes (kept.h), read from
+// the source folder opened again, checked to be the one walked.
+int CopyVisitor::KeepFolderAttributes(const Entry& e) {
+  const std::string shown = into_.PathAt(e.depth, e.name);
+  if (!moving()) return KeepAttributes(s_, false, into_.fd(), -1, e.st, shown);
+  Fd source(::openat(e.folder, e.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st;
+  if (!source.ok() || ::fstat(source.get(), &st) != 0) return errno;
+  if (!SameItem(st, e.st)) return kErrorMovedAway;
+  return KeepAttributes(s_, true, into_.fd(), source.get(), e.st, shown);
+}
+
+// Fills the temporary file from `in`, with the source's attributes.
+int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry& e,
+                      const Target& t) {
   const Hooks& hooks = s_.hooks();
   const CopyObserver seen = [&](std::uint64_t bytes) {
     s_.Step(e, 0, bytes);
     if (hooks.copy_step) hooks.copy_step();
   };
   if (const int err = CopyFileData(in, out.fd(), st, CopyMethod::kAuto, seen)) return err;
-  return KeepModeAndTimes(out.fd(), st);
+  return KeepAttributes(s_, moving(), out.fd(), in, st, t.Shown());
 }
 
 // A source entry arrived at its target: a move stamps it.
 void CopyVisitor::Arrived(const struct stat& source) {
-  if (purpose_ == Purpose::kMove) copied_.sources.emplace(IdentityOf(source), StampOf(source));
+  if (moving()) copied_.sources.emplace(IdentityOf(source), StampOf(source));
 }
 
-// Closes and places the temporary file, noting what was placed.
-int CopyVisitor::Commit(const Entry& e, TempFile& temp, const Decision& d) {
+// Closes and places the temporary file or link at its target, and notes it:
+// placed by the request, the source arrived, and for a move the first copy
+// of a file with several links.
+bool CopyVisitor::Placed(const Entry& e, const Target& t, const Decision& d, TempFile& temp,
+                         const struct stat& source) {
   struct stat made;
-  if (const int err = temp.Stat(made)) return err;
-  if (const int err = temp.CloseFile()) return err;
-  if (const int err = temp.Commit(d.replacing())) return err;
+  int err = temp.Stat(made);
+  if (err == 0) err = temp.CloseFile();
+  if (err == 0) err = temp.Commit(d.replacing());
+  if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
   s_.record().Placed(made);
   if (e.depth == 0) TopPlaced(made);
-  return 0;
+  Arrived(source);
+  if (moving() && S_ISREG(source.st_mode) && source.st_nlink > 1 &&
+      !s_.record().FirstCopyOf(source))
+    s_.record().AddFirstCopy(source, t.Shown(), made);
+  return true;
 }
 
 bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
+  if (moving() && e.st.st_nlink > 1) {  // one more name of a copy made already
+    TempFile link(t.folder, t.name);
+    if (LinkToFirstCopy(s_, e.st, t.Shown(), link)) return Placed(e, t, d, link, e.st);
+  }
   const int follow = e.depth == 0 && follow_ ? 0 : O_NOFOLLOW;
   Fd in(::openat(e.folder, e.name.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | follow));
   struct stat st;
@@ -174,10 +203,9 @@ bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
     return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file");
   TempFile temp(t.folder, t.name);
   int err = temp.MakeFile();
-  if (err == 0) err = Fill(in.get(), temp, st, e);
-  if (err == 0) err = Commit(e, temp, d);
-  if (err == 0) Arrived(st);
-  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (err == 0) err = Fill(in.get(), temp, st, e, t);
+  if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
+  return Placed(e, t, d, temp, st);
 }
 
 bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
@@ -187,9 +215,13 @@ bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
   TempFile temp(t.folder, t.name);
   int err = temp.MakeLink(text);
   if (err == 0) err = KeepLinkTimes(t.folder, temp.name(), e.st);
-  if (err == 0) err = Commit(e, temp, d);
-  if (err == 0) Arrived(e.st);
-  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (moving()) {
+    Losses lost{};
+    KeepLinkOwner(t.folder, temp.name(), e.st, lost);
+    ReportLosses(s_, lost, t.folder, t.Shown());
+  }
+  return Placed(e, t, d, temp, e.st);
 }
 
 }  // namespace

@@ -17,8 +17,9 @@ namespace engine {
 
 /// What a copy is for.
 enum class Purpose {
-  kCopy,  ///< a copy of its own
-  kMove,  ///< the first half of a move across file systems: the sources are
+  kCopy,  ///< a copy of its own: mode and times kept, as cp keeps them
+  kMove,  ///< the first half of a move across file systems: everything kept
+          ///< (kept.h), hard links inside the tree too, and the sources
           ///< stamped as they are copied (Copied::sources)
 };
 

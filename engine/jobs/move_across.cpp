@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <string>
+#include <unordered_map>
 
 #include "engine/base/errors.h"
 #include "engine/io/identity.h"
@@ -26,13 +27,19 @@ void TakeBack(Session& s, const Target& t, const Copied& copied) {
   });
 }
 
+// Names of a file removed so far, by identity: each moves its change time.
+using Unlinked = std::unordered_map<Identity, nlink_t, IdentityHash>;
+
 // Why a source entry stays: it is not in the copy, or changed since (a
 // folder counts by identity alone: its entries speak for themselves).
-const char* SourceKept(const Copied& copied, const Entry& e) {
+const char* SourceKept(const Copied& copied, Unlinked& unlinked, const Entry& e) {
   const auto found = copied.sources.find(IdentityOf(e.st));
   if (found == copied.sources.end()) return "it is not in the copy (it came after the copy began)";
-  if (S_ISDIR(e.st.st_mode) || Unchanged(found->second, e.st)) return nullptr;
-  return "it changed after it was copied";
+  if (S_ISDIR(e.st.st_mode)) return nullptr;
+  nlink_t& removed = unlinked[IdentityOf(e.st)];
+  if (!Unchanged(found->second, e.st, removed)) return "it changed after it was copied";
+  ++removed;
+  return nullptr;
 }
 
 }  // namespace
@@ -49,8 +56,10 @@ bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) 
       StatAt(t.folder, t.name, target, false) != 0 || !SameItem(target, copied.placed))
     return s.Fail(shown, t.Shown(), kErrorOther,
                   "the source or its copy changed; the source is kept");
-  return RemoveTree(s, e.folder, e.name, shown,
-                    [&copied](const Entry& entry) { return SourceKept(copied, entry); });
+  Unlinked unlinked;
+  return RemoveTree(s, e.folder, e.name, shown, [&](const Entry& entry) {
+    return SourceKept(copied, unlinked, entry);
+  });
 }
 
 }  // namespace engine

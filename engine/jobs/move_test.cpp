@@ -1,5 +1,7 @@
 // Tests of moving across file systems and merging into a folder.
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 
 #include "engine/base/errors.h"
 #include "engine_fixture.h"
@@ -7,8 +9,25 @@
 namespace engine_test {
 namespace {
 
+// An extended attribute of `path`, or "<none>".
+std::string Attribute(const std::string& path, const char* name) {
+  std::string value(256, '\0');
+  const ssize_t size = getxattr(path.c_str(), name, &value[0], value.size());
+  return size < 0 ? "<none>" : value.substr(0, static_cast<std::size_t>(size));
+}
+
+bool SetAttribute(const std::string& path, const char* name, const std::string& value) {
+  return setxattr(path.c_str(), name, value.data(), value.size(), 0) == 0;
+}
+
+struct stat StatusOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
 // Across file systems a move copies, then removes; a replacement there is
-// asked about once.
+// asked about once, and the items arrive as they were.
 TEST_F(Engine, AnotherFileSystem) {
   other_ = OtherFileSystemFolder(root_);
   if (other_.empty()) GTEST_SKIP() << "no second file system";
@@ -27,7 +46,95 @@ TEST_F(Engine, AnotherFileSystem) {
   ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
   EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, engine::kErrorOther);
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
+  // It keeps the items as they were, as mv does: hard links inside the
+  // tree, owner and group, extended attributes (POSIX ACLs among them) and
+  // file capabilities, where the process may set them (rows it may not are
+  // skipped).
+  const std::string moved = other_ + "/k";
+  const std::string acl("\2\0\0\0\1\0\6\0\377\377\377\377\2\0\4\0\350\3\0\0"
+                        "\4\0\4\0\377\377\377\377\20\0\4\0\377\377\377\377"
+                        "\40\0\4\0\377\377\377\377", 44);
+  const std::string cap("\1\0\0\2\0\40\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 20);  // cap_net_raw
+  struct Row {
+    const char* what;
+    std::function<bool()> prepare;  // makes the folder k; false: not possible here
+    std::function<void()> check;    // of `moved`
+  };
+  const std::vector<Row> rows = {
+      {"hard links stay links",
+       [] {
+         Write("k/sub/a", "L");
+         return link("k/sub/a", "k/b") == 0 && link("k/sub/a", "k/c") == 0;
+       },
+       [&] {
+         const struct stat a = StatusOf(moved + "/sub/a");
+         EXPECT_EQ(a.st_nlink, 3u);
+         EXPECT_EQ(StatusOf(moved + "/b").st_ino, a.st_ino);
+         EXPECT_EQ(StatusOf(moved + "/c").st_ino, a.st_ino);
+       }},
+      {"owner and group, and the set-user-id bit with them",
+       [] {
+         Write("k/o", "O");
+         return chown("k/o", 65534, 65534) == 0 && chown("k", 65534, 65534) == 0 &&
+                chmod("k/o", 04755) == 0;
+       },
+       [&] {
+         for (const std::string& item : {moved, moved + "/o"}) {
+           EXPECT_EQ(StatusOf(item).st_uid, 65534u) << item;
+           EXPECT_EQ(StatusOf(item).st_gid, 65534u) << item;
+         }
+         EXPECT_EQ(StatusOf(moved + "/o").st_mode & 07777, 04755u);
+       }},
+      {"extended attributes, of files and folders",
+       [] {
+         Write("k/x", "X");
+         return SetAttribute("k/x", "user.note", "kept") && SetAttribute("k", "user.f", "F");
+       },
+       [&] {
+         EXPECT_EQ(Attribute(moved + "/x", "user.note"), "kept");
+         EXPECT_EQ(Attribute(moved, "user.f"), "F");
+       }},
+      {"a POSIX ACL",
+       [&] {
+         Write("k/acl", "A");
+         return SetAttribute("k/acl", "system.posix_acl_access", acl);
+       },
+       [&] { EXPECT_EQ(Attribute(moved + "/acl", "system.posix_acl_access"), acl); }},
+      {"a file capability",
+       [&] {
+         Write("k/cap", "C");
+         return chown("k/cap", 65534, 65534) == 0 && SetAttribute("k/cap", "security.capability", cap);
+       },
+       [&] { EXPECT_EQ(Attribute(moved + "/cap", "security.capability"), cap); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    fs::remove_all(moved);
+    if (!row.prepare()) {
+      std::printf("[ SKIPPED  ] %s: not possible here\n", row.what);
+      continue;
+    }
+    EXPECT_EQ(Request(FO_MOVE, {"k"}, {other_}, kQuiet | kYes).code, 0);
+    EXPECT_FALSE(Exists("k"));
+    row.check();
+  }
+  // A file system that takes no extended attributes: the items move without
+  // them, and one line says so for all of them.
+  Fresh();
+  const std::string ram = MountScratchFileSystem(root_ + "/ram", "ramfs");
+  if (ram.empty()) GTEST_SKIP() << "cannot mount a file system here";
+  Write("k/x1", "1");
+  Write("k/x2", "2");
+  ASSERT_TRUE(SetAttribute("k/x1", "user.note", "1") && SetAttribute("k/x2", "user.note", "2"));
+  EXPECT_EQ(StderrOf(FO_MOVE, {"k"}, {ram}, kYes),
+            "vandrix: kept no extended attributes for '" + ram +
+                "/k/x1' (nor for any other item on its file system): Operation not supported\n");
+  EXPECT_EQ(Read(ram + "/k/x2"), "2");
+  EXPECT_FALSE(Exists("k"));
+  umount2(ram.c_str(), MNT_DETACH);
 }
+
 
 // Another program writes where a move across file systems is putting its
 // copy: its item stays, and so does the source; neither is lost.
