@@ -30,7 +30,7 @@ constexpr int kEndingSignals[] = {
 };
 
 // Indexed by signal number: the action before the guard, and whether the
-// guard's handler replaced it.
+// guard's handler stays in its place.
 struct sigaction previous[NSIG];
 volatile sig_atomic_t installed[NSIG];
 
@@ -49,7 +49,9 @@ void OnSignal(int number) {
   if (open_line >= 0 && ::write(open_line, "\n", 1) < 0) {
     // Nothing is left to do about a terminal that cannot be written.
   }
-  if (installed[number]) ::sigaction(number, &previous[number], nullptr);
+  // The action before (also for a signal that came in the moment between
+  // installing the handler and putting back an action that was no default).
+  ::sigaction(number, &previous[number], nullptr);
   ::raise(number);  // delivered when the handler returns: the signal is blocked here
   errno = saved_errno;
 }
@@ -62,11 +64,17 @@ sigset_t GuardedSet() {
   return set;
 }
 
-// Handles `number` when its action is the default (which ends the process).
+// Handles `number` when its action is the default (which ends the process):
+// one call installs the handler and reads the action before; one that was no
+// default is put back at once.
 void Guard(int number, const struct sigaction& action) {
-  if (::sigaction(number, nullptr, &previous[number]) != 0) return;
-  if ((previous[number].sa_flags & SA_SIGINFO) || previous[number].sa_handler != SIG_DFL) return;
-  installed[number] = ::sigaction(number, &action, nullptr) == 0;
+  if (::sigaction(number, &action, &previous[number]) != 0) return;
+  const bool by_default =
+      !(previous[number].sa_flags & SA_SIGINFO) && previous[number].sa_handler == SIG_DFL;
+  if (by_default)
+    installed[number] = 1;
+  else
+    ::sigaction(number, &previous[number], nullptr);
 }
 
 }  // namespace
