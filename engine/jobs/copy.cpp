@@ -142,16 +142,16 @@ bool CopyVisitor::Left(const Entry& e, bool complete) {
   return complete && (err == 0 || s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), err));
 }
 
-// The folder left gets the source folder's attributes (kept.h), read from
-// the source folder opened again, checked to be the one walked.
+// The folder left gets the source folder's mode and times; for a move all
+// its attributes (kept.h), read from the source folder opened again,
+// checked to be the one walked.
 int CopyVisitor::KeepFolderAttributes(const Entry& e) {
-  const std::string shown = into_.PathAt(e.depth, e.name);
-  if (!moving()) return KeepAttributes(s_, false, into_.fd(), -1, e.st, shown);
+  if (!moving()) return KeepModeAndTimes(into_.fd(), e.st);
   Fd source(::openat(e.folder, e.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st;
   if (!source.ok() || ::fstat(source.get(), &st) != 0) return errno;
   if (!SameItem(st, e.st)) return kErrorMovedAway;
-  return KeepAttributes(s_, true, into_.fd(), source.get(), e.st, shown);
+  return KeepAllAttributes(s_, into_.fd(), source.get(), e.st, into_.PathAt(e.depth, e.name));
 }
 
 // Fills the temporary file from `in`, with the source's attributes.
@@ -163,7 +163,8 @@ int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry&
     if (hooks.copy_step) hooks.copy_step();
   };
   if (const int err = CopyFileData(in, out.fd(), st, CopyMethod::kAuto, seen)) return err;
-  return KeepAttributes(s_, moving(), out.fd(), in, st, t.Shown());
+  if (!moving()) return KeepModeAndTimes(out.fd(), st);
+  return KeepAllAttributes(s_, out.fd(), in, st, t.Shown());
 }
 
 // A source entry arrived at its target: a move stamps it.

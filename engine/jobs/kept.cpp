@@ -1,4 +1,4 @@
-// What a copy gives each item, and what a move keeps (see kept.h).
+// What a move keeps (see kept.h).
 #include "engine/jobs/kept.h"
 
 #include <cerrno>
@@ -20,9 +20,8 @@ bool Refused(int err) { return err == EPERM || err == EMLINK || err == ENOTSUP; 
 
 }  // namespace
 
-int KeepAttributes(Session& s, bool everything, int fd, int from_fd, const struct stat& from,
-                   const std::string& shown) {
-  if (!everything) return KeepModeAndTimes(fd, from);
+int KeepAllAttributes(Session& s, int fd, int from_fd, const struct stat& from,
+                      const std::string& shown) {
   Losses lost{};
   const int err = KeepEverything(fd, from_fd, from, lost);
   ReportLosses(s, lost, fd, shown);
@@ -31,9 +30,11 @@ int KeepAttributes(Session& s, bool everything, int fd, int from_fd, const struc
 
 void ReportLosses(Session& s, const Losses& lost, int on, const std::string& shown) {
   struct stat where {};
+  bool looked = false;
   for (unsigned kind = 0; kind < kLostKinds; ++kind) {
     if (lost[kind] == 0) continue;
-    if (where.st_dev == 0 && ::fstat(on, &where) != 0) return;
+    if (!looked && ::fstat(on, &where) != 0) return;
+    looked = true;
     if (!s.record().FirstLoss(static_cast<int>(kind), where.st_dev)) continue;
     s.Report(kErrorOther, std::string("kept no ") + kLostWords[kind] + " for " + Quoted(shown) +
                               " (nor for any other item on its file system): " +

@@ -1,7 +1,7 @@
-// What a copy gives each item besides its bytes, and what a move keeps on
-// top: the item's owner, extended attributes and file capability
-// (attributes.h), the hard links inside the moved tree, and one report for
-// what a file system refuses.
+// What a move across file systems keeps on top of a copy's mode and times:
+// the item's owner, extended attributes and file capability (attributes.h),
+// the hard links inside the moved tree, and one report for what a file
+// system refuses.
 #ifndef VANDRIX_ENGINE_JOBS_KEPT_H_
 #define VANDRIX_ENGINE_JOBS_KEPT_H_
 
@@ -15,13 +15,12 @@
 
 namespace engine {
 
-/// Gives the open copy `fd` (a file or a folder), shown as `shown`, the
-/// attributes of the open source `from_fd`, whose fstat is `from`: mode and
-/// times (KeepModeAndTimes), and with `everything` all that KeepEverything
-/// keeps, what is refused reported (ReportLosses). Returns 0 or the errno
-/// of the mode or the times.
-int KeepAttributes(Session& s, bool everything, int fd, int from_fd, const struct stat& from,
-                   const std::string& shown);
+/// Gives the open copy `fd` (a file or a folder), shown as `shown`, all
+/// that a move keeps of the open source `from_fd`, whose fstat is `from`
+/// (KeepEverything), what is refused reported (ReportLosses). Returns 0 or
+/// the errno of the mode or the times.
+int KeepAllAttributes(Session& s, int fd, int from_fd, const struct stat& from,
+                      const std::string& shown);
 
 /// Reports each kind of loss in `lost`, once in the request for each kind
 /// and file system (the one the open `on` is on): "kept no ACL for 'ITEM'
