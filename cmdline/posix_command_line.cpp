@@ -9,6 +9,7 @@
 #include "cmdline/operations.h"
 #include "cmdline/options.h"
 #include "cmdline/refusal_on_disk.h"
+#include "engine/base/quote.h"
 #include "fileop/file_operation.h"
 #include "platform/shell.h"
 #include "platform/text.h"
@@ -82,14 +83,14 @@ void ReadLong(const std::string& argument, Scan& scan) {
   } else if (option != nullptr) {
     scan.flags |= option->bit;
   } else {
-    StopAtUnknown("'" + argument + "'", scan);
+    StopAtUnknown(engine::Quoted(argument), scan);
   }
 }
 
 // How a refusal names the unknown letter at `i` of `argument`.
 std::string NamedLetter(const std::string& argument, std::size_t i) {
-  if (argument.size() == 2) return "'" + argument + "'";
-  return "'" + std::string(1, argument[i]) + "' in '" + argument + "'";
+  if (argument.size() == 2) return engine::Quoted(argument);
+  return engine::Quoted(std::string(1, argument[i])) + " in " + engine::Quoted(argument);
 }
 
 // "-cs" or "/c": letters after the first byte, each an option or help.
@@ -204,7 +205,7 @@ PosixCommand Interpreted(const Scan& scan) {
   const std::string& word = scan.positional[0];
   const OperationWord* operation = FindOperationWord(word);
   if (operation == nullptr)
-    return Refused("unknown operation '" + word + "' (copy, move, del or ren)");
+    return Refused("unknown operation " + engine::Quoted(word) + " (copy, move, del or ren)");
   std::vector<std::string> paths(scan.positional.begin() + 1, scan.positional.end());
   const std::string problem = PathsProblem(*operation, paths);
   if (!problem.empty()) return Refused(problem);

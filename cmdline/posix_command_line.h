@@ -44,9 +44,11 @@ struct PosixCommand {
 /// pointing to --help): no arguments (a usage line and the hint), an
 /// unknown option, no or an unknown operation word, another number of
 /// paths, an empty path, a ";" list of destinations that does not name as
-/// many paths as the sources (a list of as many pairs them up). The title is the
-/// arguments after the name joined by spaces, each one that is empty or
-/// holds a space in double quotes. Looks at nothing but `args`.
+/// many paths as the sources (a list of as many pairs them up). A refusal
+/// names an argument as engine::Quoted shows it ($'\033[2J' for a control
+/// character), never as raw bytes. The title is the arguments after the
+/// name joined by spaces, each one that is empty or holds a space in double
+/// quotes. Looks at nothing but `args`.
 PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args);
 
 /// What one run prints, and its exit code.

@@ -87,6 +87,10 @@ const PosixCase kPosixCases[] = {
     {{"--frob", "copy", "a", "b"}, -1, "", "unknown option '--frob'", 0, ""s, ""s, 0},
     {{"--help=x"}, -1, "", "unknown option '--help=x'", 0, ""s, ""s, 0},
     {{"copy", "-notes.txt", "out"}, -1, "", "unknown option 'n' in '-notes.txt'", 0, ""s, ""s, 0},
+    // A hostile name is shown quoted, never as a control sequence.
+    {{"copy", "-c\033[2J", "a", "b"}, -1, "", "unknown option $'\\033' in $'-c\\033[2J'", 0, ""s, ""s, 0},
+    {{"--\033]0;owned\a"}, -1, "", "unknown option $'--\\033]0;owned\\a'", 0, ""s, ""s, 0},
+    {{"\033[2Jcopy", "a", "b"}, -1, "", "unknown operation $'\\033[2Jcopy'", 0, ""s, ""s, 0},
     // "--" ends the options; paths start with any byte.
     {{"-c", "del", "--", "-notes.txt", "-s"}, 0, "", "", FO_DELETE, "-notes.txt\0-s\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {{"--", "copy", "--", "--help"}, 0, "", "", FO_COPY, "--\0\0"s, "--help\0\0"s, kCopyFlags},
@@ -172,6 +176,8 @@ TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
   fs::create_directories(scratch / "folder");
   std::ofstream(scratch / "file.txt") << "keep";
   std::ofstream(scratch / "x;y") << "keep";
+  std::ofstream(scratch / "f\177x") << "keep";
+  std::ofstream(scratch / "g\177;h") << "keep";
   const DiskCase cases[] = {
       {{"a", "b", "{}file.txt"}, true, "target '{}file.txt' is not a folder"},
       {{"a;b", "{}file.txt"}, true, "is not a folder"},
@@ -190,6 +196,9 @@ TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
       {{"{}x;z"}, false, nullptr},
       {{"a;b", "{}x;y"}, true, "will not split '{}x;y' at ';'"},
       {{"{}missing/x;y"}, false, nullptr},
+      // A hostile name is shown quoted, never as a control sequence.
+      {{"a", "b", "{}f\177x"}, true, "f\\177x' is not a folder"},
+      {{"{}g\177;h"}, false, "g\\177;h' at ';'"},
   };
   const std::string root = scratch.generic_string() + "/";
   for (const DiskCase& c : cases) {

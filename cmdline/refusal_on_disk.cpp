@@ -3,6 +3,7 @@
 #include "cmdline/refusal_on_disk.h"
 
 #include "engine/base/path_text.h"
+#include "engine/base/quote.h"
 #include "fileop/file_operation.h"
 #include "platform/file.h"
 #include "platform/shell.h"
@@ -47,11 +48,11 @@ const std::string* Unsplittable(const PosixCommand& command) {
 
 std::string RefusalOnDisk(const PosixCommand& command) {
   if (const std::string* path = Unsplittable(command))
-    return "will not split '" + *path + "' at ';': an item of that name may exist";
+    return "will not split " + engine::Quoted(*path) + " at ';': an item of that name may exist";
   const bool copy_or_move = command.function == FO_COPY || command.function == FO_MOVE;
   if (copy_or_move && GoesIntoFolder(command) && IsNonFolder(command.destination))
-    return "target '" + command.destination +
-           "' is not a folder, and several items go into a folder";
+    return "target " + engine::Quoted(command.destination) +
+           " is not a folder, and several items go into a folder";
   return std::string();
 }
 

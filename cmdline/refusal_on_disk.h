@@ -12,7 +12,8 @@ namespace vandrix {
 /// copy or move of several sources (or of a wildcard, by the engine's own
 /// wildcard test) whose destination is an existing item other than a
 /// folder; a path argument holding ";" that may name an item of that very
-/// name (it would be split).
+/// name (it would be split). The reason names the path quoted
+/// (engine::Quoted).
 std::string RefusalOnDisk(const PosixCommand& command);
 
 }  // namespace vandrix

@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <new>
 #include <vector>
@@ -33,10 +32,7 @@ bool SourcesExist(Session& s, const Jobs& jobs, bool follow) {
     struct stat st;
     const int err = job.matched ? 0 : StatOf(job.source, st, follow);
     if (err == 0) continue;
-    if (err == ENOENT || err == ENOTDIR)
-      s.Fail(job.source, kErrorFileNotFound, std::strerror(err));
-    else
-      s.FailErrno(job.source, err);
+    s.Fail(job.source, SourceResultCodeFor(err), ErrorText(err));
     all = false;
   }
   return all;
@@ -77,7 +73,7 @@ void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
     s.StartProgress(after.back());
   }
   for (std::size_t i = 0; i < jobs.size() && !s.cancelled(); ++i) {
-    s.BeginItem();
+    s.BeginItem(jobs[i].source, jobs[i].target);
     if (DotsAllowed(s, jobs[i].source, operation.done)) operation.run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }

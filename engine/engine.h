@@ -8,33 +8,39 @@
 //
 //   layers: base io terminal session rules plan jobs entry
 //
-//   base/      path_text (paths as text, the wildcard test; built on every
-//              platform, for the POSIX command line decides with it too),
-//              errors (the error convention, the engine's own error numbers,
-//              the result codes), fd (an open descriptor)
-//   io/        the file system, no user in sight: lookup (status, names,
+//   base/      path_text (paths as text, the wildcard test) and quote
+//              (names shown safely), both built on every platform, for the
+//              POSIX command line decides and speaks with them too; errors
+//              (the error convention, the engine's own error numbers, the
+//              result codes), fd (an open descriptor)
+//   io/        the file system, no user in sight: identity (device and
+//              inode, and the stamp of a change), lookup (status, names,
 //              free name), place (rename, never over something else),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
-//              and times), byte_copy (a file's bytes), temp_file (a file
-//              reaches its target whole), signals (cleanup when killed),
+//              and times; a move's owner, extended attributes, capability),
+//              byte_copy (a file's bytes), temp_file (a file reaches its
+//              target whole), signals (cleanup when killed),
 //              trash, walk (the one tree walker, one callback of its own)
-//   terminal/  the user: quote (names shown safely), prompt (questions),
-//              progress (the progress line)
+//   terminal/  the user: prompt (questions), progress (the progress line)
 //   session/   one request while it runs: options (and the caller's words),
-//              hooks (stand-ins for the world), session (failures, answers,
-//              progress: every line the engine writes passes through it)
+//              hooks (stand-ins for the world), record (what the request
+//              placed, first copies of linked files, losses reported),
+//              session (failures, answers, progress: every line the engine
+//              writes passes through it)
 //   rules/     what an item meets before it goes: target (where it goes,
 //              its folder opened or made), decide (same item, free name,
-//              folder meets file, replace asked), refusals ("." and "..",
-//              the root folder)
+//              folder meets file, what the request placed, replace asked),
+//              refusals ("." and "..", the root folder)
 //   plan/      lists into jobs: matches (what a wildcard stands for), plan
-//   jobs/      one job each: copy, move, delete, rename
+//   jobs/      one job each: copy (kept: what it gives each item, what a
+//              move keeps on top), move (move_across: across file
+//              systems), delete, rename
 //   entry      this folder: request (the request and its outcome),
 //              operations (the table of operations), engine (this entry)
 //
 // Errors, one convention: a function that can fail returns an int, 0 or an
 // errno value saying why; the engine's own few reasons (kErrorMovedAway,
-// kErrorInsideSource) are numbered past errno's range and worded by
+// kErrorInsideSource, kErrorNoMatch) are numbered past errno's range and worded by
 // ErrorText like the others (base/errors.h). Only the Session turns an
 // error into a line and the request's result code (the Windows-valued
 // codes of base/errors.h): the functions given the Session report each
@@ -60,9 +66,11 @@ namespace engine {
 /// link (walk.h); an item never replaces itself or the item its link names,
 /// and a folder never goes into itself by any path (decide.h, target.h); a
 /// copied file reaches its target only whole (temp_file.h); a move across
-/// file systems removes its source only once the copy is complete and
-/// removes nothing it did not make (move.h); "." and ".." are never moved,
-/// renamed or deleted (refusals.h).
+/// file systems removes its source only once the copy is complete, item by
+/// item, only what it copied and is unchanged since, and a failed one takes
+/// back only what it made (move_across.h); nothing the request placed is
+/// replaced or merged into by a later item of it (decide.h, record.h); "."
+/// and ".." are never moved, renamed or deleted (refusals.h).
 ///
 /// Replacing a file and deleting an item are confirmed first (confirm_all
 /// answers yes to all; see prompt.h): "no" skips the item, "cancel" stops

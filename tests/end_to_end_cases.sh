@@ -45,6 +45,14 @@ delete_file    | plain  | /c /s del {a.txt}                       | 0  | gone:a.
 delete_to_trash| plain  | /c /s /u del {a.txt}                    | 0  | gone:a.txt keep:b.txt trash:a.txt
 rename_file    | plain  | /c /s ren {old.txt} {new.txt}           | 0  | gone:old.txt copy:new.txt=old.txt keep:a.txt
 missing_source | plain  | /c /s /e copy {missing.txt} {out}       | 1  | same notrash
+# A wildcard that stands for no item (it matches nothing, or its folder is
+# missing or a file) is an error to vandrix, as to cp and rm: nothing is
+# done, exit 1. Wine 8's shell does nothing too, but answers 0.
+copy_no_match  | plain  | /c /s /e copy {*.none} {out}            | 1  | same | 0 same
+move_no_match  | plain  | /c /s /e move {*.none} {out}            | 1  | same | 0 same
+del_no_match   | plain  | /c /s /e del {*.none}                   | 1  | same notrash | 0 same notrash
+copy_wild_nodir | plain | /c /s /e copy {missing/*} {out}         | 1  | same | 0 same
+del_wild_in_file | plain | /c /s /e del {a.txt/*}                 | 1  | same notrash | 0 same notrash
 unknown_word   | plain  | frob {a.txt} {b.txt}                    | -1 | same
 help_h_alone   | plain  | /h                                      | -1 | same
 spaced_program | spaced | /c /s copy {a.txt} {out}                | 0  | copy:out/a.txt=a.txt keep:a.txt

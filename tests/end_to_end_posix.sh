@@ -86,6 +86,9 @@ long_trash       | vandrix --trash --yes del old.txt          | 0  | gone:old.tx
 no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
 rename_status    | vandrix ren old.txt new.txt; echo $?      | 0   | gone:old.txt copy:new.txt=old.txt out:^0$
 windows_forms    | vandrix /c /s copy "a.txt;b.txt" out      | 0   | copy:out/a.txt=a.txt copy:out/b.txt=b.txt
+same_name_move   | vandrix -cs move a.txt In/a.txt out       | 1   | copy:out/a.txt=a.txt gone:a.txt keep:In/a.txt err:^vandrix:.will.not.replace.'out/a.txt',.just.placed.there.from.'a.txt'$
+same_name_copy   | vandrix -cs copy a.txt In/a.txt out       | 1   | copy:out/a.txt=a.txt keep:a.txt keep:In/a.txt
+same_new_name    | vandrix -cs move "a.txt;b.txt" "x.txt;x.txt" | 1 | copy:x.txt=a.txt gone:a.txt keep:b.txt
 onto_a_file      | vandrix -c copy *.tmp a.txt               | 255 | same noout err:target.'a.txt'.is.not.a.folder
 wrong_count      | vandrix -c copy a.txt                     | 255 | same noout err:copy.takes.two.or.more.paths
 ren_count        | vandrix ren *.tmp                         | 255 | same noout err:ren.takes.exactly.two.paths

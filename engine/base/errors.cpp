@@ -9,6 +9,7 @@ namespace engine {
 std::string ErrorText(int err) {
   if (err == kErrorMovedAway) return "it was moved away while the operation ran";
   if (err == kErrorInsideSource) return "the target lies inside the source folder";
+  if (err == kErrorNoMatch) return "no item matches it";
   return std::strerror(err);
 }
 
@@ -17,6 +18,11 @@ int ResultCodeFor(int err) {
   if (err == ENOENT) return kErrorFileNotFound;
   if (err == kErrorInsideSource) return kErrorDestinationInSource;
   return kErrorOther;
+}
+
+int SourceResultCodeFor(int err) {
+  if (err == ENOENT || err == ENOTDIR || err == kErrorNoMatch) return kErrorFileNotFound;
+  return ResultCodeFor(err);
 }
 
 }  // namespace engine

@@ -16,6 +16,7 @@ namespace engine {
 /// The engine's own error numbers (errno's are all far below them).
 constexpr int kErrorMovedAway = 0x1001;      ///< a folder moved away while worked in
 constexpr int kErrorInsideSource = 0x1002;   ///< a target folder lies inside the source
+constexpr int kErrorNoMatch = 0x1003;        ///< a wildcard matches no item
 
 /// The words for an errno value or one of the engine's own numbers.
 std::string ErrorText(int err);
@@ -33,6 +34,11 @@ constexpr int kErrorOther = 0x10000;         ///< any other failure
 
 /// The result code of a failure with the errno value (or own number) `err`.
 int ResultCodeFor(int err);
+
+/// The result code of a source that cannot be looked at for the reason
+/// `err`: a missing item, a file where a folder should be on its path, or
+/// a wildcard that matches nothing is a source not found.
+int SourceResultCodeFor(int err);
 
 }  // namespace engine
 

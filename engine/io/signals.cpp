@@ -15,11 +15,24 @@
 namespace engine {
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-constexpr int kSignalCount = sizeof kSignals / sizeof kSignals[0];
+// The signals whose default action ends the process, less SIGKILL, which
+// cannot be caught; the real-time signals are added by number.
+constexpr int kEndingSignals[] = {
+    SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGTRAP,   SIGABRT, SIGBUS,  SIGFPE,  SIGUSR1,
+    SIGSEGV, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,   SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF,
+    SIGIO,   SIGSYS,
+#ifdef SIGSTKFLT
+    SIGSTKFLT,
+#endif
+#ifdef SIGPWR
+    SIGPWR,
+#endif
+};
 
-struct sigaction previous[kSignalCount];
-volatile sig_atomic_t installed[kSignalCount];
+// Indexed by signal number: the action before the guard, and whether the
+// guard's handler stays in its place.
+struct sigaction previous[NSIG];
+volatile sig_atomic_t installed[NSIG];
 
 // The name is written only while `guarded` is 0, and `guarded` is set only
 // once the name is whole, so the handler never sees a half-written name.
@@ -36,8 +49,9 @@ void OnSignal(int number) {
   if (open_line >= 0 && ::write(open_line, "\n", 1) < 0) {
     // Nothing is left to do about a terminal that cannot be written.
   }
-  for (int i = 0; i < kSignalCount; ++i)
-    if (kSignals[i] == number && installed[i]) ::sigaction(number, &previous[i], nullptr);
+  // The action before (also for a signal that came in the moment between
+  // installing the handler and putting back an action that was no default).
+  ::sigaction(number, &previous[number], nullptr);
   ::raise(number);  // delivered when the handler returns: the signal is blocked here
   errno = saved_errno;
 }
@@ -45,8 +59,22 @@ void OnSignal(int number) {
 sigset_t GuardedSet() {
   sigset_t set;
   sigemptyset(&set);
-  for (int number : kSignals) sigaddset(&set, number);
+  for (int number : kEndingSignals) sigaddset(&set, number);
+  for (int number = SIGRTMIN; number <= SIGRTMAX; ++number) sigaddset(&set, number);
   return set;
+}
+
+// Handles `number` when its action is the default (which ends the process):
+// one call installs the handler and reads the action before; one that was no
+// default is put back at once.
+void Guard(int number, const struct sigaction& action) {
+  if (::sigaction(number, &action, &previous[number]) != 0) return;
+  const bool by_default =
+      !(previous[number].sa_flags & SA_SIGINFO) && previous[number].sa_handler == SIG_DFL;
+  if (by_default)
+    installed[number] = 1;
+  else
+    ::sigaction(number, &previous[number], nullptr);
 }
 
 }  // namespace
@@ -57,18 +85,15 @@ InterruptGuard::InterruptGuard() {
   action.sa_handler = OnSignal;
   action.sa_mask = GuardedSet();
   action.sa_flags = SA_RESTART;
-  for (int i = 0; i < kSignalCount; ++i) {
-    if (::sigaction(kSignals[i], nullptr, &previous[i]) != 0) continue;
-    if (previous[i].sa_handler == SIG_IGN) continue;  // nohup and the like
-    installed[i] = ::sigaction(kSignals[i], &action, nullptr) == 0;
-  }
+  for (int number = 1; number < NSIG; ++number)
+    if (sigismember(&action.sa_mask, number) == 1) Guard(number, action);
 }
 
 InterruptGuard::~InterruptGuard() {
-  for (int i = 0; i < kSignalCount; ++i) {
-    if (!installed[i]) continue;
-    ::sigaction(kSignals[i], &previous[i], nullptr);
-    installed[i] = 0;
+  for (int number = 1; number < NSIG; ++number) {
+    if (!installed[number]) continue;
+    ::sigaction(number, &previous[number], nullptr);
+    installed[number] = 0;
   }
   UnguardTemporary();
   EndLineOnSignal(-1);

@@ -1,6 +1,9 @@
 // Keeps an interrupted operation from leaving a temporary file behind: while
-// a guard lives, SIGINT, SIGTERM and SIGHUP first remove the temporary file
-// being written, then end the process as the signal would have.
+// a guard lives, every signal that would end the process (SIGINT, SIGTERM,
+// SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ, SIGALRM, SIGUSR1, the real-time
+// signals, ...) first removes the temporary file being written, then ends
+// the process as the signal would have. SIGKILL cannot be caught: it leaves
+// the file (a hidden ".NAME.vandrix-XXXXXX" beside the target).
 #ifndef VANDRIX_ENGINE_IO_SIGNALS_H_
 #define VANDRIX_ENGINE_IO_SIGNALS_H_
 
@@ -10,13 +13,16 @@
 
 namespace engine {
 
-/// While alive, handles SIGINT, SIGTERM and SIGHUP (a signal that was
-/// ignored when the guard began stays ignored): the handler removes the
-/// entry named by GuardTemporary, puts back the action the signal had before the
-/// guard and raises the signal again, so that with the default action the
-/// process dies of it (its wait status says so). The previous actions are
-/// restored when the guard goes. One guard at a time, in a single-threaded
-/// process.
+/// While alive, handles every signal whose action is the default one and
+/// ends the process (all but SIGKILL, which cannot be caught; a signal that
+/// is ignored or has a handler when the guard begins does not end the
+/// process and is left as it is): the handler removes the entry named by
+/// GuardTemporary, puts back the default action and raises the signal
+/// again, so that the process dies of it (its wait status says so). So a
+/// failed write never ends a run before that cleanup: SIGPIPE and SIGXFSZ
+/// are handled so too, and where they are ignored the write fails with
+/// EPIPE or EFBIG instead. The previous actions are restored when the guard
+/// goes. One guard at a time, in a single-threaded process.
 class InterruptGuard {
  public:
   InterruptGuard();

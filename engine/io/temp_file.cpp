@@ -49,13 +49,15 @@ TempFile::~TempFile() {
 
 // Creation and guard happen with the signals held, so that no signal comes
 // between them and leaves an unguarded file.
-int TempFile::Make(const std::string* link_text) {
+int TempFile::Make(Kind kind, const std::string* text) {
   const std::string stem = "." + target_.substr(0, kStemLimit) + ".vandrix-";
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     name_ = stem + Suffix();
     const InterruptsHeld held;
-    if (link_text) {
-      present_ = ::symlinkat(link_text->c_str(), folder_, name_.c_str()) == 0;
+    if (kind == Kind::kSymbolicLink) {
+      present_ = ::symlinkat(text->c_str(), folder_, name_.c_str()) == 0;
+    } else if (kind == Kind::kHardLink) {
+      present_ = ::linkat(AT_FDCWD, text->c_str(), folder_, name_.c_str(), 0) == 0;
     } else {
       fd_ = Fd(::openat(folder_, name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
       present_ = fd_.ok();

@@ -25,13 +25,18 @@ class TempFile {
 
   /// Creates it as an empty regular file with mode 0600, open for reading
   /// and writing. Returns 0 or an errno.
-  int MakeFile() { return Make(nullptr); }
+  int MakeFile() { return Make(Kind::kFile, nullptr); }
   /// Creates it as a symbolic link holding `text`. Returns 0 or an errno.
-  int MakeLink(const std::string& text) { return Make(&text); }
+  int MakeLink(const std::string& text) { return Make(Kind::kSymbolicLink, &text); }
+  /// Creates it as one more name of the file at the path `existing` (a
+  /// hard link; a link there is not followed). Returns 0 or an errno.
+  int MakeHardLink(const std::string& existing) { return Make(Kind::kHardLink, &existing); }
   /// The open file (-1 for a link, or once closed).
   int fd() const { return fd_.get(); }
   /// Its name in the folder.
   const std::string& name() const { return name_; }
+  /// The folder it is in.
+  int folder() const { return folder_; }
   /// Its lstat into `st` (the device and inode it keeps once placed; ask
   /// before CloseFile). Returns 0 or an errno.
   int Stat(struct stat& st) const;
@@ -45,7 +50,8 @@ class TempFile {
   int Commit(const struct stat* replacing);
 
  private:
-  int Make(const std::string* link_text);
+  enum class Kind { kFile, kSymbolicLink, kHardLink };
+  int Make(Kind kind, const std::string* text);
 
   int folder_;
   std::string target_, name_;

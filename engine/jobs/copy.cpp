@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
 #include <vector>
 
 #include "engine/base/errors.h"
@@ -13,6 +14,7 @@
 #include "engine/io/lookup.h"
 #include "engine/io/temp_file.h"
 #include "engine/io/walk.h"
+#include "engine/jobs/kept.h"
 
 namespace engine {
 namespace {
@@ -33,10 +35,12 @@ int ReadLink(int folder, const std::string& name, std::string& text) {
 // folders, level for level with the source folders.
 class CopyVisitor : public TreeVisitor {
  public:
-  CopyVisitor(Session& s, const Target& top, bool follow, const Decision* decided)
-      : s_(s), top_(top), follow_(follow), decided_(decided), into_(top.shown) {}
+  CopyVisitor(Session& s, const Target& top, bool follow, Purpose purpose,
+              const Decision* decided)
+      : s_(s), top_(top), follow_(follow), purpose_(purpose), decided_(decided),
+        into_(top.Shown()) {}
 
-  const Copied& copied() const { return copied_; }
+  Copied& copied() { return copied_; }
 
   Visit Visited(const Entry& e) override;
   bool Opened(const Entry& e) override;
@@ -50,12 +54,21 @@ class CopyVisitor : public TreeVisitor {
   Target TargetOf(const Entry& e) const;
   bool CopyFile(const Entry& e, const Target& t, const Decision& d);
   bool CopyLink(const Entry& e, const Target& t, const Decision& d);
-  int Fill(int in, TempFile& out, const struct stat& st, const Entry& e);
-  int Commit(const Entry& e, TempFile& temp, const Decision& d);
+  int Fill(int in, TempFile& out, const struct stat& st, const Entry& e, const Target& t);
+  bool Placed(const Entry& e, const Target& t, const Decision& d, TempFile& temp,
+              const struct stat& source);
+  void Arrived(const struct stat& source);
+  int KeepFolderAttributes(const Entry& e);
+  bool moving() const { return purpose_ == Purpose::kMove; }
+  void TopPlaced(const struct stat& made) {
+    copied_.made = true;
+    copied_.placed = made;
+  }
 
   Session& s_;
   const Target& top_;
   bool follow_;
+  Purpose purpose_;
   const Decision* decided_;  ///< for the top item, when decided already
   FolderTrail into_;
   Target folder_;            ///< the folder decided on in Visited, made in Opened
@@ -86,6 +99,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
       RefuseInside(s_, e.Shown(), t.Shown());
       return Visit::kFailed;
     }
+    Arrived(e.st);
     folder_ = std::move(t);
     merge_ = d.clash == Clash::kMerge;
     return Visit::kDescend;
@@ -110,7 +124,8 @@ bool CopyVisitor::Opened(const Entry& e) {
   if (!folder.ok() || ::fstat(folder.get(), &st) != 0)
     return s_.FailErrno(e.Shown(), t.Shown(), errno);
   if (e.depth == 0) top_folder_ = st;
-  if (e.depth == 0 && !merge_) copied_ = {false, true, st};
+  if (!merge_) s_.record().Placed(st);
+  if (e.depth == 0 && !merge_) TopPlaced(st);
   into_.Push(std::move(folder), st, t.name);
   merged_.push_back(merge_);
   return true;
@@ -119,7 +134,7 @@ bool CopyVisitor::Opened(const Entry& e) {
 bool CopyVisitor::Left(const Entry& e, bool complete) {
   const bool merged = merged_.back();
   merged_.pop_back();
-  const int err = merged || into_.lost() ? 0 : KeepModeAndTimes(into_.fd(), e.st);
+  const int err = merged || into_.lost() ? 0 : KeepFolderAttributes(e);
   // Once popped, the trail shows the folder left as the entry it was.
   if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
   complete = complete && !into_.lost();
@@ -127,30 +142,60 @@ bool CopyVisitor::Left(const Entry& e, bool complete) {
   return complete && (err == 0 || s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), err));
 }
 
-// Fills the temporary file from `in`, with the source's mode and times.
-int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry& e) {
+// The folder left gets the source folder's mode and times; for a move all
+// its attributes (kept.h), read from the source folder opened again,
+// checked to be the one walked.
+int CopyVisitor::KeepFolderAttributes(const Entry& e) {
+  if (!moving()) return KeepModeAndTimes(into_.fd(), e.st);
+  Fd source(::openat(e.folder, e.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st;
+  if (!source.ok() || ::fstat(source.get(), &st) != 0) return errno;
+  if (!SameItem(st, e.st)) return kErrorMovedAway;
+  return KeepAllAttributes(s_, into_.fd(), source.get(), e.st, into_.PathAt(e.depth, e.name));
+}
+
+// Fills the temporary file from `in`, with the source's attributes.
+int CopyVisitor::Fill(int in, TempFile& out, const struct stat& st, const Entry& e,
+                      const Target& t) {
   const Hooks& hooks = s_.hooks();
   const CopyObserver seen = [&](std::uint64_t bytes) {
     s_.Step(e, 0, bytes);
     if (hooks.copy_step) hooks.copy_step();
   };
   if (const int err = CopyFileData(in, out.fd(), st, CopyMethod::kAuto, seen)) return err;
-  return KeepModeAndTimes(out.fd(), st);
+  if (!moving()) return KeepModeAndTimes(out.fd(), st);
+  return KeepAllAttributes(s_, out.fd(), in, st, t.Shown());
 }
 
-// Closes and places the temporary file, noting the top item's identity.
-int CopyVisitor::Commit(const Entry& e, TempFile& temp, const Decision& d) {
+// A source entry arrived at its target: a move stamps it.
+void CopyVisitor::Arrived(const struct stat& source) {
+  if (moving()) copied_.sources.emplace(IdentityOf(source), StampOf(source));
+}
+
+// Closes and places the temporary file or link at its target, and notes it:
+// placed by the request, the source arrived, and for a move the first copy
+// of a file with several links.
+bool CopyVisitor::Placed(const Entry& e, const Target& t, const Decision& d, TempFile& temp,
+                         const struct stat& source) {
   struct stat made;
-  if (e.depth == 0) {
-    if (const int err = temp.Stat(made)) return err;
-  }
-  if (const int err = temp.CloseFile()) return err;
-  if (const int err = temp.Commit(d.replacing())) return err;
-  if (e.depth == 0) copied_ = {false, true, made};
-  return 0;
+  int err = temp.Stat(made);
+  if (err == 0) err = temp.CloseFile();
+  if (err == 0) err = temp.Commit(d.replacing());
+  if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
+  s_.record().Placed(made);
+  if (e.depth == 0) TopPlaced(made);
+  Arrived(source);
+  if (moving() && S_ISREG(source.st_mode) && source.st_nlink > 1 &&
+      !s_.record().FirstCopyOf(source))
+    s_.record().AddFirstCopy(source, t.Shown(), made);
+  return true;
 }
 
 bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
+  if (moving() && e.st.st_nlink > 1) {  // one more name of a copy made already
+    TempFile link(t.folder, t.name);
+    if (LinkToFirstCopy(s_, e.st, t.Shown(), link)) return Placed(e, t, d, link, e.st);
+  }
   const int follow = e.depth == 0 && follow_ ? 0 : O_NOFOLLOW;
   Fd in(::openat(e.folder, e.name.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | follow));
   struct stat st;
@@ -159,9 +204,9 @@ bool CopyVisitor::CopyFile(const Entry& e, const Target& t, const Decision& d) {
     return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file");
   TempFile temp(t.folder, t.name);
   int err = temp.MakeFile();
-  if (err == 0) err = Fill(in.get(), temp, st, e);
-  if (err == 0) err = Commit(e, temp, d);
-  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (err == 0) err = Fill(in.get(), temp, st, e, t);
+  if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
+  return Placed(e, t, d, temp, st);
 }
 
 bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
@@ -171,17 +216,22 @@ bool CopyVisitor::CopyLink(const Entry& e, const Target& t, const Decision& d) {
   TempFile temp(t.folder, t.name);
   int err = temp.MakeLink(text);
   if (err == 0) err = KeepLinkTimes(t.folder, temp.name(), e.st);
-  if (err == 0) err = Commit(e, temp, d);
-  return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (moving()) {
+    Losses lost{};
+    KeepLinkOwner(t.folder, temp.name(), e.st, lost);
+    ReportLosses(s_, lost, t.folder, t.Shown());
+  }
+  return Placed(e, t, d, temp, e.st);
 }
 
 }  // namespace
 
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
-                bool follow, const Target& target, const Decision* decided) {
-  CopyVisitor visitor(s, target, follow, decided);
+                bool follow, const Target& target, Purpose purpose, const Decision* decided) {
+  CopyVisitor visitor(s, target, follow, purpose, decided);
   const bool complete = TreeWalk(visitor, s.hooks().folder_open, shown).Run(at, name, follow);
-  Copied copied = visitor.copied();
+  Copied copied = std::move(visitor.copied());
   copied.complete = complete;
   return copied;
 }
@@ -190,7 +240,7 @@ bool CopyJob(Session& s, const Job& job) {
   Fd folder;
   Target target;
   return OpenTarget(s, job.source, job.target, true, folder, target) &&
-         CopyTree(s, AT_FDCWD, job.source, job.source, true, target).complete;
+         CopyTree(s, AT_FDCWD, job.source, job.source, true, target, Purpose::kCopy).complete;
 }
 
 }  // namespace engine

@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "engine/base/errors.h"
+#include "engine/base/quote.h"
 #include "engine/io/trash.h"
 #include "engine/io/walk.h"
 #include "engine/rules/refusals.h"
@@ -15,12 +16,17 @@
 namespace engine {
 namespace {
 
-// Files go as they are met, folders once their entries are gone.
+// Files go as they are met, folders once their entries are gone; what
+// `keeps` holds on to stays.
 class RemoveVisitor : public TreeVisitor {
  public:
-  explicit RemoveVisitor(Session& s) : s_(s) {}
+  RemoveVisitor(Session& s, const Keeps& keeps) : s_(s), keeps_(keeps) {}
 
   Visit Visited(const Entry& e) override {
+    if (const char* why = keeps_ ? keeps_(e) : nullptr) {
+      s_.Report(kErrorOther, "kept " + Quoted(e.Shown()) + ": " + why);
+      return Visit::kFailed;
+    }
     if (S_ISDIR(e.st.st_mode)) return Visit::kDescend;
     return Remove(e, 0) ? Visit::kDone : Visit::kFailed;
   }
@@ -36,6 +42,7 @@ class RemoveVisitor : public TreeVisitor {
   }
 
   Session& s_;
+  const Keeps& keeps_;
 };
 
 // Moves the item into the trash; never deletes it.
@@ -50,8 +57,9 @@ bool TrashItem(Session& s, const std::string& item) {
 
 }  // namespace
 
-bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown) {
-  RemoveVisitor visitor(s);
+bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown,
+                const Keeps& keeps) {
+  RemoveVisitor visitor(s, keeps);
   return TreeWalk(visitor, s.hooks().folder_open, shown).Run(at, name, false);
 }
 

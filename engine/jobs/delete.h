@@ -2,18 +2,26 @@
 #ifndef VANDRIX_ENGINE_JOBS_DELETE_H_
 #define VANDRIX_ENGINE_JOBS_DELETE_H_
 
+#include <functional>
 #include <string>
 
+#include "engine/io/walk.h"
 #include "engine/plan/plan.h"
 #include "engine/session/session.h"
 
 namespace engine {
 
+/// Why an entry of a tree being removed stays, or null when it may go (a
+/// folder: be gone into, and removed once its entries are gone).
+using Keeps = std::function<const char*(const Entry& entry)>;
+
 /// Removes the item `name` in the open folder `at` (AT_FDCWD: a path),
 /// shown as `shown`, and for a folder its tree; a link is removed, never
-/// followed. A folder that cannot be emptied stays, with its parents; the
-/// rest goes. True when everything went.
-bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown);
+/// followed. With `keeps`, an entry it gives a reason for stays, whole, and
+/// is reported ("kept 'ITEM': REASON"). A folder that cannot be emptied
+/// stays, with its parents; the rest goes. True when everything went.
+bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown,
+                const Keeps& keeps = nullptr);
 
 /// A delete job: never the root folder; each item is
 /// confirmed first; with to_trash it goes to the trash instead

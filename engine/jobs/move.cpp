@@ -11,44 +11,19 @@
 #include "engine/io/lookup.h"
 #include "engine/io/place.h"
 #include "engine/io/walk.h"
-#include "engine/jobs/copy.h"
-#include "engine/jobs/delete.h"
+#include "engine/jobs/move_across.h"
 #include "engine/rules/decide.h"
 #include "engine/rules/target.h"
 
 namespace engine {
 namespace {
 
-// A partial copy goes, but only what the copy made itself.
-void TakeBack(Session& s, const Target& t, const Copied& copied) {
-  struct stat there;
-  if (copied.made && StatAt(t.folder, t.name, there, false) == 0 && SameItem(there, copied.placed))
-    RemoveTree(s, t.folder, t.name, t.Shown());
-}
-
-// Across file systems the item is copied to the target as decided, never
-// over anything else (another program's file, another move's copy); the
-// source goes only once the copy is complete and both are still the items
-// they were.
-bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) {
-  const std::string shown = e.Shown();
-  const Copied copied = CopyTree(s, e.folder, e.name, shown, false, t, &d);
-  if (!copied.complete) {
-    TakeBack(s, t, copied);
-    return false;
-  }
-  struct stat source, target;
-  if (StatAt(e.folder, e.name, source, false) != 0 || !SameItem(source, e.st) ||
-      StatAt(t.folder, t.name, target, false) != 0 || !SameItem(target, copied.placed))
-    return s.Fail(shown, t.Shown(), kErrorOther,
-                  "the source or its copy changed; the source is kept");
-  return RemoveTree(s, e.folder, e.name, shown);
-}
-
 bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
   const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
   if (err == EXDEV) return MoveAcross(s, e, t, d);
-  return err == 0 || s.FailErrno(e.Shown(), t.Shown(), err);
+  if (err != 0) return s.FailErrno(e.Shown(), t.Shown(), err);
+  s.record().Placed(e.st);
+  return true;
 }
 
 // Each entry is renamed (or moved across) to its target; a folder that

@@ -11,8 +11,8 @@ namespace engine {
 /// A move job: the item (a link itself, not what it names) is renamed to
 /// the target, whose folder is made when missing. A folder meeting a folder
 /// merges into it, entry by entry, and goes once empty. Across file systems
-/// the item is copied (copy.h) and removed only once its copy is complete;
-/// a partial copy is taken back.
+/// the item is copied and removed item by item once its copy is complete;
+/// a partial copy is taken back item by item (move_across.h).
 bool MoveJob(Session& s, const Job& job);
 
 }  // namespace engine

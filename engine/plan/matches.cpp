@@ -5,6 +5,9 @@
 #include <fnmatch.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+
+#include "engine/base/errors.h"
 #include "engine/base/fd.h"
 #include "engine/io/lookup.h"
 
@@ -33,19 +36,28 @@ bool MatchesPattern(const std::string& pattern, const std::string& name) {
   return ::fnmatch(EscapedPattern(pattern).c_str(), name.c_str(), 0) == 0;
 }
 
-Paths MatchingPaths(const std::string& source, bool files_only) {
+std::string PatternFolder(const std::string& source) {
   const std::string path = WithoutTrailingSlashes(source);
   const std::size_t slash = path.rfind('/');
-  const std::string prefix = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-  Fd folder(::open(prefix.empty() ? "." : prefix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  Paths names, found;
-  if (!folder.ok() || ListNames(folder.get(), names) != 0) return found;
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+int MatchingPaths(const std::string& source, bool files_only, Paths& found) {
+  const std::string path = WithoutTrailingSlashes(source);
+  const std::string prefix = path.find('/') == std::string::npos ? "" : PatternFolder(path);
+  found.clear();
+  Fd folder(::open(PatternFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Paths names;
+  if (!folder.ok()) return errno;
+  if (const int err = ListNames(folder.get(), names)) return err;
+  bool matched = false;
   for (const std::string& name : names) {
     if (!MatchesPattern(NameOf(path), name)) continue;
+    matched = true;
     if (files_only && IsFolderAt(folder.get(), name)) continue;
     found.push_back(prefix + name);
   }
-  return found;
+  return matched ? 0 : kErrorNoMatch;
 }
 
 }  // namespace engine

@@ -2,9 +2,9 @@
 #include "engine/plan/plan.h"
 
 #include "engine/base/errors.h"
+#include "engine/base/quote.h"
 #include "engine/io/lookup.h"
 #include "engine/plan/matches.h"
-#include "engine/terminal/quote.h"
 
 namespace engine {
 namespace {
@@ -17,23 +17,41 @@ std::string ItemName(const std::string& source) {
   return RealPath(source, real) == 0 ? NameOf(real) : name;
 }
 
-Jobs Expanded(const std::string& source, bool files_only) {
-  if (!HasWildcard(source)) return {{WithoutTrailingSlashes(source), "", false}};
-  Jobs found;
-  for (const std::string& path : MatchingPaths(source, files_only)) found.push_back({path, "", true});
-  return found;
+// What a wildcard that stands for nothing is told: it matches nothing, or
+// its folder cannot be read.
+bool RefuseWildcard(Session& s, const std::string& source, int err) {
+  const int code = SourceResultCodeFor(err);
+  if (err == kErrorNoMatch) return s.Report(code, "no item matches " + Quoted(source));
+  const std::string folder = WithoutTrailingSlashes(PatternFolder(source));
+  return s.Report(code, "cannot read the folder " + Quoted(folder) + " of " + Quoted(source) +
+                            ": " + ErrorText(err));
+}
+
+// The items `source` stands for, added to `jobs`: itself, or the entries
+// its wildcard matches. False when a wildcard stands for none (reported).
+bool Expand(Session& s, const std::string& source, Jobs& jobs) {
+  if (!HasWildcard(source)) {
+    jobs.push_back({WithoutTrailingSlashes(source), "", false});
+    return true;
+  }
+  Paths found;
+  if (const int err = MatchingPaths(source, s.options().files_only, found))
+    return RefuseWildcard(s, source, err);
+  for (const std::string& path : found) jobs.push_back({path, "", true});
+  return true;
 }
 
 // A destination that names a folder the items go into.
 bool NamesFolder(const std::string& dest) { return dest.back() == '/' || IsFolder(dest); }
 
-void AddPair(Session& s, const std::string& source, const std::string& dest, bool into,
+bool AddPair(Session& s, const std::string& source, const std::string& dest, bool into,
              Jobs& jobs) {
   into = into || HasWildcard(source) || NamesFolder(dest);
-  for (Job job : Expanded(source, s.options().files_only)) {
-    job.target = into ? Join(dest, ItemName(job.source)) : dest;
-    jobs.push_back(job);
-  }
+  const std::size_t first = jobs.size();
+  if (!Expand(s, source, jobs)) return false;
+  for (std::size_t i = first; i < jobs.size(); ++i)
+    jobs[i].target = into ? Join(dest, ItemName(jobs[i].source)) : dest;
+  return true;
 }
 
 bool Refuse(Session& s, const std::string& why) { return s.Fail("", kErrorInvalidFiles, why); }
@@ -61,9 +79,10 @@ bool PlanCopyOrMove(Session& s, const Paths& from, const Paths& to, Jobs& jobs) 
   const std::string wild = WildDestination(to);
   if (!wild.empty()) return Refuse(s, wild);
   const bool several = !paired && from.size() > 1;
+  bool all = true;
   for (std::size_t i = 0; i < from.size(); ++i)
-    AddPair(s, from[i], paired ? to[i] : to[0], several, jobs);
-  return true;
+    all = AddPair(s, from[i], paired ? to[i] : to[0], several, jobs) && all;
+  return all;
 }
 
 // A target without a folder part is a new name in the source's folder.
@@ -83,11 +102,9 @@ bool PlanRename(Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
 }
 
 bool PlanDelete(Session& s, const Paths& from, const Paths&, Jobs& jobs) {
-  for (const std::string& source : from) {
-    const Jobs found = Expanded(source, s.options().files_only);
-    jobs.insert(jobs.end(), found.begin(), found.end());
-  }
-  return true;
+  bool all = true;
+  for (const std::string& source : from) all = Expand(s, source, jobs) && all;
+  return all;
 }
 
 bool PlanJobs(Planner plan, Session& s, const Paths& from, const Paths& to, Jobs& jobs) {

@@ -24,8 +24,12 @@ using Jobs = std::vector<Job>;
 using Planner = bool (*)(Session& s, const Paths& from, const Paths& to, Jobs& jobs);
 
 /// In every plan a source with a wildcard in its last component (HasWildcard)
-/// stands for the matching entries of its folder, sorted by name (none is
-/// no error; with files_only folders are left out).
+/// stands for the matching entries of its folder, sorted by name (with
+/// files_only folders are left out). A wildcard that matches nothing ("no
+/// item matches 'src/*.tmp'"), or whose folder cannot be read, is reported
+/// (0x02 for a folder that is missing or a file; see SourceResultCodeFor)
+/// and the plan fails, after the other sources are looked at: nothing is
+/// done, as for a named source that is not there.
 
 /// Copy and move: one destination takes every item into it when it is an
 /// existing folder (or ends in '/'), or when there are several sources or a

@@ -3,6 +3,7 @@
 
 #include "engine/base/errors.h"
 #include "engine/base/path_text.h"
+#include "engine/base/quote.h"
 #include "engine/io/lookup.h"
 
 namespace engine {
@@ -20,6 +21,16 @@ bool SameAsSource(const Entry& source, Sameness sameness, const Target& target,
 void TakeFreeName(Target& target, bool folder) {
   target.name = FreeName(target.folder, target.name, folder);
   if (!target.trail) target.shown = Join(ParentOf(target.shown), target.name);
+}
+
+// What the request itself placed is never replaced or merged into: two
+// sources of one name would leave only the last.
+bool NotPlacedBefore(Session& s, const Target& target, const struct stat& there) {
+  const std::string shown = target.Shown();
+  std::string from;
+  if (!s.record().PlacedBefore(there, shown, from)) return true;
+  return s.Report(kErrorOther,
+                  "will not replace " + Quoted(shown) + ", just placed there from " + Quoted(from));
 }
 
 // A folder at either end: merged into, or refused.
@@ -57,6 +68,7 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
     TakeFreeName(target, from_folder);
     return true;
   }
+  if (!NotPlacedBefore(s, target, d.there)) return false;
   const bool to_folder = S_ISDIR(d.there.st_mode);
   if (from_folder || to_folder) return MeetFolder(s, source, target, to_folder, folders, d);
   d.clash = Clash::kReplace;

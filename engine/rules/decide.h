@@ -46,9 +46,11 @@ enum class FolderClash {
 
 /// Decides what happens to the entry `source` at `target`: refuses the
 /// same file (0x71, by `sameness`), takes the next free name with
-/// rename_on_collision (target.name, and so its path, change), meets a
-/// folder as `folders` says, and asks before a file replaces a file. False
-/// when the item does not go ahead (reported, or declined by the user).
+/// rename_on_collision (target.name, and so its path, change), refuses an
+/// item the request itself placed there ("will not replace 'out/x', just
+/// placed there from 'd1/x'", see record.h), meets a folder as `folders`
+/// says, and asks before a file replaces a file. False when the item does
+/// not go ahead (reported, or declined by the user).
 bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, Decision& d,
             FolderClash folders = FolderClash::kMerge);
 

@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "engine/base/errors.h"
+#include "engine/base/quote.h"
 #include "engine/terminal/prompt.h"
-#include "engine/terminal/quote.h"
 
 namespace engine {
 
@@ -37,8 +37,12 @@ bool Session::FailErrno(const std::string& item, const std::string& target, int 
 }
 
 bool Session::Failed(const std::string& what, int code, const std::string& reason) {
+  return Report(code, std::string("cannot ") + verb_ + what + ": " + reason);
+}
+
+bool Session::Report(int code, const std::string& line) {
   if (first_error_ == 0) first_error_ = code;
-  Say(std::string("cannot ") + verb_ + what + ": " + reason);
+  Say(line);
   return false;
 }
 

@@ -11,6 +11,7 @@
 #include "engine/io/walk.h"
 #include "engine/session/hooks.h"
 #include "engine/session/options.h"
+#include "engine/session/record.h"
 #include "engine/terminal/progress.h"
 
 namespace engine {
@@ -33,6 +34,14 @@ class Session {
   // --- the request
   const Options& options() const { return options_; }
   const Hooks& hooks() const { return hooks_; }
+  /// What the request has done so far (record.h).
+  RequestRecord& record() { return record_; }
+  /// A new top-level item, `source` going to `target` (empty for a
+  /// delete): its answers start afresh, and the record starts on it.
+  void BeginItem(const std::string& source, const std::string& target) {
+    approved_.clear();
+    record_.BeginItem(source, target);
+  }
 
   // --- the outcome
   /// Records a failed item (the first result code is kept, base/errors.h)
@@ -46,6 +55,10 @@ class Session {
   bool Fail(const std::string& item, const std::string& target, int code,
             const std::string& reason);
   bool FailErrno(const std::string& item, const std::string& target, int err);
+  /// Records a failure with the result code `code` and says `line` as it
+  /// is, for what is no "cannot VERB" (names in it quoted by the caller,
+  /// base/quote.h); returns false.
+  bool Report(int code, const std::string& line);
   bool cancelled() const { return cancelled_; }
   /// True once an item was skipped or the request cancelled.
   bool aborted() const { return aborted_; }
@@ -60,8 +73,6 @@ class Session {
   /// which is said once ("kept 'x': no terminal to ask", and the caller's
   /// hint: "; pass -c to replace").
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
-  /// A new top-level item: its answers start afresh.
-  void BeginItem() { approved_.clear(); }
   /// Asks once per item and target, however often the work comes back to it.
   bool ConfirmReplace(const std::string& target);
 
@@ -89,6 +100,7 @@ class Session {
   bool aborted_ = false;
   std::string approved_;
   std::unique_ptr<ProgressLine> progress_;
+  RequestRecord record_;
 };
 
 }  // namespace engine

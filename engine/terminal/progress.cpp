@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/base/quote.h"
 #include "engine/io/signals.h"
-#include "engine/terminal/quote.h"
 
 namespace engine {
 namespace {

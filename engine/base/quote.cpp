@@ -1,5 +1,5 @@
 // Names as the engine shows them (see quote.h).
-#include "engine/terminal/quote.h"
+#include "engine/base/quote.h"
 
 #include <cstddef>
 

@@ -1,6 +1,8 @@
-// Names as the engine's messages, questions and progress line show them.
-#ifndef VANDRIX_ENGINE_TERMINAL_QUOTE_H_
-#define VANDRIX_ENGINE_TERMINAL_QUOTE_H_
+// Names as the program shows them: in the engine's lines, questions and
+// progress line, and in the POSIX command line's refusals (built on every
+// platform, as that command line is).
+#ifndef VANDRIX_ENGINE_BASE_QUOTE_H_
+#define VANDRIX_ENGINE_BASE_QUOTE_H_
 
 #include <string>
 
@@ -20,4 +22,4 @@ std::string Displayed(const std::string& text);
 
 }  // namespace engine
 
-#endif  // VANDRIX_ENGINE_TERMINAL_QUOTE_H_
+#endif  // VANDRIX_ENGINE_BASE_QUOTE_H_

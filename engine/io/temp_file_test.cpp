@@ -1,0 +1,137 @@
+// Tests that no temporary file is left behind: on a full disk, on a
+// signal.
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include <cstring>
+
+#include "engine_fixture.h"
+
+namespace engine_test {
+namespace {
+
+// A full disk half way through (the file-size limit stops the writes), in a
+// copy and in a move to another file system: the source stays whole, the
+// old target stays as it was, and no temporary file is left. A copy keeps the
+// folders it made (empty here); a move removes its partial copy.
+TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
+  const std::string big(1 << 20, 'x');
+  other_ = OtherFileSystemFolder(root_);
+  struct Row {
+    const char* what;
+    UINT function;
+    std::string to;
+    Paths left;  // in `to` afterwards
+  };
+  const std::vector<Row> rows = {
+      {"copy", FO_COPY, "out", {"big.bin", "bigd"}},
+      {"move across file systems", FO_MOVE, other_ + "/to", {"big.bin"}}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    if (row.function == FO_MOVE && other_.empty()) continue;  // no second file system
+    Fresh();
+    Write("big.bin", big);
+    Write("bigd/big.bin", big);
+    Write(row.to + "/big.bin", "OLD");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const struct rlimit limit = {64 * 1024, 64 * 1024};
+      signal(SIGXFSZ, SIG_IGN);
+      setrlimit(RLIMIT_FSIZE, &limit);
+      _exit(Request(row.function, {"big.bin", "bigd"}, {row.to, row.to + "/bigd"}, kQuiet | kYes)
+                        .code == 0
+                ? 1
+                : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(Read("big.bin"), big);
+    EXPECT_EQ(Read("bigd/big.bin"), big);
+    EXPECT_EQ(Read(row.to + "/big.bin"), "OLD");
+    EXPECT_EQ(EntriesOf(row.to), row.left);
+    if (Exists(row.to + "/bigd")) {
+      EXPECT_EQ(EntriesOf(row.to + "/bigd"), Paths{});
+    }
+  }
+}
+
+// The signal a copy step raises (see SignalDuringCopy...).
+int signal_to_raise = 0;
+
+void CountingHandler(int) {}
+
+// A signal that ends the process (SIGINT, SIGQUIT, SIGPIPE, SIGXFSZ, ...) in
+// the middle of a copy: the temporary file goes, the old target stays, and
+// the process still dies of the signal. A signal that was ignored or had a
+// handler of the caller's before is left to it, and the copy completes.
+TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
+  const std::string big(1 << 20, 'x');
+  struct Row {
+    int number;
+    void (*before)(int);  // the action the signal has when the request starts
+  };
+  const std::vector<Row> rows = {
+      {SIGINT, SIG_DFL},    {SIGTERM, SIG_DFL},   {SIGHUP, SIG_DFL},   {SIGHUP, SIG_IGN},
+      {SIGQUIT, SIG_DFL},   {SIGXFSZ, SIG_DFL},   {SIGPIPE, SIG_DFL},  {SIGALRM, SIG_DFL},
+      {SIGUSR1, SIG_DFL},   {SIGUSR2, SIG_DFL},   {SIGVTALRM, SIG_DFL}, {SIGPROF, SIG_DFL},
+      {SIGABRT, SIG_DFL},   {SIGXCPU, SIG_DFL},   {SIGRTMIN, SIG_DFL}, {SIGRTMAX, SIG_DFL},
+      {SIGINT, CountingHandler}};
+  for (const Row& row : rows) {
+    const bool dies = row.before == SIG_DFL;
+    SCOPED_TRACE(std::string(strsignal(row.number)) + (dies ? "" : ", not the default action"));
+    Fresh();
+    Write("big.bin", big);
+    Write("out/big.bin", "OLD");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      prctl(PR_SET_DUMPABLE, 0);  // no core file of the signals that leave one
+      signal(row.number, row.before);
+      signal_to_raise = row.number;
+      Hooks hooks = Answering();
+      hooks.copy_step = [] { raise(signal_to_raise); };
+      const int code = Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code;
+      _exit(code == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    if (!dies) {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+      EXPECT_EQ(Read("out/big.bin"), big);
+    } else {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.number) << status;
+      EXPECT_EQ(Read("out/big.bin"), "OLD");
+    }
+    EXPECT_EQ(EntriesOf("out"), Paths{"big.bin"});
+  }
+}
+
+// The actions the signals had before an operation are theirs again after it.
+TEST_F(Engine, SignalActionsAreRestoredAfterTheOperation) {
+  struct Row {
+    int number;
+    void (*action)(int);
+  };
+  const std::vector<Row> rows = {{SIGINT, CountingHandler}, {SIGTERM, CountingHandler},
+                                 {SIGHUP, CountingHandler}, {SIGQUIT, SIG_DFL},
+                                 {SIGPIPE, SIG_DFL},        {SIGRTMIN, SIG_DFL}};
+  std::vector<struct sigaction> before(rows.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    struct sigaction mine {};
+    mine.sa_handler = rows[i].action;
+    ASSERT_EQ(sigaction(rows[i].number, &mine, &before[i]), 0);
+  }
+  ASSERT_EQ(Request(FO_COPY, {"a.txt"}, {"out"}).code, 0);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    struct sigaction after;
+    ASSERT_EQ(sigaction(rows[i].number, &before[i], &after), 0);
+    EXPECT_EQ(after.sa_handler, rows[i].action) << strsignal(rows[i].number);
+  }
+}
+
+}  // namespace
+}  // namespace engine_test

@@ -1,0 +1,171 @@
+// Tests of copying a tree: bytes, mode and times, links, depth, folders
+// that cannot be read, sources that go away meanwhile.
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "engine/base/errors.h"
+#include "engine_fixture.h"
+
+namespace engine_test {
+namespace {
+
+TEST_F(Engine, CopyKeepsBytesModeAndTime) {
+  std::string bytes(300 * 1024, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+  Write("big.bin", bytes);
+  const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+  struct Row {
+    const char* item;
+    mode_t mode, copied;  // the copy never gets the set-user-id or set-group-id bit
+  };
+  const std::vector<Row> rows = {
+      {"big.bin", 0750, 0750}, {"d", 0750, 0750}, {"a.txt", 06755, 0755}};
+  for (const Row& row : rows) {
+    ASSERT_EQ(chmod(row.item, row.mode), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, row.item, times, 0), 0);
+  }
+  ASSERT_EQ(Request(FO_COPY, {"big.bin", "d", "a.txt"}, {"out"}).code, 0);
+  EXPECT_EQ(Read("out/big.bin"), bytes);
+  for (const Row& row : rows) {
+    struct stat st;
+    const std::string copy = std::string("out/") + row.item;
+    ASSERT_EQ(stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, row.copied) << copy;
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000) << copy;
+  }
+}
+
+TEST_F(Engine, LinksAreNeverFollowedInsideATree) {
+  Write(root_ + "/outside/keep.txt", "K");
+  ASSERT_EQ(symlink((root_ + "/outside").c_str(), "d/link"), 0);
+  ASSERT_EQ(symlink("a.txt", "la"), 0);
+  ASSERT_EQ(symlink("nowhere", "dangling"), 0);
+  ASSERT_EQ(Request(FO_COPY, {"d", "la"}, {"copy"}).code, 0);
+  EXPECT_TRUE(IsLink("copy/d/link"));
+  EXPECT_EQ(fs::read_symlink("copy/d/link"), root_ + "/outside");
+  EXPECT_FALSE(IsLink("copy/la"));  // a link named as a source is followed
+  EXPECT_EQ(Read("copy/la"), "A");
+  EXPECT_EQ(Request(FO_COPY, {"dangling"}, {"out"}).code, 2);
+  ASSERT_EQ(Request(FO_DELETE, {"copy", "d", "dangling"}, {}, kQuiet | kYes).code, 0);
+  ExpectPaths({root_ + "/outside/keep.txt", "a.txt"}, {"copy", "d", "dangling"});
+}
+
+// A tree three times deeper than the descriptors the process may open:
+// a copy (with its progress count) and a delete keep only a few open.
+TEST_F(Engine, TreeDeeperThanTheDescriptorLimit) {
+  constexpr int kLimit = 64;
+  std::string deepest = "deep";
+  for (int i = 0; i < 3 * kLimit; ++i) deepest += "/d";
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths to;
+    std::string present, absent;
+  };
+  const std::vector<Row> rows = {
+      {"copy", FO_COPY, {"out"}, "out/" + deepest + "/f", ""},
+      {"delete", FO_DELETE, {}, "", "deep"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    Write(deepest + "/f", "F");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      Hooks hooks = Answering();
+      hooks.terminal = true;  // the progress count walks the tree first
+      const struct rlimit limit = {kLimit, kLimit};
+      const bool limited = setrlimit(RLIMIT_NOFILE, &limit) == 0;
+      _exit(limited && Request(row.function, {"deep"}, row.to, kQuiet | kYes, nullptr, hooks)
+                                   .code == 0
+                ? 0
+                : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    if (!row.present.empty()) {
+      EXPECT_EQ(Read(row.present), "F");
+    }
+    if (!row.absent.empty()) {
+      EXPECT_FALSE(Exists(row.absent));
+    }
+  }
+}
+
+// A folder named "bad" cannot be opened, as if its permissions forbade it.
+int RefuseBad(const char* name) {
+  return fs::path(name).filename() == "bad" ? EACCES : 0;
+}
+
+// A folder that cannot be read in the middle of a tree fails on its own:
+// everything else is copied or deleted, the call reports the error, and a
+// delete keeps the failing folder and its parents.
+TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
+  const std::vector<Case> cases = {
+      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, engine::kErrorAccessDenied,
+       {"out/t/a.txt", "out/t/p/q.txt", "out/t/z/y.txt", "t/p/bad/x.txt", "t/z/y.txt"},
+       {"out/t/p/bad"}},
+      {"delete", FO_DELETE, {"t"}, {}, kYes, engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
+       {"t/a.txt", "t/p/q.txt", "t/z"}},
+      {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
+       engine::kErrorAccessDenied, {"bad/x.txt"}, {"a.txt"}},
+  };
+  Hooks hooks = Answering();
+  hooks.folder_open = RefuseBad;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Fresh();
+    for (const char* path : {"t/a.txt", "t/p/bad/x.txt", "t/p/q.txt", "t/z/y.txt", "bad/x.txt"})
+      Write(path, path);
+    EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet, nullptr, hooks).code, c.code);
+    ExpectPaths(c.present, c.absent);
+  }
+}
+
+// Removed by the first copy step (see SourceRemovedDuring...).
+Paths doomed;
+
+void RemoveDoomed() {
+  for (const std::string& path : doomed) unlink(path.c_str());
+  doomed.clear();
+}
+
+// A source removed while the operation runs fails as not found; the other
+// items go on.
+TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
+  other_ = OtherFileSystemFolder(root_);
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths from, to, doomed, present, absent;
+  };
+  const std::string moved = other_ + "/to";
+  std::vector<Row> rows = {
+      {"a file later in a tree", FO_COPY, {"t"}, {"out/t"}, {"t/c.txt"},
+       {"out/t/a.txt", "out/t/b.txt", "out/t/d.txt"}, {"out/t/c.txt"}},
+      {"a later source", FO_COPY, {"t/a.txt", "t/c.txt", "t/d.txt"}, {"out", "out", "out"},
+       {"t/c.txt"}, {"out/a.txt", "out/d.txt"}, {"out/c.txt"}},
+  };
+  if (!other_.empty())
+    rows.push_back({"a later source, moved across file systems", FO_MOVE,
+                    {"t/a.txt", "t/c.txt", "t/d.txt"},
+                    {moved + "/a.txt", moved + "/c.txt", moved + "/d.txt"}, {"t/c.txt"},
+                    {moved + "/a.txt", moved + "/d.txt"}, {moved + "/c.txt", "t/a.txt", "t/d.txt"}});
+  Hooks hooks = Answering();
+  hooks.copy_step = RemoveDoomed;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    for (const char* name : {"a", "b", "c", "d"})
+      Write(std::string("t/") + name + ".txt", std::string(4096, *name));
+    doomed = row.doomed;
+    EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes, nullptr, hooks).code,
+              engine::kErrorFileNotFound);
+    ExpectPaths(row.present, row.absent);
+  }
+}
+
+}  // namespace
+}  // namespace engine_test

@@ -1,0 +1,41 @@
+// What a move across file systems keeps on top of a copy's mode and times:
+// the item's owner, extended attributes and file capability (attributes.h),
+// the hard links inside the moved tree, and one report for what a file
+// system refuses.
+#ifndef VANDRIX_ENGINE_JOBS_KEPT_H_
+#define VANDRIX_ENGINE_JOBS_KEPT_H_
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "engine/io/attributes.h"
+#include "engine/io/temp_file.h"
+#include "engine/session/session.h"
+
+namespace engine {
+
+/// Gives the open copy `fd` (a file or a folder), shown as `shown`, all
+/// that a move keeps of the open source `from_fd`, whose fstat is `from`
+/// (KeepEverything), what is refused reported (ReportLosses). Returns 0 or
+/// the errno of the mode or the times.
+int KeepAllAttributes(Session& s, int fd, int from_fd, const struct stat& from,
+                      const std::string& shown);
+
+/// Reports each kind of loss in `lost`, once in the request for each kind
+/// and file system (the one the open `on` is on): "kept no ACL for 'ITEM'
+/// (nor for any other item on its file system): REASON". A reported loss is
+/// a failure of the request (exit code 1); the item itself has arrived.
+void ReportLosses(Session& s, const Losses& lost, int on, const std::string& shown);
+
+/// Makes `temp` one more name of the first copy the request made of the
+/// file `source` (which has several links), checked to be that very copy.
+/// True when it did. False when there is none (or it is gone or another
+/// item by now), or the link is refused (reported once, as a loss of hard
+/// links): the file is then copied on its own. `shown` is the target.
+bool LinkToFirstCopy(Session& s, const struct stat& source, const std::string& shown,
+                     TempFile& temp);
+
+}  // namespace engine
+
+#endif  // VANDRIX_ENGINE_JOBS_KEPT_H_

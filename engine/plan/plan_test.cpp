@@ -1,0 +1,100 @@
+// Tests of how a request's lists become items: where each goes, what a
+// wildcard stands for.
+#include "engine/base/errors.h"
+#include "engine_fixture.h"
+
+namespace engine_test {
+namespace {
+
+TEST_F(Engine, DestinationRules) {
+  const std::vector<Case> cases = {
+      {"file into folder", FO_COPY, {"a.txt"}, {"out"}, 0, 0, {"a.txt", "out/a.txt"}, {}},
+      {"file to new name", FO_COPY, {"a.txt"}, {"new/deep/c.txt"}, 0, 0, {"new/deep/c.txt"}, {}},
+      {"several into new folder", FO_COPY, {"a.txt", "b.txt"}, {"made"}, 0, 0,
+       {"made/a.txt", "made/b.txt"}, {}},
+      {"slash names a folder", FO_COPY, {"a.txt"}, {"made/"}, 0, 0, {"made/a.txt"}, {}},
+      {"paired", FO_COPY, {"a.txt", "b.txt"}, {"p.txt", "out"}, 0, 0, {"p.txt", "out/b.txt"},
+       {"out/a.txt"}},
+      {"folder to new name", FO_COPY, {"d"}, {"d2"}, 0, 0, {"d2/f.txt"}, {}},
+      {"folder merges", FO_COPY, {"d/"}, {"merge"}, 0, 0, {"merge/d/f.txt", "merge/d/old.txt"}, {}},
+      {"move into folder", FO_MOVE, {"a.txt"}, {"out"}, 0, 0, {"out/a.txt"}, {"a.txt"}},
+      {"move merges", FO_MOVE, {"d"}, {"merge"}, 0, 0, {"merge/d/f.txt", "merge/d/old.txt"},
+       {"d"}},
+      {"delete ignores pTo", FO_DELETE, {"d", "a.txt"}, {"out"}, kYes, 0, {"out", "b.txt"},
+       {"d", "a.txt"}},
+      {"count mismatch", FO_COPY, {"a.txt", "b.txt"}, {"p", "q", "r"}, 0, 0x7C, {}, {"p", "q"}},
+      {"no destination", FO_MOVE, {"a.txt"}, {}, 0, 0x7C, {"a.txt"}, {}},
+      {"no source", FO_DELETE, {}, {}, 0, 0x7C, {}, {}},
+      {"unknown function", 9, {"a.txt"}, {"out"}, 0, 0x7C, {}, {"out/a.txt"}},
+      {"missing copy source", FO_COPY, {"a.txt", "nope"}, {"out"}, 0, 2, {}, {"out/a.txt"}},
+      {"missing delete source", FO_DELETE, {"a.txt", "nope"}, {}, kYes, 2, {"a.txt"}, {}},
+      {"wildcard takes one destination as folder", FO_COPY, {"a*"}, {"made"}, 0, 0,
+       {"made/a.txt"}, {"made/b.txt"}},
+      {"paired with a wildcard", FO_COPY, {"*.txt", "sub"}, {"t1", "t2"}, 0, 0,
+       {"t1/a.txt", "t1/b.txt", "t1/[ab].txt", "t2/x.txt"}, {"t1/sub", "t2/sub"}},
+      {"paired one to one", FO_MOVE, {"a.txt", "b.txt"}, {"out", "b2.txt"}, 0, 0,
+       {"out/a.txt", "b2.txt"}, {"a.txt", "b.txt", "out/b.txt"}},
+      // Into a file as into a folder, as the POSIX command line decides it
+      // (it refuses these first): a wildcard, also with a trailing slash,
+      // and several sources; one folder goes to the file's name.
+      {"wildcard into a file", FO_COPY, {"sub/*"}, {"noext"}, 0, engine::kErrorOther,
+       {"sub/x.txt"}, {"noext/x.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
+      {"wildcard with a slash into a file", FO_COPY, {"sub/*/"}, {"noext"}, 0,
+       engine::kErrorOther, {"sub/x.txt"}, {"noext/x.txt"}},
+      {"several into a file", FO_COPY, {"a.txt", "b.txt"}, {"noext"}, 0, engine::kErrorOther,
+       {"a.txt"}, {"noext/a.txt"}},
+      {"folder with a slash onto a file", FO_COPY, {"d/"}, {"noext"}, 0, 5, {"d/f.txt"},
+       {"noext/f.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
+      {"wildcard in destination", FO_COPY, {"a.txt"}, {"o*"}, 0, 0x7C, {"a.txt"}, {"o*"}},
+      {"wildcard in destination folder part", FO_MOVE, {"a.txt"}, {"o?t/x"}, 0, 0x7C,
+       {"a.txt"}, {}},
+  };
+  Check(cases);
+}
+
+// Fresh() makes a.txt b.txt [ab].txt .hidden noext d/f.txt merge/d/old.txt
+// sub/x.txt out/.
+TEST_F(Engine, Wildcards) {
+  const std::vector<Case> cases = {
+      {"star", FO_COPY, {"*.txt"}, {"out"}, 0, 0, {"out/a.txt", "out/b.txt", "out/[ab].txt"},
+       {"out/noext", "out/.hidden"}},
+      {"question mark", FO_COPY, {"?.txt"}, {"made"}, 0, 0, {"made/a.txt", "made/b.txt"},
+       {"made/[ab].txt"}},
+      {"case counts", FO_COPY, {"?.txt", "*.TXT"}, {"made"}, 0, 2, {}, {"made"}},
+      {"*.* takes names without a dot and dot files; out itself fails, the rest go on", FO_COPY,
+       {"*.*"}, {"out"}, 0, 0x76, {"out/noext", "out/.hidden", "out/d/f.txt", "out/sub/x.txt"},
+       {"out/out"}},
+      {"dot files are ordinary", FO_COPY, {"*d*"}, {"out"}, 0, 0, {"out/.hidden", "out/d/f.txt"},
+       {"out/a.txt"}},
+      {"brackets are plain characters", FO_COPY, {"[ab]*"}, {"out"}, 0, 0, {"out/[ab].txt"},
+       {"out/a.txt"}},
+      // A wildcard that matches nothing, or whose folder cannot be read,
+      // is a source that is not there: nothing is done.
+      {"no match is an error", FO_COPY, {"nope*", "a.txt"}, {"out"}, 0, 2, {"a.txt"},
+       {"out/a.txt"}},
+      {"no match, move", FO_MOVE, {"*.tmp", "a.txt"}, {"out"}, 0, 2, {"a.txt"}, {"out/a.txt"}},
+      {"no match, delete", FO_DELETE, {"d/*.tmp", "a.txt"}, {}, kYes, 2, {"a.txt", "d/f.txt"}, {}},
+      {"a missing folder", FO_COPY, {"nowhere/*", "a.txt"}, {"out"}, 0, 2, {}, {"out/a.txt"}},
+      {"a file for a folder", FO_DELETE, {"noext/*", "a.txt"}, {}, kYes, 2, {"noext", "a.txt"},
+       {}},
+      {"a folder that cannot be read", FO_COPY, {"locked/*"}, {"out"}, 0, 5, {}, {"out/s"},
+       [] {  // as root every folder can be read: skipped
+         Write("locked/s", "S");
+         return chmod("locked", 0311) == 0 && geteuid() != 0;
+       },
+       [] { chmod("locked", 0755); }},
+      {"files only: matched folders are no error", FO_COPY, {"s*"}, {"out"}, FOF_FILESONLY, 0,
+       {"sub/x.txt"}, {"out/sub"}},
+      {"only the last component", FO_COPY, {"s*/x.txt"}, {"out"}, 0, 2, {}, {"out/x.txt"}},
+      {"inside a folder", FO_DELETE, {"d/*"}, {}, kYes, 0, {"d"}, {"d/f.txt"}},
+      {"move", FO_MOVE, {"sub/*"}, {"out"}, 0, 0, {"out/x.txt", "sub"}, {"sub/x.txt"}},
+      {"files only skips matched folders", FO_COPY, {"*"}, {"out"}, FOF_FILESONLY, 0,
+       {"out/a.txt", "out/noext"}, {"out/d", "out/sub", "out/merge"}},
+      {"files only keeps named folders", FO_DELETE, {"d", "s*"}, {}, kYes | FOF_FILESONLY, 0,
+       {"sub/x.txt"}, {"d"}},
+  };
+  Check(cases);
+}
+
+}  // namespace
+}  // namespace engine_test

@@ -1,0 +1,46 @@
+// What a request has done so far (see record.h).
+#include "engine/session/record.h"
+
+#include "engine/base/path_text.h"
+
+namespace engine {
+
+void RequestRecord::BeginItem(const std::string& source, const std::string& target) {
+  items_.push_back({source, target});
+}
+
+void RequestRecord::Placed(const struct stat& made) {
+  if (!items_.empty()) placed_[IdentityOf(made)] = items_.size() - 1;
+}
+
+bool RequestRecord::PlacedNow(const struct stat& st) const {
+  const auto found = placed_.find(IdentityOf(st));
+  return found != placed_.end() && found->second + 1 == items_.size();
+}
+
+bool RequestRecord::PlacedBefore(const struct stat& st, const std::string& at,
+                                 std::string& from) const {
+  const auto found = placed_.find(IdentityOf(st));
+  if (found == placed_.end()) return false;
+  const Item& item = items_[found->second];
+  const std::string top = item.target + "/";
+  from = at.compare(0, top.size(), top) == 0 ? Join(item.source, at.substr(top.size()))
+                                             : item.source;
+  return true;
+}
+
+void RequestRecord::AddFirstCopy(const struct stat& source, const std::string& path,
+                                 const struct stat& made) {
+  first_copies_.emplace(IdentityOf(source), FirstCopy{path, IdentityOf(made)});
+}
+
+const RequestRecord::FirstCopy* RequestRecord::FirstCopyOf(const struct stat& source) const {
+  const auto found = first_copies_.find(IdentityOf(source));
+  return found == first_copies_.end() ? nullptr : &found->second;
+}
+
+bool RequestRecord::FirstLoss(int kind, dev_t device) {
+  return losses_.insert({kind, device}).second;
+}
+
+}  // namespace engine

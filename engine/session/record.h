@@ -1,0 +1,66 @@
+// What a request has done so far that its later items must respect: the
+// items it placed, the first copy of each file with several links, the
+// losses it has already reported.
+#ifndef VANDRIX_ENGINE_SESSION_RECORD_H_
+#define VANDRIX_ENGINE_SESSION_RECORD_H_
+
+#include <sys/stat.h>
+
+#include <cstddef>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "engine/io/identity.h"
+
+namespace engine {
+
+/// The record of one request, kept by its Session. Items are known by
+/// identity (identity.h), so a path that changes meanwhile misleads nothing.
+class RequestRecord {
+ public:
+  /// A new top-level item: `source` going to `target` (as shown; empty for
+  /// a delete).
+  void BeginItem(const std::string& source, const std::string& target);
+
+  /// The current top-level item placed `made` (its status): a file, link
+  /// or folder a copy made, or an item a move renamed into place (not what
+  /// such an item holds).
+  void Placed(const struct stat& made);
+  /// True when the current top-level item placed `st`.
+  bool PlacedNow(const struct stat& st) const;
+  /// True when the request placed `st`, met at the path `at`; `from` is then
+  /// the path it came from: the source of its top-level item, and for an
+  /// item inside the tree that item placed, the path inside the source.
+  bool PlacedBefore(const struct stat& st, const std::string& at, std::string& from) const;
+
+  /// The first copy a move made of a file with several links.
+  struct FirstCopy {
+    std::string path;  ///< where it was placed, as shown
+    Identity made;     ///< what was placed there
+  };
+  /// `source` (a file with several links) was copied to `path` as `made`.
+  void AddFirstCopy(const struct stat& source, const std::string& path,
+                    const struct stat& made);
+  /// The first copy of the file `source`, or null when none was made.
+  const FirstCopy* FirstCopyOf(const struct stat& source) const;
+
+  /// True the first time it is told of a loss of `kind` (a caller's number)
+  /// on the file system `device`: each is reported once.
+  bool FirstLoss(int kind, dev_t device);
+
+ private:
+  struct Item {
+    std::string source, target;
+  };
+  std::vector<Item> items_;
+  std::unordered_map<Identity, std::size_t, IdentityHash> placed_;  ///< to its item
+  std::unordered_map<Identity, FirstCopy, IdentityHash> first_copies_;
+  std::set<std::pair<int, dev_t>> losses_;
+};
+
+}  // namespace engine
+
+#endif  // VANDRIX_ENGINE_SESSION_RECORD_H_

@@ -1,0 +1,189 @@
+// Tests of what the user sees and answers: error lines, questions, no
+// terminal, the progress line.
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <new>
+
+#include "engine/base/errors.h"
+#include "engine_fixture.h"
+
+namespace engine_test {
+namespace {
+
+TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
+  ASSERT_EQ(mkfifo("pipe", 0600), 0);
+  const std::string shown = StderrOf(FO_COPY, {"pipe", "a.txt"}, {"out"}, 0);
+  EXPECT_NE(shown.find("copy 'pipe'"), std::string::npos) << shown;
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 1) << shown;
+  EXPECT_EQ(StderrOf(FO_COPY, {"pipe"}, {"out"}, FOF_NOERRORUI), "");
+  EXPECT_FALSE(Exists("out/pipe"));  // a fifo is never opened or copied
+  EXPECT_TRUE(Exists("out/a.txt"));  // the items after a failed one go on
+  Hooks starved = Answering();
+  starved.folder_open = [](const char*) -> int { throw std::bad_alloc(); };
+  EXPECT_EQ(StderrOf(FO_COPY, {"d"}, {"out"}, 0, starved), "vandrix: out of memory\n");
+  // Each line says what was being done, to which item and where; a name
+  // that would break the line or drive the terminal is shown quoted.
+  ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
+  Write("out/d", "a file where a folder would go");
+  struct Line {
+    UINT function;
+    Paths from, to;
+    const char* shown;
+  };
+  const Line lines[] = {
+      {FO_COPY, {"p\nq\033[31mRED"}, {"out"},
+       "cannot copy $'p\\nq\\033[31mRED' to $'out/p\\nq\\033[31mRED': not a regular file, "
+       "folder or link"},
+      {FO_COPY, {"d"}, {"out"},
+       "cannot copy 'd' to 'out/d': it exists, and a folder and a file never replace each other"},
+      {FO_MOVE, {"a.txt"}, {"a.txt"}, "cannot move 'a.txt' to 'a.txt': the source and the target "
+                                      "are the same item"},
+      {FO_COPY, {"d"}, {"d/in"}, "cannot copy 'd' to 'd/in': the target lies inside the source folder"},
+      {FO_RENAME, {"sub/x.txt"}, {"./x.txt"},
+       "cannot rename 'sub/x.txt' to './x.txt': the new name is in another folder"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"p", "q", "r"},
+       "cannot copy: 2 sources and 3 destinations do not pair up"},
+      {FO_MOVE, {"a.txt"}, {}, "cannot move: no destination given"},
+      {FO_COPY, {"a.txt"}, {"o*"}, "cannot copy: a destination holds a wildcard: 'o*'"},
+      {FO_RENAME, {"a.txt", "b.txt"}, {"c.txt"},
+       "cannot rename: a rename takes one item and one new name, not 2 sources and 1 new name"},
+      {FO_DELETE, {}, {}, "cannot delete: no source given"},
+      {9, {"a.txt"}, {"out"}, "cannot carry out: no such operation: 9"},
+      {FO_COPY, {"d/*.tmp"}, {"out"}, "no item matches 'd/*.tmp'"},
+      {FO_COPY, {"sub/x.txt", "sub/x.txt"}, {"out"},
+       "will not replace 'out/x.txt', just placed there from 'sub/x.txt'"},
+      {FO_DELETE, {"noext/*"}, {}, "cannot read the folder 'noext' of 'noext/*': Not a directory"},
+  };
+  for (const Line& line : lines)
+    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes),
+              std::string("vandrix: ") + line.shown + "\n");
+}
+
+// What the user answers, and what is left afterwards. Fresh() files, plus
+// out/a.txt ("OLD") and merge/d/f.txt ("OLD").
+TEST_F(Engine, Confirmations) {
+  struct Row {
+    const char* what;
+    UINT function;
+    Paths from, to;
+    std::deque<Answer> given;
+    int code;
+    BOOL aborted;
+    std::size_t asked;
+    Paths present, absent;
+  };
+  const Answer y = Answer::kYes, n = Answer::kNo, all = Answer::kAll, c = Answer::kCancel;
+  const std::vector<Row> rows = {
+      {"replace: yes", FO_COPY, {"a.txt"}, {"out"}, {y}, 0, FALSE, 1, {}, {}},
+      {"replace: no skips", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {n}, 0, TRUE, 1, {"out/b.txt"},
+       {}},
+      {"replace: cancel stops the rest", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {c}, 0x4C7, TRUE,
+       1, {}, {"out/b.txt"}},
+      {"replace deep in a merge: no", FO_MOVE, {"d"}, {"merge"}, {n}, 0, TRUE, 1,
+       {"d/f.txt", "merge/d/old.txt"}, {}},
+      {"replace deep in a copy: cancel stops the rest of the tree", FO_COPY, {"d", "a.txt"},
+       {"merge"}, {c}, 0x4C7, TRUE, 1, {"merge/d/old.txt"}, {"merge/d/g.txt", "merge/a.txt"}},
+      {"rename: yes", FO_RENAME, {"b.txt"}, {"out/a.txt"}, {y}, 0x73, FALSE, 0, {"b.txt"}, {}},
+      {"rename over a file: yes", FO_RENAME, {"a.txt"}, {"b.txt"}, {y}, 0, FALSE, 1, {"b.txt"},
+       {"a.txt"}},
+      {"delete: yes, no", FO_DELETE, {"a.txt", "b.txt"}, {}, {y, n}, 0, TRUE, 2, {"b.txt"},
+       {"a.txt"}},
+      {"delete: all", FO_DELETE, {"a.txt", "b.txt", "d"}, {}, {all}, 0, FALSE, 1, {},
+       {"a.txt", "b.txt", "d"}},
+      {"delete: cancel", FO_DELETE, {"a.txt", "b.txt"}, {}, {y, c}, 0x4C7, TRUE, 2, {"b.txt"},
+       {"a.txt"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Fresh();
+    Write("out/a.txt", "OLD");
+    Write("merge/d/f.txt", "OLD");
+    Write("d/g.txt", "G");
+    answers = row.given;
+    const Outcome outcome = Request(row.function, row.from, row.to);
+    EXPECT_EQ(outcome.code, row.code);
+    EXPECT_EQ(outcome.aborted, row.aborted);
+    EXPECT_EQ(questions.size(), row.asked);
+    ExpectPaths(row.present, row.absent);
+  }
+  Fresh();
+  Write("out/a.txt", "OLD");
+  answers = {Answer::kYes};
+  EXPECT_EQ(Request(FO_COPY, {"a.txt"}, {"out"}).code, 0);
+  EXPECT_EQ(questions, Paths{"replace 'out/a.txt'"});
+  EXPECT_EQ(Read("out/a.txt"), "A");
+}
+
+// Without a terminal nobody can be asked: replacing and deleting are
+// cancelled, and one line says so and how to go ahead. Run in a child in a
+// session of its own, which has no controlling terminal.
+TEST_F(Engine, NoTerminalCancels) {
+  Write("out/a.txt", "OLD");
+  int output[2];
+  ASSERT_EQ(pipe(output), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (setsid() < 0 || dup2(output[1], STDERR_FILENO) < 0) _exit(100);
+    const Outcome replace = Request(FO_COPY, {"a.txt", "b.txt"}, {"out"}, 0, nullptr, Hooks{});
+    const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, 0, nullptr, Hooks{});
+    const bool cancelled = replace.code == engine::kErrorCancelled &&
+                           remove.code == engine::kErrorCancelled;
+    _exit(cancelled && replace.aborted && remove.aborted ? 0 : 1);
+  }
+  close(output[1]);
+  std::string shown;
+  char buffer[256];
+  for (ssize_t got; (got = read(output[0], buffer, sizeof buffer)) > 0;) shown.append(buffer, got);
+  close(output[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(shown,
+            "vandrix: kept 'out/a.txt': no terminal to ask; pass -c to replace\n"
+            "vandrix: kept 'b.txt': no terminal to ask; pass -c to delete\n");
+  EXPECT_EQ(Read("out/a.txt"), "OLD");
+  ExpectPaths({"b.txt", "d/f.txt"}, {"out/b.txt"});
+}
+
+// ---------------------------------------------------------------------------
+// Progress, with standard error taken for a terminal and a clock that moves
+// 300 ms each time it is read.
+
+std::int64_t fake_now = 0;
+std::int64_t FakeClock() { return fake_now += 300; }
+
+class Progress : public Engine {
+ protected:
+  std::string Shown(FILEOP_FLAGS flags) {
+    Hooks hooks = Answering();
+    hooks.terminal = true;
+    hooks.clock = FakeClock;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(Request(FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, flags, "Backing up", hooks).code,
+              0);
+    return testing::internal::GetCapturedStderr();
+  }
+};
+
+TEST_F(Progress, LineShowsTitleCountsAndNameThenIsCleared) {
+  const std::string shown = Shown(kQuiet);
+  EXPECT_NE(shown.find("\rBacking up: 100%, 4 of 4 items, 3 B of 3 B"), std::string::npos) << shown;
+  EXPECT_NE(shown.find(": d/f.txt"), std::string::npos) << shown;
+  EXPECT_EQ(shown.find('\n'), std::string::npos) << shown;
+  const std::size_t last = shown.rfind('\r', shown.size() - 2);
+  ASSERT_NE(last, std::string::npos);
+  EXPECT_EQ(shown.substr(last), "\r" + std::string(shown.size() - last - 2, ' ') + "\r");
+  EXPECT_GT(shown.size() - last, 30u) << "the clearing covers the line";
+}
+
+TEST_F(Progress, SimpleProgressHidesNamesAndSilentHidesAll) {
+  const std::string simple = Shown(kQuiet | FOF_SIMPLEPROGRESS | FOF_NOCONFIRMATION);
+  EXPECT_NE(simple.find("Backing up: "), std::string::npos) << simple;
+  EXPECT_EQ(simple.find("txt"), std::string::npos) << simple;
+  EXPECT_EQ(Shown(kQuiet | FOF_SILENT | FOF_NOCONFIRMATION), "");
+}
+
+}  // namespace
+}  // namespace engine_test
