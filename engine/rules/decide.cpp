@@ -23,12 +23,27 @@ void TakeFreeName(Target& target, bool folder) {
   if (!target.trail) target.shown = Join(ParentOf(target.shown), target.name);
 }
 
+// True when the item at the top-level target `target` (shown as `shown`)
+// lies in a folder the request placed, and so was placed with it; `from`
+// is then where it came from. (Inside a walked tree, the folder itself was
+// met first.)
+bool InPlacedFolder(Session& s, const Target& target, const std::string& shown,
+                    std::string& from) {
+  struct stat folder;
+  if (target.trail || !s.record().HoldsFolders() || ::fstat(target.folder, &folder) != 0 ||
+      !s.record().PlacedBefore(folder, ParentOf(shown), from))
+    return false;
+  from = Join(from, NameOf(shown));
+  return true;
+}
+
 // What the request itself placed is never replaced or merged into: two
 // sources of one name would leave only the last.
 bool NotPlacedBefore(Session& s, const Target& target, const struct stat& there) {
   const std::string shown = target.Shown();
   std::string from;
-  if (!s.record().PlacedBefore(there, shown, from)) return true;
+  if (!s.record().PlacedBefore(there, shown, from) && !InPlacedFolder(s, target, shown, from))
+    return true;
   return s.Report(kErrorOther,
                   "will not replace " + Quoted(shown) + ", just placed there from " + Quoted(from));
 }
