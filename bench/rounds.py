@@ -8,14 +8,16 @@ its own, and build/native/vandrix of this checkout. In each round every
 program of a case runs once, in a shuffled order, on fresh data, so that
 load from elsewhere falls on all of them alike. The table gives for each
 program its fastest and median wall time, its median CPU time (user +
-system) and the medians of the per-round ratios NEW / it and OLD / it
-(below 1: faster than it). It measures; it asserts nothing.
+system) and the medians of the per-round ratios NEW / it and OLD / it, of
+the wall time and of NEW's CPU time (below 1: faster than it). It measures; it asserts nothing.
 
 Cases (sizes as the tree rows of bench/RESULTS.md name them):
   tree        10,000 files of 1-8 KiB in 100 folders, copied to a new folder
               on the disk under build/bench: old, new, cp -r, cp -a
   tree-tmpfs  the same in /dev/shm
-  delete      1,000 files of 1-8 KiB in 10 folders: old, new, rm -rf
+  delete      1,000 files of 1-8 KiB in 10 folders: old, new, rm -rf (on this
+              disk the wall time is mostly the disk's: see the CPU)
+  delete-tmpfs  the same in /dev/shm
   big         a 1 GiB file: old, new, cp
   move        2,000 files moved from the disk to /dev/shm: old, new, mv
   trash       the same 2,000 files to the trash: old, new, gio trash
@@ -44,7 +46,8 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCRATCH = os.path.join(ROOT, "build", "bench", "rounds")
-CASES = ["tree", "tree-tmpfs", "delete", "big", "move", "trash", "start", "calls"]
+CASES = ["tree", "tree-tmpfs", "delete", "delete-tmpfs", "big", "move", "trash", "start",
+         "calls"]
 
 
 def make_tree(path, folders, seed):
@@ -133,13 +136,15 @@ class Bench:
             return result
         return self.rounds_of(programs, run)
 
-    def delete_case(self):
-        programs = [("old", None), ("new", None), ("rm -rf", ["rm", "-rf"])]
+    def victim_case(self, tree, where, options, verb, tool):
+        """A fresh copy of `tree`, in `where`, removed by vandrix OPTIONS VERB or by `tool`."""
+        programs = [("old", None), ("new", None), (" ".join(tool), tool)]
 
-        def run(label, tool):
-            victim = os.path.join(SCRATCH, "victim")
-            sh("cp", "-r", os.path.join(SCRATCH, "tree1k"), victim)
-            return self.timed(tool + [victim] if tool else [self.vandrix[label], "-cs", "del", victim])
+        def run(label, tool_argv):
+            victim = os.path.join(where, "victim")
+            sh("cp", "-r", os.path.join(SCRATCH, tree), victim)
+            return self.timed(tool_argv + [victim] if tool_argv else
+                              [self.vandrix[label], options, verb, victim])
         return self.rounds_of(programs, run)
 
     def big_case(self):
@@ -163,16 +168,6 @@ class Bench:
                                 [self.vandrix[label], "-cs", "move", source, target])
             shutil.rmtree(target)
             return result
-        return self.rounds_of(programs, run)
-
-    def trash_case(self):
-        programs = [("old", None), ("new", None), ("gio trash", ["gio", "trash"])]
-
-        def run(label, tool):
-            victim = os.path.join(SCRATCH, "victim")
-            sh("cp", "-r", os.path.join(SCRATCH, "tree2k"), victim)
-            return self.timed(tool + [victim] if tool else
-                              [self.vandrix[label], "-csu", "del", victim])
         return self.rounds_of(programs, run)
 
     def start_case(self):
@@ -221,11 +216,11 @@ def table(name, times):
         walls = [wall for wall, _ in runs]
         cpus = [cpu for _, cpu in runs]
         ratios = []
-        for base in ("new", "old"):
-            per_round = [b[0] / r[0] for b, r in zip(times[base], runs)]
+        for base, kind in (("new", 0), ("old", 0), ("new", 1)):
+            per_round = [b[kind] / max(r[kind], 1e-6) for b, r in zip(times[base], runs)]
             ratios.append("" if label == base else f"{statistics.median(per_round):.2f}x")
         lines.append(f"| {name} | {label} | {ms(min(walls))} | {ms(statistics.median(walls))} | "
-                     f"{ms(statistics.median(cpus))} | {ratios[0]} | {ratios[1]} |")
+                     f"{ms(statistics.median(cpus))} | {' | '.join(ratios)} |")
     return lines
 
 
@@ -242,12 +237,17 @@ def main():
           file=sys.stderr)
     try:
         bench.prepare_data()
-        lines = ["| case | program | min ms | median ms | median CPU ms | new / it | old / it |",
-                 "|---|---|---:|---:|---:|---:|---:|"]
+        lines = ["| case | program | min ms | median ms | median CPU ms | new / it | old / it "
+                 "| new / it, CPU |", "|---|---|---:|---:|---:|---:|---:|---:|"]
         runs = {"tree": lambda: bench.copy_case(SCRATCH),
                 "tree-tmpfs": lambda: bench.copy_case(bench.shm),
-                "delete": bench.delete_case, "big": bench.big_case, "move": bench.move_case,
-                "trash": bench.trash_case, "start": bench.start_case}
+                "delete": lambda: bench.victim_case("tree1k", SCRATCH, "-cs", "del", ["rm", "-rf"]),
+                "delete-tmpfs":
+                    lambda: bench.victim_case("tree1k", bench.shm, "-cs", "del", ["rm", "-rf"]),
+                "big": bench.big_case, "move": bench.move_case,
+                "trash":
+                    lambda: bench.victim_case("tree2k", SCRATCH, "-csu", "del", ["gio", "trash"]),
+                "start": bench.start_case}
         for case in cases:
             if case in runs:
                 print(f"rounds: {case} (load {os.getloadavg()[0]:.2f})", file=sys.stderr)
