@@ -14,8 +14,8 @@
 //              (the error convention, the engine's own error numbers, the
 //              result codes), fd (an open descriptor)
 //   io/        the file system, no user in sight: identity (device and
-//              inode, and the stamp of a change), lookup (status, names,
-//              free name), place (rename, never over something else),
+//              inode, and the stamp of a change), lookup (status,
+//              names), place (rename, never over something else),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
 //              and times; a move's owner, extended attributes, capability),
 //              byte_copy (a file's bytes), temp_file (a file reaches its
