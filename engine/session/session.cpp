@@ -118,9 +118,9 @@ struct DeedWords {
 };
 
 constexpr DeedWords kDeedWords[] = {
-    {"", "would copy ", " -> ", ""},           // kCopy
-    {"", "would move ", " -> ", ""},           // kMove
-    {"", "would rename ", " -> ", ""},         // kRename
+    {"", "would copy ", " -> ", ""},                      // kCopy
+    {"", "would move ", " -> ", ""},                      // kMove
+    {"", "would rename ", " -> ", ""},                    // kRename
     {"made folder ", "would make folder ", nullptr, ""},  // kMakeFolder
     {"removed ", "would remove ", nullptr, ""},           // kRemove
     {"trashed ", "would trash ", nullptr, ""},            // kTrash
