@@ -75,8 +75,10 @@ int MakeFolders(const std::string& path, mode_t mode, Fd& out, const struct stat
       Fd next;
       const int err = OpenOrMake(at.get(), part, mode, keep_out, dry, next, made_now);
       if (err != 0) return err;
-      if (next.ok()) at = std::move(next);
-      else absent = 1;
+      if (next.ok())
+        at = std::move(next);
+      else
+        absent = 1;
     }
     if (made_now && made) made(path.substr(0, end));
   }
