@@ -123,12 +123,13 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
   return copied ? Visit::kDone : Visit::kFailed;
 }
 
-// A file or a link; in a dry run only said.
+// A file or a link, and its line; in a dry run only the line.
 bool CopyVisitor::CopyEntry(const Entry& e, const Target& t, const Decision& d) {
   if (!S_ISREG(e.st.st_mode) && !S_ISLNK(e.st.st_mode))
     return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file, folder or link");
-  if (s_.options().dry_run) return Tell(e, t, &d);
-  return S_ISREG(e.st.st_mode) ? CopyFile(e, t, d) : CopyLink(e, t, d);
+  const bool copied = s_.options().dry_run ||
+                      (S_ISREG(e.st.st_mode) ? CopyFile(e, t, d) : CopyLink(e, t, d));
+  return copied && Tell(e, t, &d);
 }
 
 bool CopyVisitor::Opened(const Entry& e) {
@@ -215,7 +216,6 @@ bool CopyVisitor::Placed(const Entry& e, const Target& t, const Decision& d, Tem
   if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
   s_.record().Placed(made);
   if (e.depth == 0) TopPlaced(made);
-  Tell(e, t, &d);
   Arrived(source);
   if (moving() && S_ISREG(source.st_mode) && source.st_nlink > 1 &&
       !s_.record().FirstCopyOf(source))
