@@ -71,12 +71,12 @@ class Session {
   /// earlier "all", the user is asked. "no" marks the request aborted;
   /// "cancel" also stops it, and so does the lack of a terminal to ask on,
   /// which is said once ("kept 'x': no terminal to ask", and the caller's
-  /// hint: "; pass -c to replace").
+  /// hint: "; pass -c to replace"). In a dry run nobody is asked: the
+  /// question is said on standard output ("would ask: replace 'x'") and the
+  /// answer is yes.
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
   /// Asks once per item and target, however often the work comes back to it.
   bool ConfirmReplace(const std::string& target);
-  /// In a dry run nobody is asked: Confirm says "would ask: ACTION 'ITEM'SUFFIX"
-  /// on standard output and goes ahead, as if the answer were yes.
 
   // --- what is done: one line each on standard output, with verbose or in
   // a dry run
