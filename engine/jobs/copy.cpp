@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/base/errors.h"
+#include "engine/base/path_text.h"
 #include "engine/io/attributes.h"
 #include "engine/io/byte_copy.h"
 #include "engine/io/lookup.h"
@@ -52,6 +53,7 @@ class CopyVisitor : public TreeVisitor {
 
  private:
   Target TargetOf(const Entry& e) const;
+  bool CopyEntry(const Entry& e, const Target& t, const Decision& d);
   bool CopyFile(const Entry& e, const Target& t, const Decision& d);
   bool CopyLink(const Entry& e, const Target& t, const Decision& d);
   int Fill(int in, TempFile& out, const struct stat& st, const Entry& e, const Target& t);
@@ -60,6 +62,12 @@ class CopyVisitor : public TreeVisitor {
   void Arrived(const struct stat& source);
   int KeepFolderAttributes(const Entry& e);
   bool moving() const { return purpose_ == Purpose::kMove; }
+  // Says a copied entry (a move says its items itself); true.
+  bool Tell(const Entry& e, const Target& t, const Decision* d = nullptr) {
+    return moving() || !s_.telling() ||
+           s_.Done(Session::Deed::kCopy, e.Shown(), t.Shown(), d && d->clash == Clash::kReplace);
+  }
+  bool EnterAbsent(const Entry& e, const Target& t);
   void TopPlaced(const struct stat& made) {
     copied_.made = true;
     copied_.placed = made;
@@ -74,12 +82,18 @@ class CopyVisitor : public TreeVisitor {
   Target folder_;            ///< the folder decided on in Visited, made in Opened
   bool merge_ = false;       ///< ... and whether it exists already
   std::vector<bool> merged_;  ///< for each target folder entered
+  /// In a dry run, the target folders that would be made are not there:
+  /// how deep the walk is below the last one that is, and the path of the
+  /// deepest one.
+  std::size_t absent_ = 0;
+  std::string absent_path_;
   struct stat top_folder_ {};  ///< the target folder at the top, once entered
   Copied copied_;
 };
 
 Target CopyVisitor::TargetOf(const Entry& e) const {
   if (e.depth == 0) return top_;
+  if (absent_ > 0) return {-1, e.name, Join(absent_path_, e.name)};
   return {into_.fd(), e.name, "", &into_, e.depth};
 }
 
@@ -104,21 +118,26 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
     merge_ = d.clash == Clash::kMerge;
     return Visit::kDescend;
   }
-  bool copied = false;
-  if (S_ISREG(e.st.st_mode))
-    copied = CopyFile(e, t, d);
-  else if (S_ISLNK(e.st.st_mode))
-    copied = CopyLink(e, t, d);
-  else
-    s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file, folder or link");
+  const bool copied = CopyEntry(e, t, d);
   if (copied) s_.Step(e, 1, 0);  // a file's bytes were counted as they went
   return copied ? Visit::kDone : Visit::kFailed;
 }
 
+// A file or a link, and its line; in a dry run only the line.
+bool CopyVisitor::CopyEntry(const Entry& e, const Target& t, const Decision& d) {
+  if (!S_ISREG(e.st.st_mode) && !S_ISLNK(e.st.st_mode))
+    return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file, folder or link");
+  const bool copied = s_.options().dry_run ||
+                      (S_ISREG(e.st.st_mode) ? CopyFile(e, t, d) : CopyLink(e, t, d));
+  return copied && Tell(e, t, &d);
+}
+
 bool CopyVisitor::Opened(const Entry& e) {
   const Target& t = folder_;
+  if (s_.options().dry_run && !merge_) return EnterAbsent(e, t);
   if (!merge_ && ::mkdirat(t.folder, t.name.c_str(), 0700) != 0)
     return s_.FailErrno(e.Shown(), t.Shown(), errno);
+  if (!merge_) Tell(e, t);
   Fd folder(::openat(t.folder, t.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
   struct stat st;
   if (!folder.ok() || ::fstat(folder.get(), &st) != 0)
@@ -131,7 +150,20 @@ bool CopyVisitor::Opened(const Entry& e) {
   return true;
 }
 
+// A dry run goes into a folder it would make as into one that is empty.
+bool CopyVisitor::EnterAbsent(const Entry& e, const Target& t) {
+  Tell(e, t);
+  absent_path_ = t.Shown();
+  ++absent_;
+  return true;
+}
+
 bool CopyVisitor::Left(const Entry& e, bool complete) {
+  if (absent_ > 0) {
+    absent_path_ = ParentOf(absent_path_);
+    --absent_;
+    return complete;
+  }
   const bool merged = merged_.back();
   merged_.pop_back();
   const int err = merged || into_.lost() ? 0 : KeepFolderAttributes(e);

@@ -38,7 +38,10 @@ struct Copied {
 /// and only with `follow`. Files go through a temporary file (temp_file.h) and keep their
 /// mode (less the set-id bits) and times (attributes.h); folders are made, or merged into
 /// an existing folder; links are copied as links. Each replacement is asked
-/// about; the items after a failed one go on. With `decided`, the top item
+/// about; the items after a failed one go on. A copy says each file, link
+/// and folder it makes (Session::Done); in a dry run it makes nothing, only
+/// decides and says each entry, and goes into a folder it would make as
+/// into an empty one. With `decided`, the top item
 /// goes to the target as decided there (see Decide), never elsewhere: a
 /// file only by a rename that replaces nothing or the item decided on, a
 /// folder only by making it.
