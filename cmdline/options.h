@@ -1,7 +1,8 @@
 // The options both command lines take: the letter, the long name vandrix
-// also reads, the shell flag each adds, and what vandrix's help says of it.
-// The help lists the options in this order; the manual page and the shell
-// completions name the same ones (a test compares them).
+// also reads, the shell flag each adds (or vandrix's own option), and what
+// vandrix's help says of it. The help lists the options in this order; the
+// manual page and the shell completions name the same ones (a test
+// compares them).
 #ifndef VANDRIX_CMDLINE_OPTIONS_H_
 #define VANDRIX_CMDLINE_OPTIONS_H_
 
@@ -9,27 +10,70 @@
 
 namespace vandrix {
 
+/// vandrix's own options: the shell's flag word has no bit free for them,
+/// so they travel beside it (PosixCommand::own) and reach the engine
+/// directly. Vandrix.exe takes none of them: to it their letters are
+/// unknown options, ignored as ever.
+inline constexpr unsigned kVerbose = 1u << 0;      ///< say each item done
+inline constexpr unsigned kNoClobber = 1u << 1;    ///< never replace a file
+inline constexpr unsigned kDryRun = 1u << 2;       ///< change nothing, say what would be done
+inline constexpr unsigned kInteractive = 1u << 3;  ///< ask (the default, said explicitly)
+
 /// An option: its letter (upper case), its long name (after "--") and the
-/// flag it adds to the request. An option without a letter has '\0'.
+/// flag it adds to the request, or the own option it sets. An option
+/// without a letter has '\0'; only an option with a flag has a Windows
+/// form ("/c").
 struct OptionLetter {
   char letter;
   const char* name;
   WORD bit;
+  unsigned own;
   const char* help;  ///< for vandrix's help; '\n' starts a further line
 };
 
 /// The options, in the order the help lists them.
 inline constexpr OptionLetter kOptionLetters[] = {
-    {'C', "yes", FOF_NOCONFIRMATION, "answer yes to every question (replace, delete)"},
-    {'D', "make-folders", FOF_NOCONFIRMMKDIR, "make missing folders without asking (always on)"},
-    {'E', "quiet", FOF_NOERRORUI, "do not print the one-line error reports"},
-    {'F', "files-only", FOF_FILESONLY, "take only the files a wildcard matches, not the folders"},
-    {'P', "no-names", FOF_SIMPLEPROGRESS, "show no names on the progress line"},
-    {'R', "keep-both", FOF_RENAMEONCOLLISION,
-     "give an item a free name, \"a (2).txt\", when its name is\ntaken, instead of replacing what is there"},
-    {'S', "no-progress", FOF_SILENT, "show no progress line"},
-    {'U', "trash", FOF_ALLOWUNDO,
-     "del moves the items to the desktop trash instead of\ndeleting them; an item that cannot go there is kept"},
+    {'C', "yes", FOF_NOCONFIRMATION, 0, "answer yes to every question (replace, delete)"},
+    {'D', "make-folders", FOF_NOCONFIRMMKDIR, 0,
+     "make missing folders without asking (always on)"},
+    {'E', "quiet", FOF_NOERRORUI, 0, "do not print the one-line error reports"},
+    {'F', "files-only", FOF_FILESONLY, 0,
+     "take only the files a wildcard matches, not the folders"},
+    {'I', "interactive", 0, kInteractive,
+     "ask before replacing a file or deleting (the default;\nnot with -c)"},
+    {'N', "no-clobber", 0, kNoClobber,
+     "never replace a file: skip it without asking, no failure\n(a folder still merges into a "
+     "folder); wins over -c,\nnot with -r"},
+    {'P', "no-names", FOF_SIMPLEPROGRESS, 0, "show no names on the progress line"},
+    {'R', "keep-both", FOF_RENAMEONCOLLISION, 0,
+     "give an item a free name, \"a (2).txt\", when its name is\ntaken, instead of replacing what "
+     "is there"},
+    {'S', "no-progress", FOF_SILENT, 0, "show no progress line"},
+    {'U', "trash", FOF_ALLOWUNDO, 0,
+     "del moves the items to the desktop trash instead of\ndeleting them; an item that cannot go "
+     "there is kept"},
+    {'V', "verbose", 0, kVerbose,
+     "say each item done on standard output: 'a' -> 'out/a',\nremoved 'x', trashed 'x', made "
+     "folder 'new'"},
+    {'\0', "dry-run", 0, kDryRun,
+     "change and ask nothing: say on standard output what\nwould be done (would copy 'a' -> "
+     "'out/a', would ask:\nreplace 'out/a', ...) and exit as the run would"},
+};
+
+/// Options that say opposite things of the same items: each alone is
+/// clear, both together are refused with `why`.
+struct Contradiction {
+  WORD bit;
+  unsigned own;
+  const char* why;
+};
+
+inline constexpr Contradiction kContradictions[] = {
+    {FOF_RENAMEONCOLLISION, kNoClobber,
+     "-n (--no-clobber) skips an item whose name is taken, -r (--keep-both) gives it a free "
+     "name: give one of them"},
+    {FOF_NOCONFIRMATION, kInteractive,
+     "-i (--interactive) asks, -c (--yes) answers yes: give one of them"},
 };
 
 }  // namespace vandrix

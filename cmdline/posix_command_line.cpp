@@ -28,6 +28,7 @@ enum class Stop { kNone, kHelp, kVersion, kUnknown };
 
 struct Scan {
   WORD flags = 0;
+  unsigned own = 0;
   bool options_ended = false;
   Stop stop = Stop::kNone;
   std::string unknown;  // the unknown option, as the refusal names it
@@ -40,23 +41,30 @@ char Upper(char c) {
   return c;
 }
 
-// The bit of an option letter (either case), else 0.
-WORD LetterBit(char letter) {
+// The option of a letter (either case), else null.
+const OptionLetter* LetterOption(char letter) {
   const char upper = Upper(letter);
   for (const OptionLetter& option : kOptionLetters) {
-    if (option.letter == upper) return option.bit;
+    if (option.letter != '\0' && option.letter == upper) return &option;
   }
-  return 0;
+  return nullptr;
 }
 
 bool IsHelpLetter(char c) { return c == 'h' || c == 'H' || c == '?'; }
 
-// "-" and at least one byte; or "/" and one option letter or "?".
+// "-" and at least one byte; or "/" and "?" or the letter of an option
+// Vandrix.exe knows (vandrix's own letters have no Windows form).
 bool IsOption(const std::string& argument) {
   if (argument.size() < 2) return false;
   if (argument[0] == '-') return true;
-  return argument[0] == '/' && argument.size() == 2 &&
-         (argument[1] == '?' || LetterBit(argument[1]) != 0);
+  if (argument[0] != '/' || argument.size() != 2) return false;
+  const OptionLetter* option = LetterOption(argument[1]);
+  return argument[1] == '?' || (option != nullptr && option->bit != 0);
+}
+
+void Take(const OptionLetter& option, Scan& scan) {
+  scan.flags |= option.bit;
+  scan.own |= option.own;
 }
 
 void StopAtUnknown(const std::string& named, Scan& scan) {
@@ -81,7 +89,7 @@ void ReadLong(const std::string& argument, Scan& scan) {
   } else if (argument == "--version") {
     scan.stop = Stop::kVersion;
   } else if (option != nullptr) {
-    scan.flags |= option->bit;
+    Take(*option, scan);
   } else {
     StopAtUnknown(engine::Quoted(argument), scan);
   }
@@ -96,13 +104,13 @@ std::string NamedLetter(const std::string& argument, std::size_t i) {
 // "-cs" or "/c": letters after the first byte, each an option or help.
 void ReadLetters(const std::string& argument, Scan& scan) {
   for (std::size_t i = 1; i < argument.size() && scan.stop == Stop::kNone; ++i) {
-    const WORD bit = LetterBit(argument[i]);
+    const OptionLetter* option = LetterOption(argument[i]);
     if (IsHelpLetter(argument[i])) {
       scan.stop = Stop::kHelp;
-    } else if (bit == 0) {
+    } else if (option == nullptr) {
       StopAtUnknown(NamedLetter(argument, i), scan);
     } else {
-      scan.flags |= bit;
+      Take(*option, scan);
     }
   }
 }
@@ -185,11 +193,20 @@ std::string PairsProblem(const PosixCommand& command) {
          " paths for " + std::to_string(sources) + " sources";
 }
 
+// Why the scanned options cannot go together (options.h), or null.
+const char* ContradictionOf(const Scan& scan) {
+  for (const Contradiction& c : kContradictions) {
+    if ((scan.flags & c.bit) != 0 && (scan.own & c.own) != 0) return c.why;
+  }
+  return nullptr;
+}
+
 PosixCommand Request(const OperationWord& operation, std::vector<std::string> paths,
-                     WORD flags) {
+                     const Scan& scan) {
   PosixCommand command = Decided(PosixAction::kRun);
   command.function = operation.function;
-  command.flags = flags;
+  command.flags = scan.flags;
+  command.own = scan.own;
   if (operation.function != FO_DELETE) {
     command.destination = paths.back();
     paths.pop_back();
@@ -209,7 +226,8 @@ PosixCommand Interpreted(const Scan& scan) {
   std::vector<std::string> paths(scan.positional.begin() + 1, scan.positional.end());
   const std::string problem = PathsProblem(*operation, paths);
   if (!problem.empty()) return Refused(problem);
-  PosixCommand command = Request(*operation, std::move(paths), scan.flags);
+  if (const char* why = ContradictionOf(scan)) return Refused(why);
+  PosixCommand command = Request(*operation, std::move(paths), scan);
   const std::string unpaired = PairsProblem(command);
   return unpaired.empty() ? command : Refused(unpaired);
 }
@@ -250,7 +268,7 @@ PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args) {
   return command;
 }
 
-PosixReply RunPosixCommandLine(const std::vector<std::string>& args) {
+PosixReply RunPosixCommandLine(const std::vector<std::string>& args, PosixPerformer perform) {
   PosixCommand command = ParsePosixCommandLine(args);
   if (command.action == PosixAction::kRun) {
     const std::string why = RefusalOnDisk(command);
@@ -262,15 +280,13 @@ PosixReply RunPosixCommandLine(const std::vector<std::string>& args) {
     case PosixAction::kRefuse: return {-1, "", command.message};
     case PosixAction::kRun: break;
   }
-  return {PerformFileOperation(command.source, command.destination, command.title,
-                               command.flags, command.function),
-          "", ""};
+  return {perform(command), "", ""};
 }
 
-std::int32_t RunPosixProgram(int argc, const char* const* argv) {
+std::int32_t RunPosixProgram(int argc, const char* const* argv, PosixPerformer perform) {
   try {
     const std::vector<std::string> args(argv, argv + (argc > 0 ? argc : 0));
-    return Delivered(RunPosixCommandLine(args));
+    return Delivered(RunPosixCommandLine(args, perform));
   } catch (const std::bad_alloc&) {
     // Nothing is left to report a failed write to.
     static_cast<void>(std::fputs("vandrix: out of memory\n", stderr));

@@ -3,10 +3,11 @@
 //
 //   vandrix [OPTION]... OPERATION PATH...
 //
-// Options are "-" and letters of c d e f p r s u (either case), alone or
-// combined ("-cs"), or "--" and a long name written in full ("--yes"; the
-// names are in options.h), anywhere on the line; "/" and one letter ("/c")
-// is the same option. "-h", "-?", "/?" and "--help" ask for the help,
+// Options are "-" and letters of c d e f i n p r s u v (either case), alone
+// or combined ("-cs"), or "--" and a long name written in full ("--yes",
+// "--dry-run"; the names are in options.h), anywhere on the line; "/" and
+// one letter of the Windows options ("/c") is the same option. "-h", "-?",
+// "/?" and "--help" ask for the help,
 // "--version" for the version; "--" ends the options. Every other argument
 // is positional: the first is the operation word, the others are paths,
 // whatever their first byte ("-" and "/x" alone included).
@@ -33,6 +34,7 @@ struct PosixCommand {
   std::string source;                ///< the sources joined by ";"
   std::string destination;           ///< the last path; empty for a delete
   WORD flags = 0;                    ///< the option bits (FOF_...)
+  unsigned own = 0;                  ///< vandrix's own options (kVerbose, ...)
   std::string title;                 ///< the progress title
 };
 
@@ -44,7 +46,8 @@ struct PosixCommand {
 /// pointing to --help): no arguments (a usage line and the hint), an
 /// unknown option, no or an unknown operation word, another number of
 /// paths, an empty path, a ";" list of destinations that does not name as
-/// many paths as the sources (a list of as many pairs them up). A refusal
+/// many paths as the sources (a list of as many pairs them up), options
+/// that contradict each other (-n and -r, -i and -c). A refusal
 /// names an argument as engine::Quoted shows it ($'\033[2J' for a control
 /// character), never as raw bytes. The title is the arguments after the
 /// name joined by spaces, each one that is empty or holds a space in double
@@ -58,16 +61,21 @@ struct PosixReply {
   std::string err;             ///< for standard error
 };
 
+/// Carries out a command that runs (kRun): returns 0 when everything was
+/// done, else 1. The POSIX program hands it to its own engine; the tests
+/// of the command line hand it to the (recording) shell service.
+using PosixPerformer = std::int32_t (*)(const PosixCommand& command);
+
 /// Reads `args`, checks the disk, then: the help or the version in `out`,
-/// exit code 0; a refusal in `err`, -1, nothing touched; else the result
-/// of PerformFileOperation (0 or 1) on the command's request.
-PosixReply RunPosixCommandLine(const std::vector<std::string>& args);
+/// exit code 0; a refusal in `err`, -1, nothing touched; else what
+/// `perform` gives for the command (0 or 1).
+PosixReply RunPosixCommandLine(const std::vector<std::string>& args, PosixPerformer perform);
 
 /// The program: RunPosixCommandLine on the `argc` arguments at `argv`, its
 /// texts written to standard output and standard error; returns its exit
 /// code, or 1 when the help or version cannot be written. When memory runs
 /// out, prints "vandrix: out of memory" on standard error and returns 1.
-std::int32_t RunPosixProgram(int argc, const char* const* argv);
+std::int32_t RunPosixProgram(int argc, const char* const* argv, PosixPerformer perform);
 
 }  // namespace vandrix
 

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "cmdline/options.h"
 #include "fake_platform.h"
+#include "fileop/file_operation.h"
 #include "platform/shell.h"
 
 namespace vandrix {
@@ -33,7 +35,18 @@ struct PosixCase {
   std::string from;
   std::string to;
   WORD flags;
+  unsigned own = 0;  // vandrix's own options, beside the request
 };
+
+// The command as vandrix's performer gets it; carried out here through the
+// (recording) shell service, as Vandrix.exe has its request carried out.
+PosixCommand performed;
+
+std::int32_t ThroughShell(const PosixCommand& command) {
+  performed = command;
+  return PerformFileOperation(command.source, command.destination, command.title, command.flags,
+                              command.function);
+}
 
 const PosixCase kPosixCases[] = {
     // Operations and counts.
@@ -86,7 +99,24 @@ const PosixCase kPosixCases[] = {
     {{"copy", "a", "b", "-cxs"}, -1, "", "unknown option 'x' in '-cxs'", 0, ""s, ""s, 0},
     {{"--frob", "copy", "a", "b"}, -1, "", "unknown option '--frob'", 0, ""s, ""s, 0},
     {{"--help=x"}, -1, "", "unknown option '--help=x'", 0, ""s, ""s, 0},
-    {{"copy", "-notes.txt", "out"}, -1, "", "unknown option 'n' in '-notes.txt'", 0, ""s, ""s, 0},
+    {{"copy", "-notes.txt", "out"}, -1, "", "unknown option 'o' in '-notes.txt'", 0, ""s, ""s, 0},
+    // vandrix's own options: beside the shell's request, alone or with the
+    // others; no Windows form; two that contradict each other are refused.
+    {{"-n", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kNoClobber},
+    {{"copy", "a", "b", "--no-clobber", "-c"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kNoClobber},
+    {{"-cnv", "move", "a", "b"}, 0, "", "", FO_MOVE, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kNoClobber | kVerbose},
+    {{"-V", "--verbose", "-u", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO, kVerbose},
+    {{"--dry-run", "del", "a*"}, 0, "", "", FO_DELETE, "a*\0\0"s, "\0"s, kCopyFlags, kDryRun},
+    {{"-cu", "--dry-run", "-v", "del", "a", "b"}, 0, "", "", FO_DELETE, "a\0b\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_ALLOWUNDO, kDryRun | kVerbose},
+    {{"--dry-run", "-n", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kDryRun | kNoClobber},
+    {{"-i", "--interactive", "-u", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO, kInteractive},
+    {{"copy", "/n", "/v", "/i"}, 0, "", "", FO_COPY, "/n\0/v\0\0"s, "/i\0\0"s, kCopyFlags},
+    {{"-n", "del", "--", "--dry-run"}, 0, "", "", FO_DELETE, "--dry-run\0\0"s, "\0"s, kCopyFlags, kNoClobber},
+    {{"-n", "-r", "copy", "a", "b"}, -1, "", "vandrix: -n (--no-clobber) skips an item whose name is taken, -r (--keep-both) gives it a free name: give one of them; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    {{"--keep-both", "--dry-run", "--no-clobber", "copy", "a", "b"}, -1, "", "-n (--no-clobber) skips", 0, ""s, ""s, 0},
+    {{"-ci", "del", "a"}, -1, "", "-i (--interactive) asks, -c (--yes) answers yes: give one of them", 0, ""s, ""s, 0},
+    {{"--dry-run=yes", "del", "a"}, -1, "", "unknown option '--dry-run=yes'", 0, ""s, ""s, 0},
+    {{"--dry", "del", "a"}, -1, "", "unknown option '--dry'", 0, ""s, ""s, 0},
     // A hostile name is shown quoted, never as a control sequence.
     {{"copy", "-c\033[2J", "a", "b"}, -1, "", "unknown option $'\\033' in $'-c\\033[2J'", 0, ""s, ""s, 0},
     {{"--\033]0;owned\a"}, -1, "", "unknown option $'--\\033]0;owned\\a'", 0, ""s, ""s, 0},
@@ -124,7 +154,7 @@ TEST(PosixCommandLine, ReadsArgvTheLinuxWay) {
     const std::vector<std::string> args = WithName(c.args);
     SCOPED_TRACE(testing::PrintToString(args));
     FakePlatform fake;
-    const PosixReply reply = RunPosixCommandLine(args);
+    const PosixReply reply = RunPosixCommandLine(args, ThroughShell);
     EXPECT_EQ(reply.exit_code, c.exit_code);
     EXPECT_EQ(reply.out.rfind(c.out, 0), 0u) << reply.out;
     if (*c.err == '\0') {
@@ -145,12 +175,13 @@ TEST(PosixCommandLine, ReadsArgvTheLinuxWay) {
     EXPECT_EQ(r.from, c.from);
     EXPECT_EQ(r.to, c.to);
     EXPECT_EQ(r.fFlags, c.flags);
+    EXPECT_EQ(performed.own, c.own);
   }
 }
 
 TEST(PosixCommandLine, TitleIsTheArgumentsAsTheWindowsTailHoldsThem) {
   FakePlatform fake;
-  RunPosixCommandLine({"/opt/my tools/vandrix", "-c", "copy", "my file.txt", "out"});
+  RunPosixCommandLine({"/opt/my tools/vandrix", "-c", "copy", "my file.txt", "out"}, ThroughShell);
   ASSERT_EQ(fake.requests.size(), 1u);
   EXPECT_EQ(fake.requests[0].title, "-c copy \"my file.txt\" out");
 }
@@ -206,7 +237,7 @@ TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
     for (const std::string& path : c.paths) args.push_back(InScratch(path, root));
     SCOPED_TRACE(testing::PrintToString(args));
     FakePlatform fake;
-    const PosixReply reply = RunPosixCommandLine(args);
+    const PosixReply reply = RunPosixCommandLine(args, ThroughShell);
     EXPECT_EQ(reply.exit_code, c.refusal ? -1 : 0);
     EXPECT_EQ(fake.requests.size(), c.refusal ? 0u : 1u);
     if (c.refusal) {

@@ -66,10 +66,12 @@ std::vector<ProgressCounts> CountJobs(const Session& s, const Jobs& jobs, bool f
   return after;
 }
 
-// The totals need a walk of every tree, made only when they may be shown.
+// The totals need a walk of every tree, made only when they may be shown (a
+// dry run shows none).
 void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
   std::vector<ProgressCounts> after;
-  if (ProgressWanted(s.options().silent, s.hooks().terminal) && !jobs.empty()) {
+  const bool silent = s.options().silent || s.options().dry_run;
+  if (ProgressWanted(silent, s.hooks().terminal) && !jobs.empty()) {
     after = CountJobs(s, jobs, operation.follows_named_link);
     s.StartProgress(after.back());
   }

@@ -14,8 +14,8 @@
 //              (the error convention, the engine's own error numbers, the
 //              result codes), fd (an open descriptor)
 //   io/        the file system, no user in sight: identity (device and
-//              inode, and the stamp of a change), lookup (status, names,
-//              free name), place (rename, never over something else),
+//              inode, and the stamp of a change), lookup (status,
+//              names), place (rename, never over something else),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
 //              and times; a move's owner, extended attributes, capability),
 //              byte_copy (a file's bytes), temp_file (a file, or a new
@@ -79,10 +79,15 @@ namespace engine {
 /// Replacing a file and deleting an item are confirmed first (confirm_all
 /// answers yes to all; see prompt.h): "no" skips the item, "cancel" stops
 /// the operation. With to_trash a delete only moves items to the trash
-/// (trash.h). Unless silent, a progress line may show on a terminal
-/// (progress.h); unless no_error_lines, each failed item is one line on
-/// standard error, its name quoted (quote.h), started by the caller's
-/// program name. The items after a failed one go on. The outcome's code is
+/// (trash.h). With no_clobber a file is never replaced: the item is
+/// skipped, asking nothing, and that is no failure. Unless silent, a
+/// progress line may show on a terminal (progress.h); unless
+/// no_error_lines, each failed item is one line on standard error, its
+/// name quoted (quote.h), started by the caller's program name. The items
+/// after a failed one go on. With verbose each item done is one line on
+/// standard output; a dry run changes nothing and asks nothing, decides
+/// every item as the request would, says each step ("would copy ...") and
+/// fails where the request would (Session::Done tells the lines). The outcome's code is
 /// 0, or the first failure's result code (kErrorCancelled when the user
 /// cancelled); it is aborted when an item was skipped or the operation
 /// cancelled. `hooks` stand in for the user, the clock and the terminal, or

@@ -36,7 +36,11 @@ engine::Options OptionsOf(FILEOP_FLAGS flags) {
   return options;
 }
 
-engine::Request RequestOf(const SHFILEOPSTRUCTA& record) {
+int RunEngine(LPSHFILEOPSTRUCTA request) { return SHFileOperationByEngine(request, {}); }
+
+}  // namespace
+
+engine::Request EngineRequestOf(const SHFILEOPSTRUCTA& record) {
   engine::Request request;
   request.operation = static_cast<engine::Operation>(record.wFunc);
   request.sources = SplitList(record.pFrom);
@@ -48,10 +52,6 @@ engine::Request RequestOf(const SHFILEOPSTRUCTA& record) {
   return request;
 }
 
-int RunEngine(LPSHFILEOPSTRUCTA request) { return SHFileOperationByEngine(request, {}); }
-
-}  // namespace
-
 int SHFileOperationA(LPSHFILEOPSTRUCTA request) { return stand_in.Call(RunEngine, request); }
 
 ShellService ReplaceShellService(ShellService service) { return stand_in.Replace(service); }
@@ -59,7 +59,7 @@ ShellService ReplaceShellService(ShellService service) { return stand_in.Replace
 int SHFileOperationByEngine(LPSHFILEOPSTRUCTA request, const engine::Hooks& hooks) {
   if (!request) return engine::kErrorInvalidFiles;
   request->fAnyOperationsAborted = FALSE;
-  const engine::Outcome outcome = engine::RunFileOperation(RequestOf(*request), hooks);
+  const engine::Outcome outcome = engine::RunFileOperation(EngineRequestOf(*request), hooks);
   request->fAnyOperationsAborted = outcome.aborted ? TRUE : FALSE;
   return outcome.code;
 }

@@ -64,6 +64,7 @@ ShellService ReplaceShellService(ShellService service);
 #ifndef _WIN32
 namespace engine {
 struct Hooks;
+struct Request;
 }  // namespace engine
 
 namespace platform {
@@ -72,6 +73,12 @@ namespace platform {
 /// `request`, with `hooks` standing in for the user, the clock and the
 /// terminal (engine/session/hooks.h; the engine's tests use this).
 int SHFileOperationByEngine(LPSHFILEOPSTRUCTA request, const engine::Hooks& hooks);
+
+/// POSIX: the engine's own request (engine/request.h) for `record`, as
+/// SHFileOperationA hands it over: its function, lists, flags and title, in
+/// the words of vandrix's command line. vandrix, whose own options have no
+/// room in the record, adds them to it and calls the engine itself.
+engine::Request EngineRequestOf(const SHFILEOPSTRUCTA& record);
 
 }  // namespace platform
 #endif  // _WIN32

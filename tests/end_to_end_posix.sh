@@ -50,11 +50,12 @@ e2e_run() {
 # --- vandrix's own command line ---------------------------------------------
 
 # What the cases below add to the scratch folder: three .tmp files in all,
-# a path that holds "/H", a name that starts with "-".
+# an older c.tmp in out, a path that holds "/H", a name that starts with "-".
 posix_make_originals() {
   local o
   o=$(e2e_originals)
   printf 'scratch e\n' >"$o/e.tmp"
+  printf 'older c\n' >"$o/out/c.tmp"
   mkdir -p "$o/Pictures"
   printf 'jpeg bytes\n' >"$o/Pictures/Holiday.jpg"
   printf 'notes\n' >"$o/-notes.txt"
@@ -74,7 +75,7 @@ posix_cases() {
 glob_copy        | vandrix -c copy *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp keep:c.tmp keep:e.tmp noerr
 glob_move        | vandrix -c move *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp gone:c.tmp gone:d.tmp gone:e.tmp
 glob_delete      | vandrix -c del *.tmp                      | 0   | gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt notrash noerr
-glob_dash_name   | vandrix -c del *.txt                      | 255 | same noout err:unknown.option.'n'.in.'-notes.txt'
+glob_dash_name   | vandrix -c del *.txt                      | 255 | same noout err:unknown.option.'o'.in.'-notes.txt'
 glob_after_end   | vandrix -c del -- *.txt                   | 0   | gone:-notes.txt gone:a.txt gone:b.txt gone:old.txt keep:c.tmp
 absolute_copy    | vandrix -cs copy ~/a.txt "$PWD/dir"       | 0   | copy:dir/a.txt=a.txt keep:a.txt noerr
 path_with_H      | vandrix -cs copy Pictures/Holiday.jpg out | 0   | copy:out/Holiday.jpg=Pictures/Holiday.jpg keep:Pictures/Holiday.jpg
@@ -84,6 +85,17 @@ to_trash         | vandrix -cu del old.txt                   | 0   | gone:old.tx
 long_names       | vandrix --yes --no-progress copy *.tmp out | 0  | copy:out/c.tmp=c.tmp copy:out/e.tmp=e.tmp keep:d.tmp noerr
 long_trash       | vandrix --trash --yes del old.txt          | 0  | gone:old.txt trash:old.txt noerr
 no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
+dry_run_delete   | vandrix --dry-run del *.tmp               | 0   | same notrash noerr out:^would.ask:.delete.'c.tmp'$ out:^would.remove.'c.tmp'$ out:^would.remove.'d.tmp'$ out:^would.remove.'e.tmp'$
+dry_run_copy     | vandrix --dry-run -c copy dir a.txt Store  | 0  | same noerr out:^would.make.folder.'Store'$ out:^would.copy.'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^would.copy.'a.txt'.->.'Store/a.txt'$
+dry_run_replace  | vandrix --dry-run copy *.tmp out          | 0   | same noerr out:^would.ask:.replace.'out/c.tmp'$ out:^would.copy.'c.tmp'.->.'out/c.tmp'.\(replacing.it\)$
+dry_run_refused  | vandrix --dry-run -c copy dir dir/in      | 1   | same noout err:the.target.lies.inside.the.source.folder
+no_clobber       | vandrix -nv copy *.tmp out                | 0   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.exists$ out:^'d.tmp'.->.'out/d.tmp'$
+no_clobber_keep_both | vandrix -nr copy *.tmp out            | 255 | same noout err:give.one.of.them
+verbose_copy     | vandrix -cv copy dir a.txt Store          | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt copy:Store/a.txt=a.txt noerr out:^made.folder.'Store'$ out:^'dir'.->.'Store/dir'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^'a.txt'.->.'Store/a.txt'$
+verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$
+verbose_rename   | vandrix --verbose ren old.txt new.txt     | 0   | copy:new.txt=old.txt out:^'old.txt'.->.'new.txt'$
+verbose_delete   | vandrix -cv del dir b.txt                 | 0   | gone:dir gone:b.txt notrash out:^removed.'dir/sub/y.txt'$ out:^removed.'dir/sub'$ out:^removed.'dir'$ out:^removed.'b.txt'$
+verbose_trash    | vandrix -cuv del old.txt                  | 0   | trash:old.txt out:^trashed.'old.txt'$
 rename_status    | vandrix ren old.txt new.txt; echo $?      | 0   | gone:old.txt copy:new.txt=old.txt out:^0$
 windows_forms    | vandrix /c /s copy "a.txt;b.txt" out      | 0   | copy:out/a.txt=a.txt copy:out/b.txt=b.txt
 same_name_move   | vandrix -cs move a.txt In/a.txt out       | 1   | copy:out/a.txt=a.txt gone:a.txt keep:In/a.txt err:^vandrix:.will.not.replace.'out/a.txt',.just.placed.there.from.'a.txt'$

@@ -37,6 +37,12 @@ using engine::Hooks;
 
 inline constexpr FILEOP_FLAGS kQuiet = FOF_NOERRORUI;
 inline constexpr FILEOP_FLAGS kYes = FOF_NOCONFIRMATION;
+// vandrix's own options, which the shell's flag word has no room for: the
+// tests give them as bits above it, and such a request reaches the engine
+// as vandrix's command line hands it over (the record's request, and these).
+inline constexpr unsigned kNoClobber = 1u << 16;
+inline constexpr unsigned kDryRun = 1u << 17;
+inline constexpr unsigned kVerbose = 1u << 18;
 
 // The user, as the tests play it: answers given in turn, then "cancel" (as
 // when nobody can be asked); the questions put are kept.
@@ -71,9 +77,20 @@ struct Outcome {
   BOOL aborted;
 };
 
+// The request with vandrix's own options of `flags` (above the flag word).
+inline Outcome WithOwnOptions(const SHFILEOPSTRUCTA& record, unsigned flags,
+                              const Hooks& hooks) {
+  engine::Request request = platform::EngineRequestOf(record);
+  request.options.no_clobber = (flags & kNoClobber) != 0;
+  request.options.dry_run = (flags & kDryRun) != 0;
+  request.options.verbose = (flags & kVerbose) != 0;
+  const engine::Outcome outcome = engine::RunFileOperation(request, hooks);
+  return {outcome.code, outcome.aborted ? TRUE : FALSE};
+}
+
 // Runs a request with the flags the program adds itself.
 inline Outcome Request(UINT function, const Paths& from, const Paths& to,
-                       FILEOP_FLAGS flags = kQuiet, const char* title = nullptr,
+                       unsigned flags = kQuiet, const char* title = nullptr,
                        const Hooks& hooks = Answering()) {
   const std::string from_list = List(from), to_list = List(to);
   SHFILEOPSTRUCTA request{};
@@ -81,9 +98,10 @@ inline Outcome Request(UINT function, const Paths& from, const Paths& to,
   request.wFunc = function;
   request.pFrom = from_list.c_str();
   request.pTo = to_list.c_str();
-  request.fFlags = flags | FOF_NOCONFIRMMKDIR |
+  request.fFlags = static_cast<FILEOP_FLAGS>(flags) | FOF_NOCONFIRMMKDIR |
                    (function != FO_RENAME && to.size() > 1 ? FOF_MULTIDESTFILES : 0);
   request.fAnyOperationsAborted = TRUE;
+  if (flags > 0xFFFF) return WithOwnOptions(request, flags, hooks);
   const int code = platform::SHFileOperationByEngine(&request, hooks);
   return {code, request.fAnyOperationsAborted};
 }
@@ -144,7 +162,7 @@ struct Case {
   const char* what;
   UINT function;
   Paths from, to;
-  FILEOP_FLAGS flags;
+  unsigned flags;  ///< FOF_ bits and vandrix's own (kNoClobber, ...)
   int code;
   Paths present, absent;
   std::function<bool()> setup = nullptr;  ///< more starting files; false skips the row
@@ -199,7 +217,9 @@ class Engine : public ::testing::Test {
         std::printf("[ SKIPPED  ] %s: not possible here\n", c.what);
         continue;
       }
+      testing::internal::CaptureStdout();  // what -v and a dry run say
       EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
+      testing::internal::GetCapturedStdout();
       ExpectPaths(c.present, c.absent);
       if (c.after) c.after();
     }
@@ -219,7 +239,7 @@ inline Paths EntriesOf(const std::string& folder) {
 }
 
 inline std::string StderrOf(UINT function, const Paths& from, const Paths& to,
-                            FILEOP_FLAGS flags, const Hooks& hooks = Answering()) {
+                            unsigned flags, const Hooks& hooks = Answering()) {
   testing::internal::CaptureStderr();
   Request(function, from, to, flags, nullptr, hooks);
   return testing::internal::GetCapturedStderr();

@@ -67,7 +67,7 @@ check_install() {
   same_options "the page's OPTIONS" "$(sed -n '/^OPTIONS$/,/^[A-Z]/p' <<<"$text" | options_of)"
   # The completions: an operation word, an option, and every long name.
   [ "$(bash_offers co)" = copy ] || fail "bash completes 'co' to '$(bash_offers co)'"
-  [ "$(bash_offers -c --n)" = "--no-names --no-progress" ] ||
+  [ "$(bash_offers -c --n)" = "--no-clobber --no-names --no-progress" ] ||
     fail "bash completes '--n' to '$(bash_offers -c --n)'"
   [ -z "$(bash_offers copy a.txt co)" ] || fail "bash offers an operation for a path"
   same_options "bash's completion" "$(bash_offers - | tr ' ' '\n' | sort)" words

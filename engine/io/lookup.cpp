@@ -40,12 +40,6 @@ bool SameItem(const struct stat& a, const struct stat& b) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-std::string FreeName(int folder, const std::string& name, bool is_folder) {
-  std::string free = name;
-  for (unsigned n = 2; ExistsAt(folder, free); ++n) free = NumberedName(name, n, is_folder);
-  return free;
-}
-
 int RealPath(const std::string& path, std::string& real) {
   char* resolved = ::realpath(path.c_str(), nullptr);
   if (!resolved) return errno;

@@ -1,5 +1,5 @@
 // Looking at what is in the file system: an item's status, a folder's
-// names, a free name.
+// names.
 #ifndef VANDRIX_ENGINE_IO_LOOKUP_H_
 #define VANDRIX_ENGINE_IO_LOOKUP_H_
 
@@ -39,10 +39,6 @@ bool IsFolder(const std::string& path);
 
 /// True when `a` and `b` describe the same item (device and inode).
 bool SameItem(const struct stat& a, const struct stat& b);
-
-/// The first of `name`, "name (2).ext", "name (3).ext", ... (NumberedName)
-/// that nothing in the open folder `folder` bears.
-std::string FreeName(int folder, const std::string& name, bool is_folder);
 
 /// realpath(3) of `path` into `real`: 0 or an errno.
 int RealPath(const std::string& path, std::string& real);

@@ -55,9 +55,16 @@ class CopyVisitor : public TreeVisitor {
   enum class Made { kMerged, kNewTree, kInTree };
 
   Target TargetOf(const Entry& e) const;
+  bool CopyEntry(const Entry& e, const Target& t, const Decision& d, Way way);
   int MakeFolder(Made made, const Target& t, Fd& folder, struct stat& st);
+  bool EnterAbsent(const Entry& e, const Target& t);
   int KeepFolderAttributes(const Entry& e);
   bool PlaceTree(const Entry& e, bool complete, int err);
+  // Says a copied entry (a move says its items itself); true.
+  bool Tell(const Entry& e, const Target& t, const Decision* d = nullptr) {
+    return items_.moving() || !s_.telling() ||
+           s_.Done(Session::Deed::kCopy, e.Shown(), t.Shown(), d && d->clash == Clash::kReplace);
+  }
 
   Session& s_;
   const Target& top_;
@@ -73,12 +80,18 @@ class CopyVisitor : public TreeVisitor {
   std::unique_ptr<TempFolder> tree_;  ///< the new tree being built, if any
   struct stat tree_top_ {};           ///< ... its top folder
   std::vector<Identity> tree_folders_;  ///< ... and the folders in it
+  /// In a dry run, the target folders that would be made are not there:
+  /// how deep the walk is below the last one that is, and the path of the
+  /// deepest one.
+  std::size_t absent_ = 0;
+  std::string absent_path_;
   Copied copied_;
   ItemCopy items_;
 };
 
 Target CopyVisitor::TargetOf(const Entry& e) const {
   if (e.depth == 0) return top_;
+  if (absent_ > 0) return {-1, e.name, Join(absent_path_, e.name)};
   return {into_.fd(), e.name, "", &into_, e.depth};
 }
 
@@ -99,16 +112,19 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
     merge_ = d.clash == Clash::kMerge;
     return Visit::kDescend;
   }
-  const Way way = tree_ ? Way::kDirect : Way::kPlaced;
-  bool copied = false;
-  if (S_ISREG(e.st.st_mode))
-    copied = items_.CopyFile(e, t, d, way, e.depth == 0 && follow_);
-  else if (S_ISLNK(e.st.st_mode))
-    copied = items_.CopyLink(e, t, d, way);
-  else
-    s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file, folder or link");
+  const bool copied = CopyEntry(e, t, d, tree_ ? Way::kDirect : Way::kPlaced);
   if (copied) s_.Step(e, 1, 0);  // a file's bytes were counted as they went
   return copied ? Visit::kDone : Visit::kFailed;
+}
+
+// A file or a link, and its line; in a dry run only the line.
+bool CopyVisitor::CopyEntry(const Entry& e, const Target& t, const Decision& d, Way way) {
+  if (!S_ISREG(e.st.st_mode) && !S_ISLNK(e.st.st_mode))
+    return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file, folder or link");
+  const bool copied = s_.options().dry_run ||
+                      (S_ISREG(e.st.st_mode) ? items_.CopyFile(e, t, d, way, e.depth == 0 && follow_)
+                                             : items_.CopyLink(e, t, d, way));
+  return copied && Tell(e, t, &d);
 }
 
 bool CopyVisitor::Opened(const Entry& e) {
@@ -116,10 +132,12 @@ bool CopyVisitor::Opened(const Entry& e) {
   // The walk meets a folder of the copy (through a mount inside the
   // source): going in would copy the copy, without end.
   if (targets_.count(IdentityOf(e.st)) != 0) return RefuseInside(s_, e.Shown(), t.Shown());
+  if (s_.options().dry_run && !merge_) return EnterAbsent(e, t);
   const Made made = merge_ ? Made::kMerged : tree_ ? Made::kInTree : Made::kNewTree;
   Fd folder;
   struct stat st;
   if (const int err = MakeFolder(made, t, folder, st)) return s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (!merge_) Tell(e, t);
   targets_.insert(IdentityOf(st));
   if (made == Made::kInTree) tree_folders_.push_back(IdentityOf(st));
   items_.Arrived(e.st);
@@ -147,7 +165,20 @@ int CopyVisitor::MakeFolder(Made made, const Target& t, Fd& folder, struct stat&
   return folder.ok() && ::fstat(folder.get(), &st) == 0 ? 0 : errno;
 }
 
+// A dry run goes into a folder it would make as into one that is empty.
+bool CopyVisitor::EnterAbsent(const Entry& e, const Target& t) {
+  Tell(e, t);
+  absent_path_ = t.Shown();
+  ++absent_;
+  return true;
+}
+
 bool CopyVisitor::Left(const Entry& e, bool complete) {
+  if (absent_ > 0) {
+    absent_path_ = ParentOf(absent_path_);
+    --absent_;
+    return complete;
+  }
   const Made made = made_.back();
   made_.pop_back();
   const int err = made == Made::kMerged || into_.lost() ? 0 : KeepFolderAttributes(e);

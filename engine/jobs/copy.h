@@ -34,6 +34,11 @@ namespace engine {
 /// only by a rename that replaces nothing or the item decided on, a folder
 /// only by making it. The top item placed, and a new tree with every folder
 /// in it, go into the request's record (record.h).
+///
+/// A copy says each file, link and folder it makes (Session::Done), a new
+/// tree's as they are written; in a dry run it makes nothing, only decides
+/// and says each entry, and goes into a folder it would make as into an
+/// empty one.
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
                 bool follow, const Target& target, Purpose purpose,
                 const Decision* decided = nullptr);

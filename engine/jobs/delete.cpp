@@ -17,10 +17,12 @@ namespace engine {
 namespace {
 
 // Files go as they are met, folders once their entries are gone; what
-// `keeps` holds on to stays.
+// `keeps` holds on to stays. A delete says each (`deleting`); a dry run
+// removes nothing.
 class RemoveVisitor : public TreeVisitor {
  public:
-  RemoveVisitor(Session& s, const Keeps& keeps) : s_(s), keeps_(keeps) {}
+  RemoveVisitor(Session& s, const Keeps& keeps, bool deleting)
+      : s_(s), keeps_(keeps), deleting_(deleting) {}
 
   // The type is enough to remove an entry; `keeps` judges by the whole
   // status, and the progress line counts a file's bytes.
@@ -41,30 +43,33 @@ class RemoveVisitor : public TreeVisitor {
  private:
   bool Remove(const Entry& e, int flags) {
     s_.Step(e, 0, 0);
-    if (::unlinkat(e.folder, e.name.c_str(), flags) != 0) return s_.FailErrno(e.Shown(), errno);
+    if (!s_.options().dry_run && ::unlinkat(e.folder, e.name.c_str(), flags) != 0)
+      return s_.FailErrno(e.Shown(), errno);
     s_.Step(e, 1, S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0);
-    return true;
+    return !deleting_ || !s_.telling() || s_.Done(Session::Deed::kRemove, e.Shown());
   }
 
   Session& s_;
   const Keeps& keeps_;
+  bool deleting_;
 };
 
-// Moves the item into the trash; never deletes it.
+// Moves the item into the trash, and says so; never deletes it.
 bool TrashItem(Session& s, const std::string& item) {
-  const int err = MoveToTrash(item);
+  const int err = s.options().dry_run ? 0 : MoveToTrash(item);
   if (err == EXDEV)
     return s.Fail(item, kErrorOther, "no trash on its file system can take it; the item is kept");
   if (err == EBUSY)
     return s.Fail(item, kErrorOther, "a mount point never goes to the trash; the item is kept");
-  return err == 0 || s.FailErrno(item, err);
+  if (err != 0) return s.FailErrno(item, err);
+  return s.Done(Session::Deed::kTrash, item);
 }
 
 }  // namespace
 
 bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown,
-                const Keeps& keeps) {
-  RemoveVisitor visitor(s, keeps);
+                const Keeps& keeps, bool deleting) {
+  RemoveVisitor visitor(s, keeps, deleting);
   return TreeWalk(visitor, s.hooks().folder_open, shown).Run(at, name, false);
 }
 
@@ -75,7 +80,7 @@ bool DeleteJob(Session& s, const Job& job) {
   if (!s.Confirm(undo ? "move" : "delete", item, undo ? " to the trash" : ""))
     return false;
   if (undo) return TrashItem(s, item);
-  return RemoveTree(s, AT_FDCWD, item, item);
+  return RemoveTree(s, AT_FDCWD, item, item, nullptr, true);
 }
 
 }  // namespace engine

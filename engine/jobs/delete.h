@@ -19,13 +19,17 @@ using Keeps = std::function<const char*(const Entry& entry)>;
 /// shown as `shown`, and for a folder its tree; a link is removed, never
 /// followed. With `keeps`, an entry it gives a reason for stays, whole, and
 /// is reported ("kept 'ITEM': REASON"). A folder that cannot be emptied
-/// stays, with its parents; the rest goes. True when everything went.
+/// stays, with its parents; the rest goes. With `deleting` (the user's
+/// delete, not a move's tidying) each entry removed is said, and a dry run
+/// removes nothing and says each entry it would. True when everything went.
 bool RemoveTree(Session& s, int at, const std::string& name, const std::string& shown,
-                const Keeps& keeps = nullptr);
+                const Keeps& keeps = nullptr, bool deleting = false);
 
 /// A delete job: never the root folder; each item is
 /// confirmed first; with to_trash it goes to the trash instead
-/// (trash.h) and is kept when it cannot.
+/// (trash.h) and is kept when it cannot. Each item is said
+/// (Session::Done: each entry removed, or the item trashed); a dry run
+/// changes nothing.
 bool DeleteJob(Session& s, const Job& job);
 
 }  // namespace engine

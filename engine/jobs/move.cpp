@@ -18,12 +18,20 @@
 namespace engine {
 namespace {
 
-bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
+// Renames the item into place, or moves it across file systems.
+bool Put(Session& s, const Entry& e, const Target& t, const Decision& d) {
   const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
   if (err == EXDEV) return MoveAcross(s, e, t, d);
   if (err != 0) return s.FailErrno(e.Shown(), t.Shown(), err);
   s.record().Placed(e.st);
   return true;
+}
+
+// Moves the item and says so; a dry run only says it.
+bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
+  if (!s.options().dry_run && !Put(s, e, t, d)) return false;
+  return !s.telling() ||
+         s.Done(Session::Deed::kMove, e.Shown(), t.Shown(), d.clash == Clash::kReplace);
 }
 
 // Each entry is renamed (or moved across) to its target; a folder that
@@ -51,7 +59,8 @@ class MoveVisitor : public TreeVisitor {
   bool Left(const Entry& e, bool complete) override {
     if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
     complete = complete && !into_.lost();
-    if (complete && ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
+    if (complete && !s_.options().dry_run &&
+        ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
       return s_.FailErrno(e.Shown(), errno);
     return complete;
   }

@@ -12,7 +12,9 @@ namespace engine {
 /// the target, whose folder is made when missing. A folder meeting a folder
 /// merges into it, entry by entry, and goes once empty. Across file systems
 /// the item is copied and removed item by item once its copy is complete;
-/// a partial copy is taken back item by item (move_across.h).
+/// a partial copy is taken back item by item (move_across.h). Each item
+/// moved (a merge's entries each) is said (Session::Done); a dry run
+/// decides as the move would and says each item, and changes nothing.
 bool MoveJob(Session& s, const Job& job);
 
 }  // namespace engine

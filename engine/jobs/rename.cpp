@@ -47,8 +47,10 @@ bool RenameJob(Session& s, const Job& job) {
   if (!Decide(s, Entry{AT_FDCWD, source, from, trail, 0}, Sameness::kItem, target, d,
               FolderClash::kRefuse))
     return false;
-  const int err = Place(AT_FDCWD, source, target.folder, target.name, d.replacing());
-  return err == 0 || s.FailErrno(source, target.Shown(), err);
+  const int err =
+      s.options().dry_run ? 0 : Place(AT_FDCWD, source, target.folder, target.name, d.replacing());
+  if (err != 0) return s.FailErrno(source, target.Shown(), err);
+  return s.Done(Session::Deed::kRename, source, target.Shown(), d.clash == Clash::kReplace);
 }
 
 }  // namespace engine

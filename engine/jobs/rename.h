@@ -11,7 +11,7 @@ namespace engine {
 /// at the target is decided as for a copy (Decide), except that a folder is
 /// never replaced and never replaces (5): a file may replace a file once
 /// confirmed, and with rename_on_collision a taken name becomes the next
-/// free one.
+/// free one. The rename is said (Session::Done); a dry run only says it.
 bool RenameJob(Session& s, const Job& job);
 
 }  // namespace engine

@@ -85,7 +85,8 @@ bool PlanCopyOrMove(Session& s, const Paths& from, const Paths& to, Jobs& jobs) 
   return all;
 }
 
-// A target without a folder part is a new name in the source's folder.
+// A target without a folder part is a new name in the source's folder (and
+// stays as it is when the source has none either).
 bool PlanRename(Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
   if (from.size() != 1 || to.size() != 1)
     return Refuse(s, "a rename takes one item and one new name, not " +
@@ -96,8 +97,9 @@ bool PlanRename(Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
   if (!wild.empty()) return Refuse(s, wild);
   const std::string& dest = to[0];
   const bool bare = dest.find('/') == std::string::npos;
-  jobs.push_back({WithoutTrailingSlashes(from[0]), bare ? Join(ParentOf(from[0]), dest) : dest,
-                  false});
+  const bool here = from[0].find('/') == std::string::npos;
+  jobs.push_back({WithoutTrailingSlashes(from[0]),
+                  bare && !here ? Join(ParentOf(from[0]), dest) : dest, false});
   return true;
 }
 

@@ -20,6 +20,24 @@ TEST_F(Engine, DestinationRules) {
       {"move into folder", FO_MOVE, {"a.txt"}, {"out"}, 0, 0, {"out/a.txt"}, {"a.txt"}},
       {"move merges", FO_MOVE, {"d"}, {"merge"}, 0, 0, {"merge/d/f.txt", "merge/d/old.txt"},
        {"d"}},
+      // -n: a folder still merges; a file of the same name there stays, and
+      // a move leaves its source.
+      {"no clobber merges", FO_COPY, {"d"}, {"merge"}, kNoClobber, 0,
+       {"merge/d/g.txt", "merge/d/old.txt"}, {}, [] {
+         Write("d/g.txt", "G");
+         Write("merge/d/f.txt", "OLD");
+         return true;
+       }, [] { EXPECT_EQ(Read("merge/d/f.txt"), "OLD"); }},
+      {"no clobber merges a move", FO_MOVE, {"d"}, {"merge"}, kNoClobber, 0,
+       {"merge/d/g.txt", "d/f.txt"}, {"d/g.txt"}, [] {
+         Write("d/g.txt", "G");
+         Write("merge/d/f.txt", "OLD");
+         return true;
+       }, [] { EXPECT_EQ(Read("merge/d/f.txt"), "OLD"); }},
+      {"dry run makes no folder", FO_COPY, {"d", "a.txt"}, {"new/deep"}, kDryRun, 0,
+       {"d/f.txt", "a.txt"}, {"new"}},
+      {"dry run moves nothing", FO_MOVE, {"d"}, {"merge"}, kDryRun, 0, {"d/f.txt"},
+       {"merge/d/f.txt"}},
       {"delete ignores pTo", FO_DELETE, {"d", "a.txt"}, {"out"}, kYes, 0, {"out", "b.txt"},
        {"d", "a.txt"}},
       {"count mismatch", FO_COPY, {"a.txt", "b.txt"}, {"p", "q", "r"}, 0, 0x7C, {}, {"p", "q"}},

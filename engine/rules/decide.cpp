@@ -17,10 +17,26 @@ bool SameAsSource(const Entry& source, Sameness sameness, const Target& target,
          SameItem(source.st, named);
 }
 
-// "name (2).ext", "name (3).ext", ...: the first that is free.
-void TakeFreeName(Target& target, bool folder) {
-  target.name = FreeName(target.folder, target.name, folder);
-  if (!target.trail) target.shown = Join(ParentOf(target.shown), target.name);
+// A dry run's target that the run would have placed an item at by then
+// (record.h), with the path it would have come from.
+bool PlannedAt(Session& s, const Target& target, std::string& from) {
+  return s.options().dry_run && s.record().Planned(target.Shown(), from);
+}
+
+// "name (2).ext", "name (3).ext", ...: the first that is free (in a dry
+// run, also of what the run would have placed there by then).
+void TakeFreeName(Session& s, Target& target, bool folder) {
+  const std::string name = target.name;
+  std::string from;
+  for (unsigned n = 2; ExistsAt(target.folder, target.name) || PlannedAt(s, target, from); ++n) {
+    target.name = NumberedName(name, n, folder);
+    if (!target.trail) target.shown = Join(ParentOf(target.shown), target.name);
+  }
+}
+
+bool RefusePlaced(Session& s, const std::string& shown, const std::string& from) {
+  return s.Report(kErrorOther,
+                  "will not replace " + Quoted(shown) + ", just placed there from " + Quoted(from));
 }
 
 // True when the item at the top-level target `target` (shown as `shown`)
@@ -42,10 +58,9 @@ bool InPlacedFolder(Session& s, const Target& target, const std::string& shown,
 bool NotPlacedBefore(Session& s, const Target& target, const struct stat& there) {
   const std::string shown = target.Shown();
   std::string from;
-  if (!s.record().PlacedBefore(there, shown, from) && !InPlacedFolder(s, target, shown, from))
-    return true;
-  return s.Report(kErrorOther,
-                  "will not replace " + Quoted(shown) + ", just placed there from " + Quoted(from));
+  return (!s.record().PlacedBefore(there, shown, from) &&
+          !InPlacedFolder(s, target, shown, from)) ||
+         RefusePlaced(s, shown, from);
 }
 
 // A folder at either end: merged into, or refused.
@@ -74,19 +89,23 @@ bool SameFile(int folder, const std::string& name, const struct stat& st,
 bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, Decision& d,
             FolderClash folders) {
   d.clash = Clash::kFree;
-  if (StatAt(target.folder, target.name, d.there, false) != 0) return true;
-  if (SameAsSource(source, sameness, target, d.there))
+  std::string from;
+  const bool planned = PlannedAt(s, target, from);
+  if (!planned && StatAt(target.folder, target.name, d.there, false) != 0) return true;
+  if (!planned && SameAsSource(source, sameness, target, d.there))
     return s.Fail(source.Shown(), target.Shown(), kErrorSameFile,
                   "the source and the target are the same item");
   const bool from_folder = S_ISDIR(source.st.st_mode);
   if (s.options().rename_on_collision) {
-    TakeFreeName(target, from_folder);
+    TakeFreeName(s, target, from_folder);
     return true;
   }
+  if (planned) return RefusePlaced(s, target.Shown(), from);
   if (!NotPlacedBefore(s, target, d.there)) return false;
   const bool to_folder = S_ISDIR(d.there.st_mode);
   if (from_folder || to_folder) return MeetFolder(s, source, target, to_folder, folders, d);
   d.clash = Clash::kReplace;
+  if (s.options().no_clobber) return s.Skip(source.Shown(), target.Shown());
   return s.ConfirmReplace(target.Shown());
 }
 

@@ -11,7 +11,7 @@ namespace {
 TEST_F(Engine, ExistingTargets) {
   struct Row {
     UINT function;
-    FILEOP_FLAGS flags;
+    unsigned flags;
     int code;
     BOOL aborted;
     const char* old_target;  // out/a.txt afterwards
@@ -24,6 +24,10 @@ TEST_F(Engine, ExistingTargets) {
       {FO_MOVE, 0, 0x4C7, TRUE, "OLD", false},
       {FO_MOVE, FOF_NOCONFIRMATION, 0, FALSE, "A", false},
       {FO_MOVE, FOF_RENAMEONCOLLISION, 0, FALSE, "OLD", true},
+      // -n skips, asking nothing (the user here would cancel), and wins over -c.
+      {FO_COPY, kNoClobber, 0, FALSE, "OLD", false},
+      {FO_MOVE, kNoClobber, 0, FALSE, "OLD", false},
+      {FO_MOVE, kNoClobber | FOF_NOCONFIRMATION, 0, FALSE, "OLD", false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.function << " flags " << row.flags);
@@ -36,7 +40,8 @@ TEST_F(Engine, ExistingTargets) {
     EXPECT_EQ(Read("out/a.txt"), row.old_target);
     EXPECT_EQ(Read("out/a (2).txt"), "TWO");
     EXPECT_EQ(Exists("out/a (3).txt"), row.third);
-    EXPECT_EQ(Exists("a.txt"), row.function == FO_COPY || row.aborted);
+    EXPECT_EQ(Exists("a.txt"),
+              row.function == FO_COPY || row.aborted || (row.flags & kNoClobber) != 0);
   }
 }
 
@@ -58,6 +63,8 @@ TEST_F(Engine, Rename) {
       {"folder never replaces", FO_RENAME, {"sub"}, {"a.txt"}, FOF_NOCONFIRMATION, 5,
        {"a.txt", "sub/x.txt"}, {}},
       {"two sources", FO_RENAME, {"a.txt", "b.txt"}, {"c.txt"}, 0, 0x7C, {"a.txt"}, {"c.txt"}},
+      {"no clobber keeps the name's file", FO_RENAME, {"a.txt"}, {"b.txt"}, kNoClobber | kYes, 0,
+       {"a.txt", "b.txt"}, {}, nullptr, [] { EXPECT_EQ(Read("b.txt"), "B"); }},
   };
   Check(cases);
 }

@@ -14,8 +14,11 @@ bool OpenTarget(Session& s, const std::string& source, const std::string& target
                 Fd& folder, Target& to) {
   struct stat st;
   if (const int err = StatOf(source, st, follow)) return s.FailErrno(source, err);
-  const int err =
-      MakeFolders(ParentOf(target), 0777, folder, S_ISDIR(st.st_mode) ? &st : nullptr);
+  FolderMade made;
+  if (s.telling())
+    made = [&s](const std::string& path) { s.Done(Session::Deed::kMakeFolder, path); };
+  const int err = MakeFolders(ParentOf(target), 0777, folder, S_ISDIR(st.st_mode) ? &st : nullptr,
+                              made, s.options().dry_run);
   if (err == kErrorInsideSource) return RefuseInside(s, source, target);
   if (err != 0) return s.FailErrno(source, target, err);
   to = {folder.get(), NameOf(target), target};

@@ -29,10 +29,12 @@ struct Target {
 /// must be there (looked at through a link only with `follow`); opens the
 /// folder that the target goes into as `folder` (following links, as a
 /// shell would), making it and its missing parents (mode 0777 less the
-/// umask), and sets `to` to the entry there. When the source is a folder,
-/// refuses (RefuseInside) a target folder that is the source or lies inside
-/// it, by whatever path, and makes no folder inside it. False when the job
-/// does not go ahead (reported).
+/// umask; each said, Session::Done), and sets `to` to the entry there. When
+/// the source is a folder, refuses (RefuseInside) a target folder that is
+/// the source or lies inside it, by whatever path, and makes no folder
+/// inside it. In a dry run nothing is made: `folder` stays closed (and
+/// to.folder is -1) when it would be new. False when the job does not go
+/// ahead (reported).
 bool OpenTarget(Session& s, const std::string& source, const std::string& target, bool follow,
                 Fd& folder, Target& to);
 

@@ -17,6 +17,9 @@ struct Options {
   bool no_error_lines = false;       ///< no line for a failed item, nor any other
   bool to_trash = false;             ///< a delete moves the items to the trash
   bool paired = false;  ///< as many targets as sources pair up, first with first
+  bool no_clobber = false;  ///< a file is never replaced: it is skipped, asking nothing
+  bool verbose = false;     ///< each item done is said on standard output
+  bool dry_run = false;     ///< nothing is changed: what would be done is said instead
 };
 
 /// The caller's words in the engine's lines.

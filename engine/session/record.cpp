@@ -58,4 +58,19 @@ bool RequestRecord::FirstLoss(int kind, dev_t device) {
   return losses_.insert({kind, device}).second;
 }
 
+void RequestRecord::Plan(const std::string& target, const std::string& source) {
+  planned_[target] = source;
+}
+
+bool RequestRecord::Planned(const std::string& target, std::string& from) const {
+  const auto found = planned_.find(target);
+  if (found == planned_.end()) return false;
+  from = found->second;
+  return true;
+}
+
+bool RequestRecord::PlanFolder(const std::string& path) {
+  return planned_folders_.insert(path).second;
+}
+
 }  // namespace engine

@@ -59,6 +59,16 @@ class RequestRecord {
   /// on the file system `device`: each is reported once.
   bool FirstLoss(int kind, dev_t device);
 
+  /// A dry run places nothing, so what it would place is known by path (as
+  /// shown): `source` would go to `target`.
+  void Plan(const std::string& target, const std::string& source);
+  /// True when the dry run would have placed an item at `target`; `from` is
+  /// then its source.
+  bool Planned(const std::string& target, std::string& from) const;
+  /// True the first time it is told of a folder `path` a dry run would make
+  /// for a target, so that it is said once.
+  bool PlanFolder(const std::string& path);
+
  private:
   struct Item {
     std::string source, target;
@@ -68,6 +78,8 @@ class RequestRecord {
   std::unordered_map<Identity, FirstCopy, IdentityHash> first_copies_;
   std::set<std::pair<int, dev_t>> losses_;
   bool folders_ = false;
+  std::unordered_map<std::string, std::string> planned_;  ///< target to source
+  std::set<std::string> planned_folders_;
 };
 
 }  // namespace engine

@@ -1,6 +1,7 @@
 // One request while it runs (see session.h).
 #include "engine/session/session.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <utility>
 
@@ -77,6 +78,10 @@ bool Session::Confirm(const char* action, const std::string& item, const char* s
   if (all_ || options_.confirm_all) return true;
   if (progress_) progress_->Clear();
   const std::string question = std::string(action) + " " + Quoted(item) + suffix;
+  if (options_.dry_run) {
+    Tell("would ask: " + question);
+    return true;
+  }
   const Answer answer = hooks_.answer ? hooks_.answer(question) : AskUser(Said(question));
   if (answer == Answer::kAll) all_ = true;
   if (answer == Answer::kYes || answer == Answer::kAll) return true;
@@ -96,6 +101,65 @@ bool Session::ConfirmReplace(const std::string& target) {
   if (!Confirm("replace", target)) return false;
   approved_ = target;
   return true;
+}
+
+// ---------------------------------------------------------------------------
+// What is done: one line each on standard output
+
+namespace {
+
+// The words of a deed's line: before the item, done and in a dry run; and
+// between the item and the target, and after it, for those that have one.
+struct DeedWords {
+  const char* done;
+  const char* would;
+  const char* between;
+  const char* after;
+};
+
+constexpr DeedWords kDeedWords[] = {
+    {"", "would copy ", " -> ", ""},                      // kCopy
+    {"", "would move ", " -> ", ""},                      // kMove
+    {"", "would rename ", " -> ", ""},                    // kRename
+    {"made folder ", "would make folder ", nullptr, ""},  // kMakeFolder
+    {"removed ", "would remove ", nullptr, ""},           // kRemove
+    {"trashed ", "would trash ", nullptr, ""},            // kTrash
+    {"skipped ", "would skip ", ": ", " exists"},         // kSkip
+};
+
+}  // namespace
+
+bool Session::Done(Deed deed, const std::string& item, const std::string& target,
+                   bool replacing) {
+  if (!telling()) return true;
+  const DeedWords& words = kDeedWords[static_cast<int>(deed)];
+  const bool dry = options_.dry_run;
+  if (dry && deed == Deed::kMakeFolder && !record_.PlanFolder(item)) return true;
+  if (dry && (deed == Deed::kCopy || deed == Deed::kMove || deed == Deed::kRename))
+    record_.Plan(target, item);
+  std::string line = (dry ? words.would : words.done) + Quoted(item);
+  if (words.between) line += words.between + Quoted(target) + words.after;
+  Tell(dry && replacing ? line + " (replacing it)" : line);
+  return true;
+}
+
+bool Session::Skip(const std::string& item, const std::string& target) {
+  Done(Deed::kSkip, item, target);
+  return false;
+}
+
+// A line on standard output, sent at once, so that it keeps its place among
+// the lines on standard error.
+void Session::Tell(const std::string& line) {
+  if (progress_) progress_->Clear();
+  const std::string text = line + "\n";
+  if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+      std::fflush(stdout) == 0)
+    return;
+  const int err = errno;
+  if (output_failed_) return;
+  output_failed_ = true;
+  Report(kErrorOther, "cannot write to standard output: " + ErrorText(err));
 }
 
 // ---------------------------------------------------------------------------

@@ -71,10 +71,40 @@ class Session {
   /// earlier "all", the user is asked. "no" marks the request aborted;
   /// "cancel" also stops it, and so does the lack of a terminal to ask on,
   /// which is said once ("kept 'x': no terminal to ask", and the caller's
-  /// hint: "; pass -c to replace").
+  /// hint: "; pass -c to replace"). In a dry run nobody is asked: the
+  /// question is said on standard output ("would ask: replace 'x'") and the
+  /// answer is yes.
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
   /// Asks once per item and target, however often the work comes back to it.
   bool ConfirmReplace(const std::string& target);
+
+  // --- what is done: one line each on standard output, with verbose or in
+  // a dry run
+  /// What is done to an item.
+  enum class Deed { kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip };
+  /// True when items done are said (verbose or dry_run): only then need a
+  /// caller build the names it gives Done.
+  bool telling() const { return options_.verbose || options_.dry_run; }
+  /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
+  /// kRename and kSkip), names quoted (quote.h): with verbose
+  ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
+  ///                             a move or a rename
+  ///   made folder 'ITEM'        a folder made for a target
+  ///   removed 'ITEM'            each item of a deleted tree
+  ///   trashed 'ITEM'            an item moved to the trash
+  ///   skipped 'ITEM': 'TARGET' exists   (no_clobber)
+  /// and in a dry run, with or without verbose, "would copy", "would move",
+  /// "would rename" before the first form, and "would make folder", "would
+  /// remove", "would trash", "would skip" for the others; " (replacing it)"
+  /// ends the line of an item that would replace a file. A dry run also
+  /// notes a target as planned (record.h), and says a folder made once.
+  /// Returns true; when standard output cannot be written, that is
+  /// reported once, a failure of the request.
+  bool Done(Deed deed, const std::string& item, const std::string& target = "",
+            bool replacing = false);
+  /// `item` does not replace the file `target` (no_clobber): said as kSkip
+  /// when telling, no failure; returns false, as the item does not go ahead.
+  bool Skip(const std::string& item, const std::string& target);
 
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).
@@ -90,6 +120,7 @@ class Session {
   bool Failed(const std::string& what, int code, const std::string& reason);
   void Say(const std::string& line) const;
   std::string Said(const std::string& text) const;
+  void Tell(const std::string& line);
 
   const Options& options_;
   const Caller& caller_;
@@ -100,6 +131,7 @@ class Session {
   bool all_ = false;
   bool cancelled_ = false;
   bool aborted_ = false;
+  bool output_failed_ = false;
   std::string approved_;
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;

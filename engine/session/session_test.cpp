@@ -149,6 +149,84 @@ TEST_F(Engine, NoTerminalCancels) {
   ExpectPaths({"b.txt", "d/f.txt"}, {"out/b.txt"});
 }
 
+// Every entry of `folder` and below, with a file's bytes and a link's text:
+// what a dry run must leave as it was.
+std::string Listing(const std::string& folder) {
+  std::string listing;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string path = entry.path().string();
+    listing += path + (IsLink(path)                ? " -> " + fs::read_symlink(path).string()
+                       : entry.is_regular_file() ? " = " + Read(path)
+                                                 : "/") + "\n";
+  }
+  return listing;
+}
+
+// What vandrix's -v and --dry-run say on standard output, item by item; a
+// dry run changes nothing, asks nothing, and ends as the run would. Fresh()
+// files, plus out/a.txt ("OLD").
+TEST_F(Engine, SaysEachItemDone) {
+  setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
+  struct Row {
+    UINT function;
+    Paths from, to;
+    unsigned flags;
+    int code;
+    const char* said;
+  };
+  const unsigned v = kVerbose | kYes, dry = kDryRun;
+  const std::vector<Row> rows = {
+      {FO_COPY, {"d", "b.txt"}, {"new/deep"}, v, 0,
+       "made folder 'new'\nmade folder 'new/deep'\n'd' -> 'new/deep/d'\n"
+       "'d/f.txt' -> 'new/deep/d/f.txt'\n'b.txt' -> 'new/deep/b.txt'\n"},
+      {FO_COPY, {"d", "b.txt"}, {"new/deep"}, dry, 0,
+       "would make folder 'new'\nwould make folder 'new/deep'\nwould copy 'd' -> 'new/deep/d'\n"
+       "would copy 'd/f.txt' -> 'new/deep/d/f.txt'\nwould copy 'b.txt' -> 'new/deep/b.txt'\n"},
+      {FO_COPY, {"d"}, {"merge"}, v, 0, "'d/f.txt' -> 'merge/d/f.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry, 0,
+       "would ask: replace 'out/a.txt'\nwould copy 'a.txt' -> 'out/a.txt' (replacing it)\n"
+       "would copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, v | kNoClobber, 0,
+       "skipped 'a.txt': 'out/a.txt' exists\n'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry | kNoClobber, 0,
+       "would skip 'a.txt': 'out/a.txt' exists\nwould copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry | FOF_RENAMEONCOLLISION, 0,
+       "would copy 'a.txt' -> 'merge/a.txt'\nwould copy './a.txt' -> 'merge/a (2).txt'\n"},
+      {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry, engine::kErrorOther,
+       "would copy 'a.txt' -> 'merge/a.txt'\n"},
+      {FO_COPY, {"d"}, {"d/in"}, dry, engine::kErrorDestinationInSource, ""},
+      {FO_MOVE, {"d", "b.txt"}, {"merge"}, v, 0,
+       "'d/f.txt' -> 'merge/d/f.txt'\n'b.txt' -> 'merge/b.txt'\n"},
+      {FO_MOVE, {"sub"}, {"new/sub"}, dry, 0,
+       "would make folder 'new'\nwould move 'sub' -> 'new/sub'\n"},
+      {FO_RENAME, {"a.txt"}, {"b.txt"}, dry, 0,
+       "would ask: replace 'b.txt'\nwould rename 'a.txt' -> 'b.txt' (replacing it)\n"},
+      {FO_DELETE, {"d", "b.txt"}, {}, v, 0, "removed 'd/f.txt'\nremoved 'd'\nremoved 'b.txt'\n"},
+      {FO_DELETE, {"d"}, {}, dry, 0,
+       "would ask: delete 'd'\nwould remove 'd/f.txt'\nwould remove 'd'\n"},
+      {FO_DELETE, {"noext"}, {}, v | FOF_ALLOWUNDO, 0, "trashed 'noext'\n"},
+      {FO_DELETE, {"*.txt"}, {}, dry | FOF_ALLOWUNDO | kYes, 0,
+       "would trash '[ab].txt'\nwould trash 'a.txt'\nwould trash 'b.txt'\n"},
+      {FO_DELETE, {"*.tmp"}, {}, dry | kYes, engine::kErrorFileNotFound, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(testing::Message() << row.function << " " << testing::PrintToString(row.from)
+                                    << " flags " << std::hex << row.flags);
+    Fresh();
+    fs::remove_all(root_ + "/data");
+    Write("out/a.txt", "OLD");
+    const std::string before = Listing(here_);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Request(row.function, row.from, row.to, row.flags | kQuiet).code, row.code);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said);
+    if (row.flags & kDryRun) {
+      EXPECT_EQ(Listing(here_), before);
+      EXPECT_FALSE(Exists(root_ + "/data/Trash"));
+      EXPECT_TRUE(questions.empty());
+    }
+  }
+}
+
 // ---------------------------------------------------------------------------
 // Progress, with standard error taken for a terminal and a clock that moves
 // 300 ms each time it is read.

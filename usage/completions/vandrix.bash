@@ -14,9 +14,10 @@ _vandrix() {
     fi
   done
   if [[ -z $ended && $cur == -* ]]; then
-    local long='--yes --make-folders --quiet --files-only --no-names --keep-both
-                --no-progress --trash --help --version'
-    [[ $cur == --* ]] || long+=' -c -d -e -f -p -r -s -u -h'
+    local long='--yes --make-folders --quiet --files-only --interactive --no-clobber
+                --no-names --keep-both --no-progress --trash --verbose --dry-run
+                --help --version'
+    [[ $cur == --* ]] || long+=' -c -d -e -f -i -n -p -r -s -u -v -h'
     mapfile -t COMPREPLY < <(compgen -W "$long" -- "$cur")
   elif [[ -z $operation ]]; then
     mapfile -t COMPREPLY < <(compgen -W 'copy move del delete ren rename' -- "$cur")
