@@ -53,9 +53,10 @@ int OpenToEmpty(int at, const char* name, dev_t device, ino_t inode, struct stat
 }
 
 // Removes every entry of the open folder `fd` that goes by itself (files,
-// links, empty folders). The first folder left that is not empty is named
-// in `sub`, unless it is the one the removal came back from (`came_from`,
-// an inode): that one should be empty by now, so it will not go (ENOTEMPTY).
+// links, empty folders; one that will not go stays, and so will its
+// folder). The first folder left that is not empty is named in `sub`,
+// unless it is the one the removal came back from (`came_from`, an inode):
+// that one was emptied as far as it goes, so it will not go (ENOTEMPTY).
 int EmptyOut(int fd, ino_t came_from, char (&sub)[NAME_MAX + 1], bool& found) {
   alignas(8) char buffer[4096];
   found = false;
@@ -71,15 +72,17 @@ int EmptyOut(int fd, ino_t came_from, char (&sub)[NAME_MAX + 1], bool& found) {
       if (entry->type != DT_DIR && (::unlinkat(fd, name, 0) == 0 || errno != EISDIR)) continue;
       if (::unlinkat(fd, name, AT_REMOVEDIR) == 0) continue;
       if (entry->inode == came_from) return ENOTEMPTY;
-      if (!found) std::strncpy(sub, name, sizeof sub - 1);
-      sub[sizeof sub - 1] = '\0';
-      found = true;
+      if (!found) {
+        std::strncpy(sub, name, sizeof sub - 1);
+        sub[sizeof sub - 1] = '\0';
+        found = true;
+      }
     }
   }
 }
 
-// Empties the tree whose top `top` (inode `inode`) is open as `at`: down
-// into the first folder that is not empty, up again once a folder is empty.
+// Empties the tree whose top, `top` its fstat, is open as `at`: down into
+// the first folder that is not empty, up again once a folder is empty.
 // Closes `at`. Returns 0 or an errno.
 int EmptyTree(int at, const struct stat& top) {
   ino_t came_from = 0;
@@ -89,8 +92,10 @@ int EmptyTree(int at, const struct stat& top) {
     bool found = false;
     struct stat here;
     int next = -1;
-    if ((err = EmptyOut(at, came_from, sub, found)) != 0) break;
-    if (found) {
+    err = EmptyOut(at, came_from, sub, found);
+    if (err != 0) {
+      break;
+    } else if (found) {
       next = OpenToEmpty(at, sub, top.st_dev, 0, here);
       came_from = 0;
     } else if (::fstat(at, &here) != 0) {
