@@ -43,6 +43,7 @@ class CountVisitor : public TreeVisitor {
  public:
   ProgressCounts counts;
 
+  bool Looks(mode_t type) const override { return type == S_IFREG; }  // for its size
   Visit Visited(const Entry& e) override {
     ++counts.items;
     if (S_ISREG(e.st.st_mode)) counts.bytes += static_cast<std::uint64_t>(e.st.st_size);

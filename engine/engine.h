@@ -18,9 +18,11 @@
 //              names), place (rename, never over something else),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
 //              and times; a move's owner, extended attributes, capability),
-//              byte_copy (a file's bytes), temp_file (a file reaches its
-//              target whole), signals (cleanup when killed),
-//              trash, walk (the one tree walker, one callback of its own)
+//              byte_copy (a file's bytes), temp_file (a file, or a new
+//              tree in a hidden folder, reaches its target whole),
+//              hidden_tree (a hidden folder removed, also by a signal),
+//              signals (cleanup when killed), trash, walk (the one tree
+//              walker, one callback of its own)
 //   terminal/  the user: prompt (questions), progress (the progress line)
 //   session/   one request while it runs: options (and the caller's words),
 //              hooks (stand-ins for the world), record (what the request
@@ -32,9 +34,10 @@
 //              folder meets file, what the request placed, replace asked),
 //              refusals ("." and "..", the root folder)
 //   plan/      lists into jobs: matches (what a wildcard stands for), plan
-//   jobs/      one job each: copy (kept: what it gives each item, what a
-//              move keeps on top), move (move_across: across file
-//              systems), delete, rename
+//   jobs/      one job each: copy (copy_item: a file or link, placed or
+//              written straight into a new tree; kept: what a move keeps
+//              on top), move (move_across: across file systems), delete,
+//              rename
 //   entry      this folder: request (the request and its outcome),
 //              operations (the table of operations), engine (this entry)
 //
@@ -65,7 +68,8 @@ namespace engine {
 /// Safety: trees are walked relative to open folders and never through a
 /// link (walk.h); an item never replaces itself or the item its link names,
 /// and a folder never goes into itself by any path (decide.h, target.h); a
-/// copied file reaches its target only whole (temp_file.h); a move across
+/// copied file reaches its target only whole, and a new tree only whole or
+/// not at all (temp_file.h, copy.h); a move across
 /// file systems removes its source only once the copy is complete, item by
 /// item, only what it copied and is unchanged since, and a failed one takes
 /// back only what it made (move_across.h); nothing the request placed is

@@ -18,9 +18,8 @@ constexpr char kCapability[] = "security.capability";
 constexpr char kAclPrefix[] = "system.posix_acl_";
 
 int SetModeAndTimes(int fd, const struct stat& from, mode_t bits) {
-  const struct timespec times[2] = {from.st_atim, from.st_mtim};
   if (::fchmod(fd, from.st_mode & bits) != 0) return errno;
-  return ::futimens(fd, times) == 0 ? 0 : errno;
+  return KeepTimes(fd, from);
 }
 
 void Note(Losses& lost, Lost kind, int err) {
@@ -95,6 +94,23 @@ void CopyAttributes(int fd, int from_fd, std::string& capability, Losses& lost) 
 
 int KeepModeAndTimes(int fd, const struct stat& from) {
   return SetModeAndTimes(fd, from, kCopyModeBits);
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+mode_t CreationMode(const struct stat& from, mode_t umask, bool& whole) {
+  const mode_t mode = from.st_mode & 0777 & ~umask;
+  whole = mode == (from.st_mode & kCopyModeBits);
+  return mode;
+}
+
+int KeepTimes(int fd, const struct stat& from) {
+  const struct timespec times[2] = {from.st_atim, from.st_mtim};
+  return ::futimens(fd, times) == 0 ? 0 : errno;
 }
 
 int KeepLinkTimes(int folder, const std::string& name, const struct stat& from) {

@@ -16,6 +16,19 @@ namespace engine {
 /// modification times. Returns 0 or an errno.
 int KeepModeAndTimes(int fd, const struct stat& from);
 
+/// The umask of the process now (read by setting it and putting it back).
+mode_t CurrentUmask();
+
+/// The mode to create a copy of `from` with where only this run can reach
+/// it yet: its permission bits less `umask`. `whole` says whether that is
+/// the copy's whole mode (KeepModeAndTimes'); when not, the copy still needs
+/// KeepModeAndTimes, else KeepTimes is enough.
+mode_t CreationMode(const struct stat& from, mode_t umask, bool& whole);
+
+/// Gives the open file or folder `fd` the access and modification times of
+/// `from`. Returns 0 or an errno.
+int KeepTimes(int fd, const struct stat& from);
+
 /// Gives the link `name` in the open folder `folder` the times of `from`
 /// (a link's mode means nothing). Returns 0 or an errno.
 int KeepLinkTimes(int folder, const std::string& name, const struct stat& from);

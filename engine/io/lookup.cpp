@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
+#include <utility>
 
 namespace engine {
 
@@ -47,8 +48,8 @@ int RealPath(const std::string& path, std::string& real) {
   return 0;
 }
 
-int ListNames(int folder, Paths& names) {
-  const std::size_t first = names.size();
+int ListEntries(int folder, Listing& entries) {
+  const std::size_t first = entries.size();
   const int copy = ::fcntl(folder, F_DUPFD_CLOEXEC, 0);
   if (copy < 0) return errno;
   DIR* dir = ::fdopendir(copy);
@@ -65,11 +66,21 @@ int ListNames(int folder, Paths& names) {
       err = errno;
       break;
     }
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(name);
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    const mode_t type = entry->d_type == DT_UNKNOWN ? 0 : DTTOIF(entry->d_type);
+    entries.push_back({name, type});
   }
   ::closedir(dir);
-  std::sort(names.begin() + static_cast<std::ptrdiff_t>(first), names.end());
+  std::sort(entries.begin() + static_cast<std::ptrdiff_t>(first), entries.end(),
+            [](const Listed& a, const Listed& b) { return a.name < b.name; });
+  return err;
+}
+
+int ListNames(int folder, Paths& names) {
+  Listing entries;
+  const int err = ListEntries(folder, entries);
+  for (Listed& entry : entries) names.push_back(std::move(entry.name));
   return err;
 }
 

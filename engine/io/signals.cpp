@@ -1,6 +1,7 @@
-// Removing the temporary file being written when a signal ends the process.
-// The handler reads only static storage and calls only async-signal-safe
-// functions (unlinkat, write, sigaction, raise).
+// Removing the temporary file being written, or the hidden folder being
+// filled, when a signal ends the process. The handler reads only static
+// storage and calls only async-signal-safe functions (unlinkat, write,
+// sigaction, raise, and RemoveHiddenTree's).
 #include "engine/io/signals.h"
 
 #include <fcntl.h>
@@ -11,6 +12,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include "engine/io/hidden_tree.h"
 
 namespace engine {
 namespace {
@@ -34,18 +37,22 @@ constexpr int kEndingSignals[] = {
 struct sigaction previous[NSIG];
 volatile sig_atomic_t installed[NSIG];
 
-// The name is written only while `guarded` is 0, and `guarded` is set only
-// once the name is whole, so the handler never sees a half-written name.
+// The name is written only while `guarded` is kNothing, and `guarded` is
+// set only once the name is whole, so the handler never sees a half-written
+// name.
+enum Guarded : sig_atomic_t { kNothing, kFile, kFolder };
 char temporary[PATH_MAX];
 int temporary_folder = AT_FDCWD;
-volatile sig_atomic_t guarded = 0;
+struct stat temporary_status;  // of a folder
+volatile sig_atomic_t guarded = kNothing;
 
 // The terminal where a line is open (a question, a progress line), or -1.
 volatile sig_atomic_t open_line = -1;
 
 void OnSignal(int number) {
   const int saved_errno = errno;
-  if (guarded) ::unlinkat(temporary_folder, temporary, 0);
+  if (guarded == kFile) ::unlinkat(temporary_folder, temporary, 0);
+  if (guarded == kFolder) RemoveHiddenTree(temporary_folder, temporary, temporary_status);
   if (open_line >= 0 && ::write(open_line, "\n", 1) < 0) {
     // Nothing is left to do about a terminal that cannot be written.
   }
@@ -77,6 +84,17 @@ void Guard(int number, const struct sigaction& action) {
     ::sigaction(number, &previous[number], nullptr);
 }
 
+// Names what a signal removes, of `kind`.
+void GuardName(int folder, const std::string& name, Guarded kind) {
+  guarded = kNothing;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  if (name.size() >= sizeof temporary) return;
+  std::memcpy(temporary, name.c_str(), name.size() + 1);
+  temporary_folder = folder;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  guarded = kind;
+}
+
 }  // namespace
 
 InterruptGuard::InterruptGuard() {
@@ -106,18 +124,17 @@ InterruptsHeld::InterruptsHeld() {
 
 InterruptsHeld::~InterruptsHeld() { ::sigprocmask(SIG_SETMASK, &before_, nullptr); }
 
-void GuardTemporary(int folder, const std::string& name) {
-  guarded = 0;
+void GuardTemporary(int folder, const std::string& name) { GuardName(folder, name, kFile); }
+
+void GuardTemporaryFolder(int folder, const std::string& name, const struct stat& st) {
+  guarded = kNothing;
   std::atomic_signal_fence(std::memory_order_seq_cst);
-  if (name.size() >= sizeof temporary) return;
-  std::memcpy(temporary, name.c_str(), name.size() + 1);
-  temporary_folder = folder;
-  std::atomic_signal_fence(std::memory_order_seq_cst);
-  guarded = 1;
+  temporary_status = st;
+  GuardName(folder, name, kFolder);
 }
 
 void UnguardTemporary() {
-  guarded = 0;
+  guarded = kNothing;
   std::atomic_signal_fence(std::memory_order_seq_cst);
 }
 

@@ -1,13 +1,15 @@
-// Keeps an interrupted operation from leaving a temporary file behind: while
-// a guard lives, every signal that would end the process (SIGINT, SIGTERM,
-// SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ, SIGALRM, SIGUSR1, the real-time
-// signals, ...) first removes the temporary file being written, then ends
-// the process as the signal would have. SIGKILL cannot be caught: it leaves
-// the file (a hidden ".NAME.vandrix-XXXXXX" beside the target).
+// Keeps an interrupted operation from leaving a temporary file or folder
+// behind: while a guard lives, every signal that would end the process
+// (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGXFSZ, SIGALRM, SIGUSR1, the
+// real-time signals, ...) first removes the temporary file being written, or
+// the hidden folder being filled with everything in it, then ends the
+// process as the signal would have. SIGKILL cannot be caught: it leaves the
+// file or folder (a hidden ".NAME.vandrix-XXXXXX" beside the target).
 #ifndef VANDRIX_ENGINE_IO_SIGNALS_H_
 #define VANDRIX_ENGINE_IO_SIGNALS_H_
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <string>
 
@@ -51,8 +53,13 @@ class InterruptsHeld {
 /// Call once the file exists.
 void GuardTemporary(int folder, const std::string& name);
 
-/// The temporary file is gone (renamed into place or removed): a signal now
-/// removes nothing. Call after the rename or unlink, never before.
+/// Names the hidden folder now being filled instead, `name` in the open
+/// folder `folder`, whose lstat is `st`: a signal removes it with everything
+/// in it (hidden_tree.h). The same rules as GuardTemporary.
+void GuardTemporaryFolder(int folder, const std::string& name, const struct stat& st);
+
+/// The temporary file or folder is gone (renamed into place or removed): a
+/// signal now removes nothing. Call after the rename or unlink, never before.
 void UnguardTemporary();
 
 /// A line is open on the terminal `fd` (a question waiting for its answer,

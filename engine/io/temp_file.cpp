@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "engine/io/hidden_tree.h"
 #include "engine/io/lookup.h"
 #include "engine/io/place.h"
 #include "engine/io/signals.h"
@@ -40,6 +41,19 @@ std::string Suffix() {
   return suffix;
 }
 
+// Tries names ".TARGET.vandrix-XXXXXX" with `make` (true when it made the
+// entry, else errno set) until one is free. Returns 0 or an errno.
+template <typename Make>
+int MakeUnique(const std::string& target, std::string& name, Make make) {
+  const std::string stem = "." + target.substr(0, kStemLimit) + ".vandrix-";
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    name = stem + Suffix();
+    if (make()) return 0;
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
 }  // namespace
 
 TempFile::~TempFile() {
@@ -50,9 +64,7 @@ TempFile::~TempFile() {
 // Creation and guard happen with the signals held, so that no signal comes
 // between them and leaves an unguarded file.
 int TempFile::Make(Kind kind, const std::string* text) {
-  const std::string stem = "." + target_.substr(0, kStemLimit) + ".vandrix-";
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    name_ = stem + Suffix();
+  return MakeUnique(target_, name_, [&] {
     const InterruptsHeld held;
     if (kind == Kind::kSymbolicLink) {
       present_ = ::symlinkat(text->c_str(), folder_, name_.c_str()) == 0;
@@ -62,13 +74,9 @@ int TempFile::Make(Kind kind, const std::string* text) {
       fd_ = Fd(::openat(folder_, name_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
       present_ = fd_.ok();
     }
-    if (present_) {
-      GuardTemporary(folder_, name_);
-      return 0;
-    }
-    if (errno != EEXIST) return errno;
-  }
-  return EEXIST;
+    if (present_) GuardTemporary(folder_, name_);
+    return present_;
+  });
 }
 
 int TempFile::Stat(struct stat& st) const {
@@ -82,6 +90,45 @@ int TempFile::Commit(const struct stat* replacing) {
   present_ = false;
   UnguardTemporary();
   return 0;
+}
+
+// The folder is made, opened and guarded with the signals held, like a
+// temporary file.
+int TempFolder::Make(Fd& opened, struct stat& st) {
+  own_folder_ = Fd(::fcntl(folder_, F_DUPFD_CLOEXEC, 0));
+  if (!own_folder_.ok()) return errno;
+  const int at = own_folder_.get();
+  return MakeUnique(target_, name_, [&] {
+    const InterruptsHeld held;
+    if (::mkdirat(at, name_.c_str(), 0700) != 0) return false;
+    opened = Fd(::openat(at, name_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!opened.ok() || ::fstat(opened.get(), &st) != 0) {
+      const int err = errno;
+      ::unlinkat(at, name_.c_str(), AT_REMOVEDIR);
+      errno = err == EEXIST ? EIO : err;  // made, but not opened: no other name will do
+      return false;
+    }
+    made_ = st;
+    present_ = true;
+    GuardTemporaryFolder(at, name_, st);
+    return true;
+  });
+}
+
+int TempFolder::Place() {
+  const int err = engine::Place(own_folder_.get(), name_, own_folder_.get(), target_, nullptr);
+  if (err != 0) return err;
+  present_ = false;
+  UnguardTemporary();
+  return 0;
+}
+
+int TempFolder::Remove() {
+  if (!present_) return 0;
+  const int err = RemoveHiddenTree(own_folder_.get(), name_.c_str(), made_);
+  present_ = false;
+  UnguardTemporary();
+  return err;
 }
 
 }  // namespace engine

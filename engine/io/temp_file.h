@@ -1,5 +1,6 @@
-// The one way a copied file or link reaches its target: written beside it
-// under a name of its own, then renamed into place whole.
+// The one way a copied item reaches its target: a file or link written
+// beside it under a name of its own, or a new folder tree built in a hidden
+// folder beside it, then renamed into place whole.
 #ifndef VANDRIX_ENGINE_IO_TEMP_FILE_H_
 #define VANDRIX_ENGINE_IO_TEMP_FILE_H_
 
@@ -57,6 +58,42 @@ class TempFile {
   std::string target_, name_;
   Fd fd_;
   bool present_ = false;  ///< the temporary name exists and is ours
+};
+
+/// A new private folder ".TARGET.vandrix-XXXXXX" beside the entry `target`
+/// of the open folder `folder`, where a new tree is built unseen and then
+/// put in the target's place whole (Place). From its creation on, a signal
+/// removes it with everything in it (signals.h); unless placed, it is
+/// removed so when the object goes. It keeps a descriptor of `folder` of its
+/// own. One at a time, never together with a TempFile (there is one signal
+/// guard); nothing in it needs one.
+class TempFolder {
+ public:
+  TempFolder(int folder, const std::string& target) : folder_(folder), target_(target) {}
+  ~TempFolder() { Remove(); }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  /// Creates it with mode 0700 (only this run reaches into it), open into
+  /// `opened`, its fstat into `st`. Returns 0 or an errno.
+  int Make(Fd& opened, struct stat& st);
+  /// Its name beside the target.
+  const std::string& name() const { return name_; }
+
+  /// Renames it to the target, never over an existing entry (EEXIST).
+  /// Returns 0 or an errno; once it succeeded it is the target and the
+  /// object leaves it alone.
+  int Place();
+  /// Removes it now, with everything in it (hidden_tree.h), unless placed
+  /// or gone. Returns 0 or an errno.
+  int Remove();
+
+ private:
+  int folder_;
+  std::string target_, name_;
+  Fd own_folder_;         ///< `folder`, held while the folder is guarded
+  struct stat made_ {};   ///< what was made
+  bool present_ = false;  ///< the hidden folder exists and is ours
 };
 
 }  // namespace engine

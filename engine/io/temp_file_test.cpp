@@ -59,54 +59,87 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
   }
 }
 
-// The signal a copy step raises (see SignalDuringCopy...).
+// The signal a copy step raises, and at which step (see SignalDuringCopy...).
 int signal_to_raise = 0;
+int steps_to_signal = 0;
 
 void CountingHandler(int) {}
 
+// Everything under `folder`, as paths relative to it, sorted.
+Paths TreeOf(const std::string& folder) {
+  Paths paths;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    paths.push_back(fs::relative(entry.path(), folder).string());
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
 // A signal that ends the process (SIGINT, SIGQUIT, SIGPIPE, SIGXFSZ, ...) in
 // the middle of a copy: the temporary file goes, the old target stays, and
-// the process still dies of the signal. A signal that was ignored or had a
-// handler of the caller's before is left to it, and the copy completes.
+// the process still dies of the signal. A new tree (t: a.bin, sub/b.bin,
+// sub/deep/c.bin, one copy step each) goes whole, wherever the signal
+// strikes; copied into an existing folder, the files placed before it stay
+// (one by one), and the new folder inside goes whole. A signal that was
+// ignored or had a handler of the caller's before is left to it, and the
+// copy completes.
 TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
   const std::string big(1 << 20, 'x');
+  const Paths whole = {"big.bin",   "t",        "t/a.bin",         "t/sub",
+                       "t/sub/b.bin", "t/sub/deep", "t/sub/deep/c.bin"};
   struct Row {
     int number;
     void (*before)(int);  // the action the signal has when the request starts
+    const char* item = "big.bin";  // copied into out (out/big.bin is "OLD")
+    int step = 1;                  // the copy step the signal comes at
+    bool merge = false;            // out/ITEM is a folder already
+    Paths left = {"big.bin"};      // under out afterwards
   };
   const std::vector<Row> rows = {
       {SIGINT, SIG_DFL},    {SIGTERM, SIG_DFL},   {SIGHUP, SIG_DFL},   {SIGHUP, SIG_IGN},
       {SIGQUIT, SIG_DFL},   {SIGXFSZ, SIG_DFL},   {SIGPIPE, SIG_DFL},  {SIGALRM, SIG_DFL},
       {SIGUSR1, SIG_DFL},   {SIGUSR2, SIG_DFL},   {SIGVTALRM, SIG_DFL}, {SIGPROF, SIG_DFL},
       {SIGABRT, SIG_DFL},   {SIGXCPU, SIG_DFL},   {SIGRTMIN, SIG_DFL}, {SIGRTMAX, SIG_DFL},
-      {SIGINT, CountingHandler}};
+      {SIGINT, CountingHandler},
+      {SIGINT, SIG_DFL, "t", 1},  // in the new tree's top folder
+      {SIGINT, SIG_DFL, "t", 2},  // a folder down
+      {SIGINT, SIG_DFL, "t", 3},  // the last file, just before the tree is placed
+      {SIGTERM, SIG_DFL, "t", 2},
+      {SIGINT, SIG_DFL, "t", 2, true, {"big.bin", "t", "t/a.bin"}},
+      {SIGINT, CountingHandler, "t", 2, false, whole}};
   for (const Row& row : rows) {
     const bool dies = row.before == SIG_DFL;
-    SCOPED_TRACE(std::string(strsignal(row.number)) + (dies ? "" : ", not the default action"));
+    SCOPED_TRACE(std::string(strsignal(row.number)) + (dies ? "" : ", not the default action") +
+                 ", " + row.item + " at step " + std::to_string(row.step) +
+                 (row.merge ? " into its folder" : ""));
     Fresh();
     Write("big.bin", big);
     Write("out/big.bin", "OLD");
+    for (const char* file : {"t/a.bin", "t/sub/b.bin", "t/sub/deep/c.bin"}) Write(file, big);
+    if (row.merge) fs::create_directory(std::string("out/") + row.item);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
       prctl(PR_SET_DUMPABLE, 0);  // no core file of the signals that leave one
       signal(row.number, row.before);
       signal_to_raise = row.number;
+      steps_to_signal = row.step;
       Hooks hooks = Answering();
-      hooks.copy_step = [] { raise(signal_to_raise); };
-      const int code = Request(FO_COPY, {"big.bin"}, {"out"}, kQuiet | kYes, nullptr, hooks).code;
+      hooks.copy_step = [] {
+        if (--steps_to_signal == 0) raise(signal_to_raise);
+      };
+      const int code = Request(FO_COPY, {row.item}, {"out"}, kQuiet | kYes, nullptr, hooks).code;
       _exit(code == 0 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     if (!dies) {
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-      EXPECT_EQ(Read("out/big.bin"), big);
+      EXPECT_EQ(Read("out/" + row.left.back()), big);
     } else {
       EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.number) << status;
       EXPECT_EQ(Read("out/big.bin"), "OLD");
     }
-    EXPECT_EQ(EntriesOf("out"), Paths{"big.bin"});
+    EXPECT_EQ(TreeOf("out"), row.left);
   }
 }
 

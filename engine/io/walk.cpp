@@ -79,10 +79,10 @@ bool TreeWalk::Run(int at, const std::string& name, bool follow) {
     visitor_.Failed(Entry{at, name, st, trail_, 0}, err);
     return false;
   }
-  bool complete = Offer(at, name, st, follow);
+  bool complete = Offer(at, name, st, true, follow);
   while (!frames_.empty()) {
     Frame& frame = frames_.back();
-    if (frame.names.empty() || trail_.lost() || visitor_.Stopped()) {
+    if (frame.entries.empty() || trail_.lost() || visitor_.Stopped()) {
       complete = Finish();
     } else if (!Next()) {
       frames_.back().complete = false;  // `frame` may have moved
@@ -91,50 +91,57 @@ bool TreeWalk::Run(int at, const std::string& name, bool follow) {
   return complete;
 }
 
-// The next entry of the deepest folder.
+// The next entry of the deepest folder, looked at only when the visitor
+// needs more than its type.
 bool TreeWalk::Next() {
-  const std::string name = std::move(frames_.back().names.back());
-  frames_.back().names.pop_back();
+  const Listed next = std::move(frames_.back().entries.back());
+  frames_.back().entries.pop_back();
   struct stat st {};
-  if (const int err = StatAt(trail_.fd(), name, st, false)) {
-    visitor_.Failed(Entry{trail_.fd(), name, st, trail_, trail_.depth()}, err);
-    return false;
+  st.st_mode = next.type;
+  const bool looks = next.type == 0 || visitor_.Looks(next.type);
+  if (looks) {
+    if (const int err = StatAt(trail_.fd(), next.name, st, false)) {
+      visitor_.Failed(Entry{trail_.fd(), next.name, st, trail_, trail_.depth()}, err);
+      return false;
+    }
   }
-  return Offer(trail_.fd(), name, st, false);
+  return Offer(trail_.fd(), next.name, st, looks, false);
 }
 
 // Shows an entry to the visitor and goes into it when asked. False when it
 // failed; a folder gone into counts once it is left.
-bool TreeWalk::Offer(int folder, const std::string& name, const struct stat& st, bool follow) {
+bool TreeWalk::Offer(int folder, const std::string& name, const struct stat& st, bool looked,
+                     bool follow) {
   const Entry entry{folder, name, st, trail_, trail_.depth()};
   const TreeVisitor::Visit visit = visitor_.Visited(entry);
   if (visit != TreeVisitor::Visit::kDescend) return visit == TreeVisitor::Visit::kDone;
   Fd opened;
-  Paths names;
-  int err = Open(folder, name, follow, st, opened);
-  if (err == 0) err = ListNames(opened.get(), names);
+  struct stat now {};
+  Listing entries;
+  int err = Open(folder, name, follow, looked ? &st : nullptr, opened, now);
+  if (err == 0) err = ListEntries(opened.get(), entries);
   if (err != 0) {
     visitor_.Failed(entry, err);
     return false;
   }
-  if (!visitor_.Opened(entry)) return false;
-  std::reverse(names.begin(), names.end());
-  trail_.Push(std::move(opened), st, trail_.empty() ? std::string() : name);
-  frames_.push_back({std::move(names), st, true});
+  if (!visitor_.Opened(Entry{folder, name, now, trail_, trail_.depth()})) return false;
+  std::reverse(entries.begin(), entries.end());
+  trail_.Push(std::move(opened), now, trail_.empty() ? std::string() : name);
+  frames_.push_back({std::move(entries), now, true});
   return true;
 }
 
-// Opens a folder to walk it, checked to be the one that was looked at.
-int TreeWalk::Open(int folder, const std::string& name, bool follow, const struct stat& st,
-                   Fd& opened) {
+// Opens a folder to walk it, its fstat into `now`; checked to be the one
+// `looked` at, when it was.
+int TreeWalk::Open(int folder, const std::string& name, bool follow, const struct stat* looked,
+                   Fd& opened, struct stat& now) {
   if (folder_open_) {
     if (const int err = folder_open_(name.c_str())) return err;
   }
   const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | (follow ? 0 : O_NOFOLLOW);
   opened = Fd(::openat(folder, name.c_str(), flags));
-  struct stat now;
   if (!opened.ok() || ::fstat(opened.get(), &now) != 0) return errno;
-  return SameItem(now, st) ? 0 : ENOENT;  // replaced since it was looked at
+  return !looked || SameItem(now, *looked) ? 0 : ENOENT;  // replaced since it was looked at
 }
 
 // Leaves the deepest folder: tells the visitor and counts the folder in the

@@ -14,6 +14,7 @@
 
 #include "engine/base/fd.h"
 #include "engine/base/path_text.h"
+#include "engine/io/lookup.h"
 
 namespace engine {
 
@@ -71,7 +72,10 @@ class FolderTrail {
 struct Entry {
   int folder;                ///< the open folder it is in (AT_FDCWD and a path for the top)
   const std::string& name;   ///< its name there
-  const struct stat& st;     ///< its lstat (a followed top item: its stat)
+  /// Its lstat (a followed top item: its stat); in Visited, for an entry the
+  /// visitor did not ask to look at (TreeVisitor::Looks), only its type in
+  /// st_mode, every other field 0.
+  const struct stat& st;
   const FolderTrail& trail;  ///< the folders the walk is in
   std::size_t depth;         ///< how many of them lie above the entry (0: the top item)
   /// The entry's path in messages.
@@ -86,11 +90,19 @@ class TreeVisitor {
  public:
   enum class Visit { kDone, kFailed, kDescend };
   virtual ~TreeVisitor() = default;
+  /// True when an entry inside the tree of the type `type` (S_IFREG,
+  /// S_IFDIR, ... as its folder's listing gives it) is looked at (lstat)
+  /// before Visited; false when its type is all Visited needs, which saves a
+  /// call per entry. Asked for each entry in turn, in the folder it is in.
+  /// The top item, and an entry whose listing gives no type, are always
+  /// looked at.
+  virtual bool Looks(mode_t /*type*/) const { return true; }
   /// Every entry first, the top item too. kDescend, for a folder, goes into
   /// it: Opened, then its entries, then Left.
   virtual Visit Visited(const Entry& entry) = 0;
   /// The folder to go into is open and listed; false keeps out of it (a
-  /// failure, already reported).
+  /// failure, already reported). Here and in Left, `entry.st` is the fstat
+  /// of the folder opened.
   virtual bool Opened(const Entry&) { return true; }
   /// After a folder's entries; `complete` when every one was done (and the
   /// walk was not stopped or lost). `entry.folder` is the folder it is in,
@@ -111,9 +123,9 @@ class TreeVisitor {
 using FolderOpenHook = std::function<int(const char* name)>;
 
 /// Walks the tree of one item for `visitor`. Folders are opened with
-/// O_NOFOLLOW|O_DIRECTORY relative to the folder they are in, and checked
-/// to be the folder that was looked at, so a link or a swapped-in entry is
-/// never gone into.
+/// O_NOFOLLOW|O_DIRECTORY relative to the folder they are in, so a link is
+/// never gone into, and a folder that was looked at is checked to be the
+/// one opened, so neither is a swapped-in entry.
 class TreeWalk {
  public:
   /// `top` is the path the item is shown by; `folder_open` is asked before
@@ -128,13 +140,15 @@ class TreeWalk {
 
  private:
   struct Frame {
-    Paths names;  ///< entries still to visit, last first
+    Listing entries;  ///< entries still to visit, last first
     struct stat st;
     bool complete;
   };
   bool Next();
-  bool Offer(int folder, const std::string& name, const struct stat& st, bool follow);
-  int Open(int folder, const std::string& name, bool follow, const struct stat& st, Fd& opened);
+  bool Offer(int folder, const std::string& name, const struct stat& st, bool looked,
+             bool follow);
+  int Open(int folder, const std::string& name, bool follow, const struct stat* looked,
+           Fd& opened, struct stat& now);
   bool Finish();
 
   TreeVisitor& visitor_;

@@ -2,12 +2,9 @@
 #ifndef VANDRIX_ENGINE_JOBS_COPY_H_
 #define VANDRIX_ENGINE_JOBS_COPY_H_
 
-#include <sys/stat.h>
-
 #include <string>
-#include <unordered_map>
 
-#include "engine/io/identity.h"
+#include "engine/jobs/copy_item.h"
 #include "engine/plan/plan.h"
 #include "engine/rules/decide.h"
 #include "engine/rules/target.h"
@@ -15,36 +12,33 @@
 
 namespace engine {
 
-/// What a copy is for.
-enum class Purpose {
-  kCopy,  ///< a copy of its own: mode and times kept, as cp keeps them
-  kMove,  ///< the first half of a move across file systems: everything kept
-          ///< (kept.h), hard links inside the tree too, and the sources
-          ///< stamped as they are copied (Copied::sources)
-};
-
-/// What a copy made at its top target.
-struct Copied {
-  bool complete = false;  ///< every entry arrived
-  bool made = false;      ///< something new was placed at the target itself
-  struct stat placed {};  ///< that item (device and inode)
-  /// For a move: every source entry that arrived, as it was when copied (a
-  /// file's stamp is taken before its bytes are read).
-  std::unordered_map<Identity, Stamp, IdentityHash> sources;
-};
-
 /// Copies the item `name` in the open folder `at` (AT_FDCWD: a path), shown
 /// as `shown`, to `target`, for `purpose`, a link followed only at the top
-/// and only with `follow`. Files go through a temporary file (temp_file.h) and keep their
-/// mode (less the set-id bits) and times (attributes.h); folders are made, or merged into
-/// an existing folder; links are copied as links. Each replacement is asked
-/// about; the items after a failed one go on. A copy says each file, link
-/// and folder it makes (Session::Done); in a dry run it makes nothing, only
-/// decides and says each entry, and goes into a folder it would make as
-/// into an empty one. With `decided`, the top item
-/// goes to the target as decided there (see Decide), never elsewhere: a
-/// file only by a rename that replaces nothing or the item decided on, a
-/// folder only by making it.
+/// and only with `follow`. Files keep their mode (less the set-id bits) and
+/// times (attributes.h), links are copied as links (copy_item.h).
+///
+/// A folder that is not at the target yet is a new tree: it is built whole
+/// in a hidden folder beside the target (TempFolder: mode 0700, removed by a
+/// signal), its files written straight in, each folder given its mode and
+/// times on the way out, and placed with one rename that replaces nothing.
+/// So others see the tree complete or not at all. An entry that fails in it
+/// is reported and the rest goes on; a copy then places what arrived, a
+/// move places nothing. A tree whose own folder cannot be made, finished or
+/// placed, or that a stop (cancel, signal) cuts short, is removed: the
+/// target never existed. Errors name the target's real path.
+///
+/// Into an existing folder (a merge), and for a single file, each file goes
+/// through a temporary file (temp_file.h) and each replacement is asked
+/// about; the items after a failed one go on. With `decided`, the top item
+/// goes to the target as decided there (see Decide), never elsewhere: a file
+/// only by a rename that replaces nothing or the item decided on, a folder
+/// only by making it. The top item placed, and a new tree with every folder
+/// in it, go into the request's record (record.h).
+///
+/// A copy says each file, link and folder it makes (Session::Done), a new
+/// tree's as they are written; in a dry run it makes nothing, only decides
+/// and says each entry, and goes into a folder it would make as into an
+/// empty one.
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
                 bool follow, const Target& target, Purpose purpose,
                 const Decision* decided = nullptr);

@@ -24,6 +24,11 @@ class RemoveVisitor : public TreeVisitor {
   RemoveVisitor(Session& s, const Keeps& keeps, bool deleting)
       : s_(s), keeps_(keeps), deleting_(deleting) {}
 
+  // The type is enough to remove an entry; `keeps` judges by the whole
+  // status, and the progress line counts a file's bytes.
+  bool Looks(mode_t type) const override {
+    return keeps_ || (type == S_IFREG && s_.ShowsProgress());
+  }
   Visit Visited(const Entry& e) override {
     if (const char* why = keeps_ ? keeps_(e) : nullptr) {
       s_.Report(kErrorOther, "kept " + Quoted(e.Shown()) + ": " + why);

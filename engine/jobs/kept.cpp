@@ -42,18 +42,17 @@ void ReportLosses(Session& s, const Losses& lost, int on, const std::string& sho
   }
 }
 
-bool LinkToFirstCopy(Session& s, const struct stat& source, const std::string& shown,
-                     TempFile& temp) {
+bool LinkToFirstCopy(Session& s, const struct stat& source, const std::string& shown, int folder,
+                     const MakeLink& make) {
   const RequestRecord::FirstCopy* first = s.record().FirstCopyOf(source);
   if (!first) return false;
   struct stat made;
-  int err = temp.MakeHardLink(first->path);
-  if (err == 0) err = temp.Stat(made);
+  const int err = make(first->path, made);
   if (err == 0) return IdentityOf(made) == first->made;
   if (Refused(err)) {
     Losses lost{};
     lost[kLostLinks] = err;
-    ReportLosses(s, lost, temp.folder(), shown);
+    ReportLosses(s, lost, folder, shown);
   }
   return false;
 }

@@ -7,10 +7,10 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <string>
 
 #include "engine/io/attributes.h"
-#include "engine/io/temp_file.h"
 #include "engine/session/session.h"
 
 namespace engine {
@@ -28,13 +28,20 @@ int KeepAllAttributes(Session& s, int fd, int from_fd, const struct stat& from,
 /// a failure of the request (exit code 1); the item itself has arrived.
 void ReportLosses(Session& s, const Losses& lost, int on, const std::string& shown);
 
-/// Makes `temp` one more name of the first copy the request made of the
-/// file `source` (which has several links), checked to be that very copy.
-/// True when it did. False when there is none (or it is gone or another
-/// item by now), or the link is refused (reported once, as a loss of hard
-/// links): the file is then copied on its own. `shown` is the target.
-bool LinkToFirstCopy(Session& s, const struct stat& source, const std::string& shown,
-                     TempFile& temp);
+/// Makes one more name of the file at the path `existing` (a hard link, as
+/// a temporary file or straight at the target) and puts its lstat into
+/// `made`. Returns 0 or an errno.
+using MakeLink = std::function<int(const std::string& existing, struct stat& made)>;
+
+/// Makes, with `make`, one more name of the first copy the request made of
+/// the file `source` (which has several links), in the open folder `folder`,
+/// checked to be that very copy. True when it did. False when there is none
+/// (or it is gone or another item by now), or the link is refused (reported
+/// once, as a loss of hard links): the file is then copied on its own, and
+/// the caller removes a name made that is not the copy. `shown` is the
+/// target.
+bool LinkToFirstCopy(Session& s, const struct stat& source, const std::string& shown, int folder,
+                     const MakeLink& make);
 
 }  // namespace engine
 

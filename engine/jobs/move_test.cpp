@@ -40,12 +40,13 @@ TEST_F(Engine, AnotherFileSystem) {
   EXPECT_EQ(Read(other_ + "/to/d/f.txt"), "F");
   EXPECT_TRUE(IsLink(other_ + "/to/d/link"));
   ExpectPaths({other_ + "/to/a.txt"}, {"d", "a.txt"});
-  // A fifo is never copied, so that folder's move fails: its partial copy
-  // goes and the folder stays.
+  // A fifo is never copied, so that folder's move fails: its copy is never
+  // placed and the folder stays.
   Write("e/g.txt", "G");
   ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
   EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, engine::kErrorOther);
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
+  EXPECT_EQ(EntriesOf(other_ + "/to"), (Paths{"a.txt", "d"}));  // nor a hidden folder
   // It keeps the items as they were, as mv does: hard links inside the
   // tree, owner and group, extended attributes (POSIX ACLs among them) and
   // file capabilities, where the process may set them (rows it may not are
@@ -207,8 +208,8 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
       {"a file changed after it was copied stays", {"d"},
        [&](Hooks& h) {
          Write("d/g.txt", "G");
-         h.copy_step = [&] {
-           if (Exists(to + "/d/f.txt") && Read("d/f.txt") == "F") Write("d/f.txt", "CHANGED");
+         h.copy_step = [&, step = 0]() mutable {  // f.txt is copied; g.txt is being copied
+           if (++step == 2 && Read("d/f.txt") == "F") Write("d/f.txt", "CHANGED");
          };
        },
        {{"d/f.txt", "CHANGED"}, {to + "/d/f.txt", "F"}, {to + "/d/g.txt", "G"},

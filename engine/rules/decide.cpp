@@ -39,12 +39,28 @@ bool RefusePlaced(Session& s, const std::string& shown, const std::string& from)
                   "will not replace " + Quoted(shown) + ", just placed there from " + Quoted(from));
 }
 
+// True when the item at the top-level target `target` (shown as `shown`)
+// lies in a folder the request placed, and so was placed with it; `from`
+// is then where it came from. (Inside a walked tree, the folder itself was
+// met first.)
+bool InPlacedFolder(Session& s, const Target& target, const std::string& shown,
+                    std::string& from) {
+  struct stat folder;
+  if (target.trail || !s.record().HoldsFolders() || ::fstat(target.folder, &folder) != 0 ||
+      !s.record().PlacedBefore(folder, ParentOf(shown), from))
+    return false;
+  from = Join(from, NameOf(shown));
+  return true;
+}
+
 // What the request itself placed is never replaced or merged into: two
 // sources of one name would leave only the last.
 bool NotPlacedBefore(Session& s, const Target& target, const struct stat& there) {
   const std::string shown = target.Shown();
   std::string from;
-  return !s.record().PlacedBefore(there, shown, from) || RefusePlaced(s, shown, from);
+  return (!s.record().PlacedBefore(there, shown, from) &&
+          !InPlacedFolder(s, target, shown, from)) ||
+         RefusePlaced(s, shown, from);
 }
 
 // A folder at either end: merged into, or refused.

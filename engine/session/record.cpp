@@ -10,7 +10,14 @@ void RequestRecord::BeginItem(const std::string& source, const std::string& targ
 }
 
 void RequestRecord::Placed(const struct stat& made) {
+  if (S_ISDIR(made.st_mode)) return PlacedFolder(IdentityOf(made));
   if (!items_.empty()) placed_[IdentityOf(made)] = items_.size() - 1;
+}
+
+void RequestRecord::PlacedFolder(const Identity& made) {
+  if (items_.empty()) return;
+  placed_[made] = items_.size() - 1;
+  folders_ = true;
 }
 
 bool RequestRecord::PlacedNow(const struct stat& st) const {
@@ -37,6 +44,14 @@ void RequestRecord::AddFirstCopy(const struct stat& source, const std::string& p
 const RequestRecord::FirstCopy* RequestRecord::FirstCopyOf(const struct stat& source) const {
   const auto found = first_copies_.find(IdentityOf(source));
   return found == first_copies_.end() ? nullptr : &found->second;
+}
+
+void RequestRecord::FirstCopiesMoved(const std::string& from, const std::string& to) {
+  const std::string inside = from + "/";
+  for (auto& [source, first] : first_copies_) {
+    if (first.path.compare(0, inside.size(), inside) == 0)
+      first.path = to + first.path.substr(from.size());
+  }
 }
 
 bool RequestRecord::FirstLoss(int kind, dev_t device) {

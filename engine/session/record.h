@@ -26,15 +26,20 @@ class RequestRecord {
   void BeginItem(const std::string& source, const std::string& target);
 
   /// The current top-level item placed `made` (its status): a file, link
-  /// or folder a copy made, or an item a move renamed into place (not what
-  /// such an item holds).
+  /// or folder a copy made, or an item a move renamed into place. What a
+  /// placed folder holds counts as placed with it (see HoldsFolders).
   void Placed(const struct stat& made);
+  /// The same for a folder known by its identity.
+  void PlacedFolder(const Identity& made);
   /// True when the current top-level item placed `st`.
   bool PlacedNow(const struct stat& st) const;
   /// True when the request placed `st`, met at the path `at`; `from` is then
   /// the path it came from: the source of its top-level item, and for an
   /// item inside the tree that item placed, the path inside the source.
   bool PlacedBefore(const struct stat& st, const std::string& at, std::string& from) const;
+  /// True once the request placed a folder: an item met in it was placed
+  /// with it, even when not noted on its own.
+  bool HoldsFolders() const { return folders_; }
 
   /// The first copy a move made of a file with several links.
   struct FirstCopy {
@@ -46,6 +51,9 @@ class RequestRecord {
                     const struct stat& made);
   /// The first copy of the file `source`, or null when none was made.
   const FirstCopy* FirstCopyOf(const struct stat& source) const;
+  /// The folder at the path `from`, where first copies were made, was
+  /// renamed to `to`: their paths follow it.
+  void FirstCopiesMoved(const std::string& from, const std::string& to);
 
   /// True the first time it is told of a loss of `kind` (a caller's number)
   /// on the file system `device`: each is reported once.
@@ -69,6 +77,7 @@ class RequestRecord {
   std::unordered_map<Identity, std::size_t, IdentityHash> placed_;  ///< to its item
   std::unordered_map<Identity, FirstCopy, IdentityHash> first_copies_;
   std::set<std::pair<int, dev_t>> losses_;
+  bool folders_ = false;
   std::unordered_map<std::string, std::string> planned_;  ///< target to source
   std::set<std::string> planned_folders_;
 };

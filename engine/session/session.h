@@ -109,6 +109,8 @@ class Session {
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).
   void StartProgress(ProgressCounts total);
+  /// True when a progress line is shown, and so counts bytes.
+  bool ShowsProgress() const { return progress_ != nullptr; }
   /// `entry` is being worked on; `items` and `bytes` more are done.
   void Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes);
   void Reach(ProgressCounts done);

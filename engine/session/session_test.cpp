@@ -53,6 +53,8 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
       {FO_COPY, {"d/*.tmp"}, {"out"}, "no item matches 'd/*.tmp'"},
       {FO_COPY, {"sub/x.txt", "sub/x.txt"}, {"out"},
        "will not replace 'out/x.txt', just placed there from 'sub/x.txt'"},
+      {FO_COPY, {"d", "sub/x.txt"}, {"out/e", "out/e/f.txt"},  // placed with its folder
+       "will not replace 'out/e/f.txt', just placed there from 'd/f.txt'"},
       {FO_DELETE, {"noext/*"}, {}, "cannot read the folder 'noext' of 'noext/*': Not a directory"},
   };
   for (const Line& line : lines)

@@ -1,0 +1,267 @@
+#!/usr/bin/env python3
+"""Two builds of vandrix and the usual tools, side by side in interleaved rounds.
+
+    bench/rounds.py [--rounds N] [--cases CASE,...] OLD NEW
+
+OLD and NEW are two vandrix programs: say one built from main in a folder of
+its own, and build/native/vandrix of this checkout. In each round every
+program of a case runs once, in a shuffled order, on fresh data, so that
+load from elsewhere falls on all of them alike. The table gives for each
+program its fastest and median wall time, its median CPU time (user +
+system) and the medians of the per-round ratios NEW / it and OLD / it, of
+the wall time and of NEW's CPU time (below 1: faster than it). It measures; it asserts nothing.
+
+Cases (sizes as the tree rows of bench/RESULTS.md name them):
+  tree        10,000 files of 1-8 KiB in 100 folders, copied to a new folder
+              on the disk under build/bench: old, new, cp -r, cp -a
+  tree-tmpfs  the same in /dev/shm
+  delete      1,000 files of 1-8 KiB in 10 folders: old, new, rm -rf (on this
+              disk the wall time is mostly the disk's: see the CPU)
+  delete-tmpfs  the same in /dev/shm
+  big         a 1 GiB file: old, new, cp
+  move        2,000 files moved from the disk to /dev/shm: old, new, mv
+  trash       the same 2,000 files to the trash: old, new, gio trash
+  start       `vandrix -cs ren a b`, one run (the mean of 50 a round): old,
+              new, /bin/true
+  calls       system calls, everything counted (strace -f -c), of copying
+              2,000 files to a new folder and deleting 1,000: old, new, cp -r,
+              cp -a, rm -rf
+
+Outputs are renamed aside into a graveyard, never deleted between runs:
+fresh deletes on this kind of disk (ext4 without a journal, mounted with
+discard) slow inode allocation for minutes. A 1 GiB copy is removed right
+after its run (a few big files, not thousands of inodes), outside the
+timing; each timed run follows a `sync`. The scratch folders go at the end.
+"""
+import argparse
+import os
+import random
+import resource
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SCRATCH = os.path.join(ROOT, "build", "bench", "rounds")
+CASES = ["tree", "tree-tmpfs", "delete", "delete-tmpfs", "big", "move", "trash", "start",
+         "calls"]
+
+
+def make_tree(path, folders, seed):
+    """`folders` folders of 100 files of 1-8 KiB each."""
+    rng = random.Random(seed)
+    for d in range(folders):
+        folder = os.path.join(path, f"d{d:03}")
+        os.makedirs(folder)
+        for f in range(100):
+            with open(os.path.join(folder, f"f{f:03}.dat"), "wb") as out:
+                out.write(os.urandom(rng.randint(1024, 8192)))
+
+
+def sh(*argv, cwd=None):
+    subprocess.run(argv, cwd=cwd, check=True, stdout=subprocess.DEVNULL)
+
+
+class Bench:
+    def __init__(self, old, new, rounds):
+        self.vandrix = {"old": old, "new": new}
+        self.rounds = rounds
+        self.rng = random.Random(16)
+        self.shm = tempfile.mkdtemp(prefix="vandrix-rounds-", dir="/dev/shm")
+        self.grave = os.path.join(SCRATCH, "grave")
+        self.graves = 0
+        self.env = dict(os.environ, HOME=os.path.join(SCRATCH, "home"),
+                        XDG_DATA_HOME=os.path.join(SCRATCH, "home", "data"))
+
+    def prepare_data(self):
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+        os.makedirs(self.grave)
+        os.makedirs(self.env["XDG_DATA_HOME"])
+        print("rounds: making the test data", file=sys.stderr)
+        for name, folders, seed in (("tree", 100, 1), ("tree2k", 20, 2), ("tree1k", 10, 3)):
+            make_tree(os.path.join(SCRATCH, name), folders, seed)
+        with open(os.path.join(SCRATCH, "big.bin"), "wb") as out:
+            for _ in range(1024):
+                out.write(os.urandom(1 << 20))
+        sh("cp", "-r", os.path.join(SCRATCH, "tree"), os.path.join(self.shm, "tree"))
+        sh("sync")
+        sh("tar", "cf", "/dev/null", "tree", "tree2k", "tree1k", "big.bin", cwd=SCRATCH)
+
+    def bury(self, path):
+        """Renames `path` aside (into a graveyard on its own file system)."""
+        if not os.path.lexists(path):
+            return
+        self.graves += 1
+        grave = self.grave if path.startswith(SCRATCH) else os.path.join(self.shm, "grave")
+        os.makedirs(grave, exist_ok=True)
+        os.rename(path, os.path.join(grave, str(self.graves)))
+
+    def timed(self, argv, cwd=SCRATCH, repeat=1):
+        """Wall and CPU seconds of one run (the mean of `repeat` runs)."""
+        sh("sync")
+        before = resource.getrusage(resource.RUSAGE_CHILDREN)
+        start = time.perf_counter()
+        for i in range(repeat):
+            subprocess.run(argv(i) if callable(argv) else argv, cwd=cwd, env=self.env,
+                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wall = time.perf_counter() - start
+        after = resource.getrusage(resource.RUSAGE_CHILDREN)
+        cpu = after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime
+        return wall / repeat, cpu / repeat
+
+    def rounds_of(self, programs, run):
+        """Runs `run(label, argv)` for every program in every round, shuffled."""
+        times = {label: [] for label, _ in programs}
+        for _ in range(self.rounds):
+            order = list(programs)
+            self.rng.shuffle(order)
+            for label, argv in order:
+                times[label].append(run(label, argv))
+        return times
+
+    def copy_case(self, where):
+        source = os.path.join(where, "tree")
+        programs = [("old", None), ("new", None), ("cp -r", ["cp", "-r"]), ("cp -a", ["cp", "-a"])]
+
+        def run(label, tool):
+            target = os.path.join(where, "copy")
+            self.bury(target)
+            argv = tool + [source, target] if tool else \
+                [self.vandrix[label], "-cs", "copy", source, target]
+            result = self.timed(argv)
+            self.bury(target)
+            return result
+        return self.rounds_of(programs, run)
+
+    def victim_case(self, tree, where, options, verb, tool):
+        """A fresh copy of `tree`, in `where`, removed by vandrix OPTIONS VERB or by `tool`."""
+        programs = [("old", None), ("new", None), (" ".join(tool), tool)]
+
+        def run(label, tool_argv):
+            victim = os.path.join(where, "victim")
+            sh("cp", "-r", os.path.join(SCRATCH, tree), victim)
+            return self.timed(tool_argv + [victim] if tool_argv else
+                              [self.vandrix[label], options, verb, victim])
+        return self.rounds_of(programs, run)
+
+    def big_case(self):
+        programs = [("old", None), ("new", None), ("cp", ["cp"])]
+
+        def run(label, tool):
+            source, target = os.path.join(SCRATCH, "big.bin"), os.path.join(SCRATCH, "copy.bin")
+            result = self.timed(tool + [source, target] if tool else
+                                [self.vandrix[label], "-cs", "copy", source, target])
+            os.unlink(target)
+            return result
+        return self.rounds_of(programs, run)
+
+    def move_case(self):
+        programs = [("old", None), ("new", None), ("mv", ["mv"])]
+
+        def run(label, tool):
+            source, target = os.path.join(SCRATCH, "moving"), os.path.join(self.shm, "moved")
+            sh("cp", "-r", os.path.join(SCRATCH, "tree2k"), source)
+            result = self.timed(tool + [source, target] if tool else
+                                [self.vandrix[label], "-cs", "move", source, target])
+            shutil.rmtree(target)
+            return result
+        return self.rounds_of(programs, run)
+
+    def start_case(self):
+        folder = os.path.join(SCRATCH, "start")
+        os.makedirs(folder, exist_ok=True)
+        open(os.path.join(folder, "a"), "w").close()
+        programs = [("old", None), ("new", None), ("/bin/true", ["/bin/true"])]
+
+        def run(label, tool):
+            def argv(i):  # a to b, then back
+                names = ["a", "b"] if i % 2 == 0 else ["b", "a"]
+                return tool or [self.vandrix[label], "-cs", "ren"] + names
+            return self.timed(argv, cwd=folder, repeat=50)
+        return self.rounds_of(programs, run)
+
+    def calls(self):
+        """System calls of one run of each program, by strace -f -c."""
+        rows = []
+        copy = os.path.join(SCRATCH, "copy")
+        for label, argv, per in (
+                ("old", [self.vandrix["old"], "-cs", "copy", "tree2k", copy], 2000),
+                ("new", [self.vandrix["new"], "-cs", "copy", "tree2k", copy], 2000),
+                ("cp -r", ["cp", "-r", "tree2k", copy], 2000),
+                ("cp -a", ["cp", "-a", "tree2k", copy], 2000),
+                ("old del", [self.vandrix["old"], "-cs", "del", "victim"], 1000),
+                ("new del", [self.vandrix["new"], "-cs", "del", "victim"], 1000),
+                ("rm -rf", ["rm", "-rf", "victim"], 1000)):
+            if per == 1000:
+                sh("cp", "-r", "tree1k", "victim", cwd=SCRATCH)
+            log = os.path.join(SCRATCH, "strace.log")
+            sh("strace", "-f", "-c", "-o", log, "--", *argv, cwd=SCRATCH)
+            total = [line.split() for line in open(log) if line.rstrip().endswith("total")][-1]
+            rows.append((label, int(total[3]), per))
+            self.bury(copy)
+        return rows
+
+
+def ms(seconds):
+    return f"{seconds * 1000:.1f}"
+
+
+def table(name, times):
+    """Rows of one case: min, median, median CPU, median of per-round ratios."""
+    lines = []
+    for label, runs in times.items():
+        walls = [wall for wall, _ in runs]
+        cpus = [cpu for _, cpu in runs]
+        ratios = []
+        for base, kind in (("new", 0), ("old", 0), ("new", 1)):
+            per_round = [b[kind] / max(r[kind], 1e-6) for b, r in zip(times[base], runs)]
+            ratios.append("" if label == base else f"{statistics.median(per_round):.2f}x")
+        lines.append(f"| {name} | {label} | {ms(min(walls))} | {ms(statistics.median(walls))} | "
+                     f"{ms(statistics.median(cpus))} | {' | '.join(ratios)} |")
+    return lines
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("old")
+    parser.add_argument("new")
+    parser.add_argument("--rounds", type=int, default=10)
+    parser.add_argument("--cases", default=",".join(CASES))
+    args = parser.parse_args()
+    cases = args.cases.split(",")
+    bench = Bench(os.path.abspath(args.old), os.path.abspath(args.new), args.rounds)
+    print(subprocess.run(["findmnt", "-T", ROOT], capture_output=True, text=True).stdout,
+          file=sys.stderr)
+    try:
+        bench.prepare_data()
+        lines = ["| case | program | min ms | median ms | median CPU ms | new / it | old / it "
+                 "| new / it, CPU |", "|---|---|---:|---:|---:|---:|---:|---:|"]
+        runs = {"tree": lambda: bench.copy_case(SCRATCH),
+                "tree-tmpfs": lambda: bench.copy_case(bench.shm),
+                "delete": lambda: bench.victim_case("tree1k", SCRATCH, "-cs", "del", ["rm", "-rf"]),
+                "delete-tmpfs":
+                    lambda: bench.victim_case("tree1k", bench.shm, "-cs", "del", ["rm", "-rf"]),
+                "big": bench.big_case, "move": bench.move_case,
+                "trash":
+                    lambda: bench.victim_case("tree2k", SCRATCH, "-csu", "del", ["gio", "trash"]),
+                "start": bench.start_case}
+        for case in cases:
+            if case in runs:
+                print(f"rounds: {case} (load {os.getloadavg()[0]:.2f})", file=sys.stderr)
+                lines += table(case, runs[case]())
+        print("\n".join(lines))
+        if "calls" in cases:
+            print("\n| program | system calls | per file |\n|---|---:|---:|")
+            for label, calls, per in bench.calls():
+                print(f"| {label} | {calls} | {calls / per:.2f} |")
+    finally:
+        print("rounds: removing the scratch folders", file=sys.stderr)
+        shutil.rmtree(bench.shm, ignore_errors=True)
+        shutil.rmtree(SCRATCH, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
