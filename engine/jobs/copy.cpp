@@ -190,14 +190,17 @@ bool CopyVisitor::Left(const Entry& e, bool complete) {
   return complete && (err == 0 || s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), err));
 }
 
-// The new tree is finished: placed whole, or removed. A copy places what
-// arrived of it, a move only all of it; neither when the request stopped.
+// The new tree is finished: placed whole, or removed. Only a tree that
+// arrived whole is placed, for a copy as for a move: when an entry failed
+// (already reported) the target is never made, and the line says so.
 bool CopyVisitor::PlaceTree(const Entry& e, bool complete, int err) {
   const std::unique_ptr<TempFolder> tree = std::move(tree_);
   const std::string shown = into_.PathAt(e.depth, e.name);
-  const bool placing = !Stopped() && (complete || !items_.moving());
+  const bool placing = !Stopped() && complete;
   if (err == 0 && placing) err = tree->Place();
   if (err != 0) s_.FailErrno(e.Shown(), shown, err);
+  if (err == 0 && !placing && !Stopped())
+    s_.Fail(e.Shown(), shown, kErrorOther, "not all of it arrived, so none of it was placed");
   items_.TreeDone(err == 0 && placing);
   if (err != 0 || !placing) {
     if (const int left = tree->Remove())

@@ -22,9 +22,10 @@ namespace engine {
 /// signal), its files written straight in, each folder given its mode and
 /// times on the way out, and placed with one rename that replaces nothing.
 /// So others see the tree complete or not at all. An entry that fails in it
-/// is reported and the rest goes on; a copy then places what arrived, a
-/// move places nothing. A tree whose own folder cannot be made, finished or
-/// placed, or that a stop (cancel, signal) cuts short, is removed: the
+/// is reported and the rest of the walk goes on, but the tree is then not
+/// placed, for a copy as for a move ("not all of it arrived, so none of it
+/// was placed"). A tree whose own folder cannot be made, finished or
+/// placed, or that a stop (cancel, signal) cuts short, is removed too: the
 /// target never existed. Errors name the target's real path.
 ///
 /// Into an existing folder (a merge), and for a single file, each file goes

@@ -107,13 +107,19 @@ int RefuseBad(const char* name) {
 }
 
 // A folder that cannot be read in the middle of a tree fails on its own:
-// everything else is copied or deleted, the call reports the error, and a
-// delete keeps the failing folder and its parents.
+// everything else is copied into the folders that are there or deleted, the
+// call reports the error, and a delete keeps the failing folder and its
+// parents. A new tree that did not arrive whole is not made at all.
 TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
+  const auto made = [] { return fs::create_directories("out/t/p"); };
   const std::vector<Case> cases = {
-      {"copy", FO_COPY, {"t"}, {"out/t"}, 0, engine::kErrorAccessDenied,
+      {"copy into folders that are there", FO_COPY, {"t"}, {"out"}, 0,
+       engine::kErrorAccessDenied,
        {"out/t/a.txt", "out/t/p/q.txt", "out/t/z/y.txt", "t/p/bad/x.txt", "t/z/y.txt"},
-       {"out/t/p/bad"}},
+       {"out/t/p/bad"}, made},
+      {"copy of a new tree", FO_COPY, {"t"}, {"out/t"}, 0, engine::kErrorAccessDenied,
+       {"t/p/bad/x.txt", "t/z/y.txt"}, {"out/t"},
+       [] { return true; }, [] { EXPECT_EQ(EntriesOf("out"), Paths{}); }},
       {"delete", FO_DELETE, {"t"}, {}, kYes, engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
        {"t/a.txt", "t/p/q.txt", "t/z"}},
       {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
@@ -126,8 +132,12 @@ TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
     Fresh();
     for (const char* path : {"t/a.txt", "t/p/bad/x.txt", "t/p/q.txt", "t/z/y.txt", "bad/x.txt"})
       Write(path, path);
+    if (c.setup) {
+      ASSERT_TRUE(c.setup());
+    }
     EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet, nullptr, hooks).code, c.code);
     ExpectPaths(c.present, c.absent);
+    if (c.after) c.after();
   }
 }
 
@@ -147,11 +157,14 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
     const char* what;
     UINT function;
     Paths from, to, doomed, present, absent;
+    const char* there = nullptr;  ///< a target folder made first, if any
   };
   const std::string moved = other_ + "/to";
   std::vector<Row> rows = {
-      {"a file later in a tree", FO_COPY, {"t"}, {"out/t"}, {"t/c.txt"},
-       {"out/t/a.txt", "out/t/b.txt", "out/t/d.txt"}, {"out/t/c.txt"}},
+      {"a file later in a tree, into its folder", FO_COPY, {"t"}, {"out"}, {"t/c.txt"},
+       {"out/t/a.txt", "out/t/b.txt", "out/t/d.txt"}, {"out/t/c.txt"}, "out/t"},
+      {"a file later in a new tree", FO_COPY, {"t"}, {"out/t"}, {"t/c.txt"}, {"t/d.txt"},
+       {"out/t"}},
       {"a later source", FO_COPY, {"t/a.txt", "t/c.txt", "t/d.txt"}, {"out", "out", "out"},
        {"t/c.txt"}, {"out/a.txt", "out/d.txt"}, {"out/c.txt"}},
   };
@@ -167,10 +180,16 @@ TEST_F(Engine, SourceRemovedDuringTheOperationFailsAsNotFound) {
     Fresh();
     for (const char* name : {"a", "b", "c", "d"})
       Write(std::string("t/") + name + ".txt", std::string(4096, *name));
+    if (row.there) {
+      ASSERT_TRUE(fs::create_directories(row.there));
+    }
     doomed = row.doomed;
     EXPECT_EQ(Request(row.function, row.from, row.to, kQuiet | kYes, nullptr, hooks).code,
               engine::kErrorFileNotFound);
     ExpectPaths(row.present, row.absent);
+    if (row.absent == Paths{"out/t"}) {
+      EXPECT_EQ(EntriesOf("out"), Paths{});  // nor a hidden folder
+    }
   }
 }
 

@@ -132,9 +132,15 @@ TEST_F(Engine, Refusals) {
        FOF_RENAMEONCOLLISION, 0, {"out/f (2).txt"}, {}, second_f, first_f_in("out")},
   };
   Check(cases);
+  // A FIFO in a tree fails on its own: into a folder that is there the rest
+  // arrives; a new tree is not made at all, and leaves no hidden folder.
   ASSERT_EQ(mkfifo("d/pipe", 0600), 0);
+  ASSERT_EQ(mkdir("into", 0755) + mkdir("into/d", 0755), 0);
+  EXPECT_EQ(Request(FO_COPY, {"d"}, {"into"}).code, engine::kErrorOther);
+  ExpectPaths({"into/d/f.txt"}, {"into/d/pipe"});
   EXPECT_EQ(Request(FO_COPY, {"d"}, {"d2"}).code, engine::kErrorOther);
-  ExpectPaths({"d2/f.txt"}, {"d2/pipe"});
+  ExpectPaths({"d/f.txt"}, {"d2"});
+  for (const std::string& name : EntriesOf(".")) EXPECT_EQ(name.find(".d2."), std::string::npos);
 }
 
 // Run in a child shut in the test folder by chroot, so that a fault could
