@@ -43,10 +43,25 @@ main() {
   # when a package is really out of reach.
   as_root apt-get update -qq ||
     echo "install-deps: some package lists were not refreshed; going on"
+  # A mirror caught mid-sync can also leave one architecture's security list
+  # behind the other's; the 32-bit libraries then cannot match the 64-bit
+  # ones, and both architectures take the release's own versions instead.
   # shellcheck disable=SC2086
-  as_root env DEBIAN_FRONTEND=noninteractive \
-    apt-get install -y -qq --no-install-recommends $missing >/dev/null
+  install $missing || {
+    echo "install-deps: trying again with the release's own versions"
+    install -t "$(release_codename)" $missing
+  }
   echo "install-deps: done"
+}
+
+install() {
+  as_root env DEBIAN_FRONTEND=noninteractive \
+    apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+}
+
+release_codename() {
+  . /etc/os-release
+  echo "${VERSION_CODENAME:-bookworm}"
 }
 
 main "$@"
