@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/base/errors.h"
+
 namespace engine {
 namespace {
 
@@ -81,9 +83,36 @@ int EmptyOut(int fd, ino_t came_from, char (&sub)[NAME_MAX + 1], bool& found) {
   }
 }
 
+// True when the open folder `fd` is the top `top` or lies inside it:
+// climbing by ".." from it reaches the top, on its file system, before the
+// root. Holds two descriptors of its own at a time.
+bool InTree(int fd, const struct stat& top) {
+  struct stat here;
+  if (::fstat(fd, &here) != 0) return false;
+  int at = -1;  // the folder climbed to
+  bool inside = false;
+  while (here.st_dev == top.st_dev) {
+    if (here.st_ino == top.st_ino) {
+      inside = true;
+      break;
+    }
+    const int up = ::openat(at < 0 ? fd : at, "..", kFolderFlags);
+    struct stat above;
+    const bool climbed = up >= 0 && ::fstat(up, &above) == 0 && above.st_ino != here.st_ino;
+    if (at >= 0) ::close(at);
+    at = up;
+    if (!climbed) break;  // the root, or no way up
+    here = above;
+  }
+  if (at >= 0) ::close(at);
+  return inside;
+}
+
 // Empties the tree whose top, `top` its fstat, is open as `at`: down into
-// the first folder that is not empty, up again once a folder is empty.
-// Closes `at`. Returns 0 or an errno.
+// the first folder that is not empty, up again once a folder is empty. A
+// folder climbed to must still be in the tree: when another program moved
+// the one below out of it meanwhile, ".." is a folder of its own, never
+// emptied (kErrorMovedAway). Closes `at`. Returns 0 or an errno.
 int EmptyTree(int at, const struct stat& top) {
   ino_t came_from = 0;
   int err = 0;
@@ -113,6 +142,10 @@ int EmptyTree(int at, const struct stat& top) {
     }
     ::close(at);
     at = next;
+    if (came_from != 0 && !InTree(at, top)) {
+      err = kErrorMovedAway;
+      break;
+    }
   }
   ::close(at);
   return err;

@@ -11,8 +11,10 @@ namespace engine {
 /// item `st` describes (device and inode), with everything in it. Meant for
 /// a folder only this run fills: its folders are given mode 0700 when they
 /// lack it, so that they can be emptied. Never follows a link, never leaves
-/// the folder's file system, and stops at the first folder that will not
-/// go. Holds two descriptors at a time and nothing else, whatever the depth,
+/// the folder's file system, never climbs out of the folder (when another
+/// program moved a folder of it away meanwhile, it stops there with
+/// kErrorMovedAway), and stops at the first folder that will not go. Holds
+/// three descriptors at a time and nothing else, whatever the depth,
 /// and calls only async-signal-safe functions (openat, getdents64, unlinkat,
 /// fstat, fchmod, lseek, close), so a signal handler may call it. Returns 0
 /// (also when the folder is gone or another item by now) or an errno.

@@ -1,7 +1,13 @@
 // Tests of copying a tree: bytes, mode and times, links, depth, folders
 // that cannot be read, sources that go away meanwhile.
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "engine/base/errors.h"
 #include "engine_fixture.h"
@@ -106,6 +112,45 @@ int RefuseBad(const char* name) {
   return fs::path(name).filename() == "bad" ? EACCES : 0;
 }
 
+// Another program, while a new tree that failed is removed: on the first
+// file removed from out/.t.vandrix-XXXXXX/z/many it moves that folder to
+// kept/many. The removal must then stop rather than climb into kept; if it
+// removes anything there, the whole test process ends at once, so that a
+// removal that climbs goes no further.
+std::atomic<bool> mover_done{false};
+std::thread mover;
+
+void MoveManyAway() {
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  std::string many;
+  while (many.empty() && std::chrono::steady_clock::now() < give_up && !mover_done) {
+    for (const std::string& name : EntriesOf("out"))
+      if (fs::is_directory("out/" + name + "/z/many")) many = "out/" + name + "/z/many";
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  const int events = inotify_init1(IN_CLOEXEC);
+  if (many.empty() || events < 0) return;
+  const int in_many = inotify_add_watch(events, many.c_str(), IN_DELETE);
+  const int in_kept = inotify_add_watch(events, "kept", IN_DELETE);
+  bool moved = false;
+  while (!mover_done && std::chrono::steady_clock::now() < give_up) {
+    struct pollfd ready = {events, POLLIN, 0};
+    if (poll(&ready, 1, 10) <= 0) continue;
+    alignas(struct inotify_event) char buffer[4096];
+    const ssize_t got = read(events, buffer, sizeof buffer);
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const struct inotify_event*>(buffer + at);
+      at += sizeof *event + event->len;
+      if (event->wd == in_kept) {
+        std::fprintf(stderr, "the removal of a hidden folder climbed out of it into kept\n");
+        _exit(1);
+      }
+      if (event->wd == in_many && !moved) moved = rename(many.c_str(), "kept/many") == 0;
+    }
+  }
+  close(events);
+}
+
 // A folder that cannot be read in the middle of a tree fails on its own:
 // everything else is copied into the folders that are there or deleted, the
 // call reports the error, and a delete keeps the failing folder and its
@@ -120,6 +165,21 @@ TEST_F(Engine, UnreadableFolderInATreeFailsOnlyItself) {
       {"copy of a new tree", FO_COPY, {"t"}, {"out/t"}, 0, engine::kErrorAccessDenied,
        {"t/p/bad/x.txt", "t/z/y.txt"}, {"out/t"},
        [] { return true; }, [] { EXPECT_EQ(EntriesOf("out"), Paths{}); }},
+      {"copy of a new tree, a folder of it moved away while it is removed", FO_COPY, {"t"},
+       {"out/t"}, 0, engine::kErrorAccessDenied, {"kept/precious.txt", "t/z/many/f1"},
+       {"out/t"},
+       [] {
+         Write("kept/precious.txt", "mine");
+         for (int i = 1; i <= 3000; ++i) Write("t/z/many/f" + std::to_string(i), "");
+         fs::create_directory("out");
+         mover_done = false;
+         mover = std::thread(MoveManyAway);
+         return true;
+       },
+       [] {
+         mover_done = true;
+         mover.join();
+       }},
       {"delete", FO_DELETE, {"t"}, {}, kYes, engine::kErrorAccessDenied, {"t/p/bad/x.txt"},
        {"t/a.txt", "t/p/q.txt", "t/z"}},
       {"a folder named in the request", FO_DELETE, {"bad", "a.txt"}, {}, kYes,
