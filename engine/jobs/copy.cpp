@@ -215,8 +215,8 @@ bool CopyVisitor::PlaceTree(const Entry& e, bool complete, int err) {
     copied_.made = true;
     copied_.placed = tree_top_;
   }
-  if (complete) s_.Step(e, 1, 0);
-  return complete;
+  s_.Step(e, 1, 0);
+  return true;
 }
 
 // The folder left gets the source folder's mode and times; for a move all
