@@ -1,6 +1,7 @@
 // The program's own file-operation engine: copy, move, delete and rename
-// done with the system's file calls. On POSIX systems it stands in for the
-// Windows shell service (platform/shell-posix.cpp hands it each request).
+// done with Linux's file calls (getdents64, renameat2, copy_file_range and
+// sendfile among them). On Linux it stands in for the Windows shell service
+// (platform/shell-posix.cpp hands it each request).
 //
 // Layers, lowest first. A file includes headers of its own layer and of the
 // layers before it, never of a layer after it, and nothing of the program

@@ -2,10 +2,8 @@
 #include "engine/io/byte_copy.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-#if defined(__linux__)
 #include <sys/sendfile.h>
-#endif
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
@@ -96,7 +94,6 @@ int CopyReadWrite(int in, int out, std::uint64_t left, End& end, const CopyObser
   return 0;
 }
 
-#if defined(__linux__)
 // copy_file_range, unless it refused this device's files across file
 // systems before; a refusal for that reason is remembered.
 Step CopyFileRange(int in, int out, dev_t device, std::uint64_t& left, End& end, int& err,
@@ -108,14 +105,12 @@ Step CopyFileRange(int in, int out, dev_t device, std::uint64_t& left, End& end,
   if (step == Step::kFallBack && err == EXDEV) kernel_copy_across = {true, device};
   return step;
 }
-#endif
 
 // Copies `left` bytes (kToEnd: all of them) from the current offsets of
 // `in` (on `device`) and `out`.
 int CopyRange(int in, int out, dev_t device, std::uint64_t left, End end, CopyMethod method,
               const CopyObserver& seen) {
   int err = 0;
-#if defined(__linux__)
   if (method == CopyMethod::kAuto) {
     const Step step = CopyFileRange(in, out, device, left, end, err, seen);
     if (step != Step::kFallBack) return step == Step::kDone ? 0 : err;
@@ -126,10 +121,6 @@ int CopyRange(int in, int out, dev_t device, std::uint64_t left, End end, CopyMe
         [&](std::size_t n) { return ::sendfile(out, in, nullptr, n); }, left, end, err, seen);
     if (step != Step::kFallBack) return step == Step::kDone ? 0 : err;
   }
-#else
-  (void)method;
-  (void)device;
-#endif
   return CopyReadWrite(in, out, left, end, seen);
 }
 

@@ -15,11 +15,7 @@ namespace engine {
 
 /// Open flags of a folder that is only looked up and named in, never read:
 /// search permission is enough.
-#ifdef O_PATH
 constexpr int kLookUpFolder = O_PATH | O_DIRECTORY | O_CLOEXEC;
-#else
-constexpr int kLookUpFolder = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
-#endif
 
 /// stat (`follow`) or lstat of `path`: 0 or an errno.
 int StatOf(const std::string& path, struct stat& st, bool follow);
