@@ -227,6 +227,10 @@ TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
       {{"{}x;z"}, false, nullptr},
       {{"a;b", "{}x;y"}, true, "will not split '{}x;y' at ';'"},
       {{"{}missing/x;y"}, false, nullptr},
+      // A wildcard matches in its folder: split, its parts would not.
+      {{"{}folder;old/*.tmp"}, false, nullptr},
+      {{"{}fold*;x"}, false, "will not split '{}fold*;x' at ';'"},
+      {{"{}x;y/*.tmp"}, false, "will not split"},
       // A hostile name is shown quoted, never as a control sequence.
       {{"a", "b", "{}f\177x"}, true, "f\\177x' is not a folder"},
       {{"{}g\177;h"}, false, "g\\177;h' at ';'"},

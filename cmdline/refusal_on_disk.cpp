@@ -34,14 +34,20 @@ bool GoesIntoFolder(const PosixCommand& command) {
   return engine::HasWildcard(only);
 }
 
-// A path argument holding ";" that may name an item of that very name.
+// A path holding ";" that may name an item as a whole: the item of that
+// name or, when its last part holds a wildcard, what that part matches in
+// its folder (an item of that very name, too, is in that folder).
+bool MayNameAnItem(const std::string& path) {
+  if (path.find(';') == std::string::npos) return false;
+  return MayExist(engine::HasWildcard(path) ? engine::ParentOf(path) : path);
+}
+
+// A path argument holding ";" that may name an item as a whole.
 const std::string* Unsplittable(const PosixCommand& command) {
   for (const std::string& source : command.sources) {
-    if (source.find(';') != std::string::npos && MayExist(source)) return &source;
+    if (MayNameAnItem(source)) return &source;
   }
-  const std::string& destination = command.destination;
-  if (destination.find(';') != std::string::npos && MayExist(destination)) return &destination;
-  return nullptr;
+  return MayNameAnItem(command.destination) ? &command.destination : nullptr;
 }
 
 }  // namespace

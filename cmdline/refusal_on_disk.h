@@ -11,8 +11,9 @@ namespace vandrix {
 /// For a kRun `command`: why the file system rules it out, or empty. A
 /// copy or move of several sources (or of a wildcard, by the engine's own
 /// wildcard test) whose destination is an existing item other than a
-/// folder; a path argument holding ";" that may name an item of that very
-/// name (it would be split). The reason names the path quoted
+/// folder; a path argument holding ";" that may name an item as a whole
+/// (it would be split): the item of that very name, or, when its last part
+/// holds a wildcard, the items it matches in its folder. The reason names the path quoted
 /// (engine::Quoted).
 std::string RefusalOnDisk(const PosixCommand& command);
 

@@ -45,7 +45,7 @@ constexpr char kPaths[] =
     "a NEW without / is a name there.\n"
     "A SOURCE may list several paths separated by ; (\"a.txt;b.txt\"); a DEST\n"
     "list of as many paths pairs up with the sources, first with first. A path\n"
-    "that holds ; and names an existing item is refused, never split.\n"
+    "that holds ; and may name an existing item is refused, never split.\n"
     "* and ? that reach vandrix (quoted, or matched by nothing in\n"
     "the shell) match names in the last part of a source; *.* matches every\n"
     "name.\n"
