@@ -1,10 +1,13 @@
 // Attribute queries on POSIX, from lstat and stat, with the Windows codes
-// for why a look failed.
+// for why a look failed; full paths joined to the current folder as text.
 #include "platform/file.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <string>
 
 #include "platform/stand_in.h"
 
@@ -13,6 +16,7 @@ namespace {
 
 DWORD last_error = 0;
 StandIn<FileAttributesService> stand_in;
+StandIn<FullPathService> full_path_stand_in;
 
 DWORD ErrorFor(int err) {
   if (err == ENOENT) return ERROR_FILE_NOT_FOUND;
@@ -37,14 +41,49 @@ DWORD AttributesFromStat(LPCSTR path) {
   return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
+std::string CurrentFolder() {
+  std::string folder(256, '\0');
+  while (::getcwd(&folder[0], folder.size()) == nullptr) {
+    if (errno != ERANGE) return std::string();
+    folder.resize(folder.size() * 2);
+  }
+  folder.resize(std::strlen(folder.c_str()));
+  return folder;
+}
+
+DWORD FullPathFromFolder(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* file_part) {
+  std::string full = path[0] == '/' ? std::string() : CurrentFolder();
+  if (path[0] != '/' && full.empty()) {
+    last_error = ErrorFor(errno);
+    return 0;
+  }
+  if (!full.empty() && full.back() != '/') full += '/';
+  full += path;
+  if (full.size() + 1 > size) return static_cast<DWORD>(full.size() + 1);
+  std::memcpy(buffer, full.c_str(), full.size() + 1);
+  const std::size_t last = full.rfind('/') + 1;
+  if (file_part) *file_part = last < full.size() ? buffer + last : nullptr;
+  return static_cast<DWORD>(full.size());
+}
+
 }  // namespace
 
 DWORD GetFileAttributesA(LPCSTR path) { return stand_in.Call(AttributesFromStat, path); }
 
 DWORD GetLastError() { return last_error; }
 
+void SetLastError(DWORD error) { last_error = error; }
+
+DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* file_part) {
+  return full_path_stand_in.Call(FullPathFromFolder, path, size, buffer, file_part);
+}
+
 FileAttributesService ReplaceFileAttributes(FileAttributesService service) {
   return stand_in.Replace(service);
+}
+
+FullPathService ReplaceFullPath(FullPathService service) {
+  return full_path_stand_in.Replace(service);
 }
 
 }  // namespace platform
