@@ -112,34 +112,35 @@ semicolon_list | plain  | /c /s del {old};{new}                   | 0  | gone:ol
 # takes, or a list of destinations of another length, would be ignored or
 # made folders. On Linux the arguments are split at spaces and stripped of
 # quotes, as a POSIX shell would, and cp's form copies several sources
-# into a folder (rows say what vandrix then does).
-glued_quote    | plain  | /c /s del "{My Files}"\old.txt          | -1 | same | | 1 same
-glued_wildcard | plain  | /c /s del "{My Files}"\*.tmp            | -1 | same | | 1 same
-empty_source   | plain  | /c /s copy "" {saved/notes.txt}        | -1 | same
-dash_source    | plain  | /c /s copy -notes.txt {saved/notes.txt} | -1 | same
-three_paths    | plain  | /c /s copy {b.txt} {a.txt} {out}        | -1 | same | | 0 copy:out/a.txt=a.txt copy:out/b.txt=b.txt keep:a.txt keep:b.txt
-two_deletes    | plain  | /c /s del {a.txt} {b.txt}               | -1 | same | | 0 gone:a.txt gone:b.txt keep:old.txt
-longer_dests   | plain  | /c /s move {a.txt};{b.txt} {x.txt};{y.txt};{z.txt} | -1 | same
-shorter_dests  | plain  | /c /s copy {a.txt} {x.txt};{y.txt}      | -1 | same
+# into a folder (rows say what vandrix then does). Each line is started as
+# a command prompt starts it, in UTF-16.
+glued_quote    | utf16  | /c /s del "{My Files}"\old.txt          | -1 | same | | 1 same
+glued_wildcard | utf16  | /c /s del "{My Files}"\*.tmp            | -1 | same | | 1 same
+empty_source   | utf16  | /c /s copy "" {saved/notes.txt}        | -1 | same
+dash_source    | utf16  | /c /s copy -notes.txt {saved/notes.txt} | -1 | same
+three_paths    | utf16  | /c /s copy {b.txt} {a.txt} {out}        | -1 | same | | 0 copy:out/a.txt=a.txt copy:out/b.txt=b.txt keep:a.txt keep:b.txt
+two_deletes    | utf16  | /c /s del {a.txt} {b.txt}               | -1 | same | | 0 gone:a.txt gone:b.txt keep:old.txt
+longer_dests   | utf16  | /c /s move {a.txt};{b.txt} {x.txt};{y.txt};{z.txt} | -1 | same
+shorter_dests  | utf16  | /c /s copy {a.txt} {x.txt};{y.txt}      | -1 | same
 # A ";" text is split only where a look finds nothing of that name: here
 # the folder "logs;old" that the wildcard's last part is matched in, and
 # the file "d/old;fresh" named with a trailing backslash, which a look
 # with the backslash does not find (on Linux the backslash is part of a
 # name that is not there: the list splits, and its second path is missing).
-semicolon_wild | plain  | /c /s del "{logs;old/*.tmp}"            | -1 | same
-semicolon_slash| plain  | /c /s del "{d/old;fresh}\"              | -1 | same | | 1 same
+semicolon_wild | utf16  | /c /s del "{logs;old/*.tmp}"            | -1 | same
+semicolon_slash| utf16  | /c /s del "{d/old;fresh}\"              | -1 | same | | 1 same
 # Windows keeps a leading space in a name: " a.txt" is not a.txt.
-leading_space  | plain  | /c /s del " a.txt"                      | -1 | same
+leading_space  | utf16  | /c /s del " a.txt"                      | -1 | same
 # A full path of MAX_PATH (260) or more is more than the shell's call takes:
 # given the relative name alone, Wine's shell deletes the whole current
 # folder. vandrix has no such limit (the relative name is not in the folder
 # it runs in).
-long_path      | plain  | /c /s del {long/LONGNAME}               | -1 | same | | 0 gone:long/LONGNAME keep:long/short.txt
-long_relative  | plain  | /c /s del LONGNAME                      | -1 | same | | 1 same
+long_path      | utf16  | /c /s del {long/LONGNAME}               | -1 | same | | 0 gone:long/LONGNAME keep:long/short.txt
+long_relative  | utf16  | /c /s del LONGNAME                      | -1 | same | | 1 same
 # A new name without a folder is a name in the item's own folder; a rename
 # into another folder is refused (vandrix fails it: 1).
-rename_bare    | plain  | /c /s ren {dir/x.txt} x2.txt            | 0  | copy:dir/x2.txt=dir/x.txt gone:dir/x.txt gone:x2.txt
-rename_across  | plain  | /c /s ren {dir/x.txt} {x2.txt}          | -1 | same | | 1 same
+rename_bare    | utf16  | /c /s ren {dir/x.txt} x2.txt            | 0  | copy:dir/x2.txt=dir/x.txt gone:dir/x.txt gone:x2.txt
+rename_across  | utf16  | /c /s ren {dir/x.txt} {x2.txt}          | -1 | same | | 1 same
 # /f keeps the folders a wildcard matches, not one named outright.
 files_only_dir | plain  | /c /s /f del {dir}                      | 0  | gone:dir keep:a.txt
 files_only_wild| plain  | /c /s /f del {dir/*.*}                  | 0  | gone:dir/x.txt keep:dir/sub/y.txt
