@@ -50,7 +50,8 @@ e2e_run() {
 # --- vandrix's own command line ---------------------------------------------
 
 # What the cases below add to the scratch folder: three .tmp files in all,
-# an older c.tmp in out, a path that holds "/H", a name that starts with "-".
+# an older c.tmp in out, a path that holds "/H", a name that starts with "-",
+# a folder logs that holds only a dot file and a dot folder.
 posix_make_originals() {
   local o
   o=$(e2e_originals)
@@ -59,6 +60,9 @@ posix_make_originals() {
   mkdir -p "$o/Pictures"
   printf 'jpeg bytes\n' >"$o/Pictures/Holiday.jpg"
   printf 'notes\n' >"$o/-notes.txt"
+  mkdir -p "$o/logs/.git"
+  printf 'keep\n' >"$o/logs/.keep"
+  printf 'ref\n' >"$o/logs/.git/HEAD"
 }
 
 # name | command | exit code | checks
@@ -77,6 +81,8 @@ glob_move        | vandrix -c move *.tmp out                 | 0   | copy:out/c.
 glob_delete      | vandrix -c del *.tmp                      | 0   | gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt notrash noerr
 glob_dash_name   | vandrix -c del *.txt                      | 255 | same noout err:unknown.option.'o'.in.'-notes.txt'
 glob_after_end   | vandrix -c del -- *.txt                   | 0   | gone:-notes.txt gone:a.txt gone:b.txt gone:old.txt keep:c.tmp
+dots_unmatched   | vandrix -c del 'logs/*'                   | 1   | same noout err:^vandrix:.no.item.matches.'logs/\*'$
+dots_matched     | vandrix -c del 'logs/.*'                  | 0   | gone:logs/.keep gone:logs/.git keep:a.txt
 absolute_copy    | vandrix -cs copy ~/a.txt "$PWD/dir"       | 0   | copy:dir/a.txt=a.txt keep:a.txt noerr
 path_with_H      | vandrix -cs copy Pictures/Holiday.jpg out | 0   | copy:out/Holiday.jpg=Pictures/Holiday.jpg keep:Pictures/Holiday.jpg
 dash_name        | vandrix -c del -- -notes.txt              | 0   | gone:-notes.txt keep:a.txt

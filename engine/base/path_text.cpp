@@ -38,4 +38,36 @@ bool HasWildcard(const std::string& path) {
   return NameOf(path).find_first_of(kWildcardCharacters) != std::string::npos;
 }
 
+namespace {
+
+// '*' and '?' against the whole of `name`; after a mismatch the last '*'
+// takes one byte more.
+bool Globbed(const std::string& pattern, const std::string& name) {
+  std::size_t p = 0, n = 0, star = std::string::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++p;
+      ++n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::string& pattern, const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  if (name[0] == '.' && (pattern.empty() || pattern[0] != '.')) return false;
+  return pattern == "*.*" || Globbed(pattern, name);
+}
+
 }  // namespace engine

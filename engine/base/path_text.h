@@ -34,6 +34,13 @@ std::string NumberedName(const std::string& name, unsigned n, bool folder);
 /// its folder. "src/*" and "src/*/" both do; "s*/x.txt" does not.
 bool HasWildcard(const std::string& path);
 
+/// True when the name `name` matches `pattern`: '*' stands for any run of
+/// bytes, '?' for one; every other byte stands for itself, letter case
+/// counting. As in the shell, a name that starts with a dot is matched only
+/// by a pattern that starts with a dot, and "." and ".." by none; "*.*"
+/// matches every other name, with a dot or not.
+bool MatchesPattern(const std::string& pattern, const std::string& name);
+
 }  // namespace engine
 
 #endif  // VANDRIX_ENGINE_BASE_PATH_TEXT_H_

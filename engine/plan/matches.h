@@ -8,11 +8,6 @@
 
 namespace engine {
 
-/// True when `name` matches `pattern`: '*' stands for any run of
-/// characters, '?' for one; letter case counts; a leading dot is an
-/// ordinary character; "*.*" matches every name, with a dot or not.
-bool MatchesPattern(const std::string& pattern, const std::string& name);
-
 /// The folder part of the wildcard `source`, as MatchingPaths reads it ("."
 /// when it has none).
 std::string PatternFolder(const std::string& source);

@@ -79,11 +79,26 @@ TEST_F(Engine, Wildcards) {
       {"question mark", FO_COPY, {"?.txt"}, {"made"}, 0, 0, {"made/a.txt", "made/b.txt"},
        {"made/[ab].txt"}},
       {"case counts", FO_COPY, {"?.txt", "*.TXT"}, {"made"}, 0, 2, {}, {"made"}},
-      {"*.* takes names without a dot and dot files; out itself fails, the rest go on", FO_COPY,
-       {"*.*"}, {"out"}, 0, 0x76, {"out/noext", "out/.hidden", "out/d/f.txt", "out/sub/x.txt"},
-       {"out/out"}},
-      {"dot files are ordinary", FO_COPY, {"*d*"}, {"out"}, 0, 0, {"out/.hidden", "out/d/f.txt"},
-       {"out/a.txt"}},
+      {"*.* takes names without a dot, not dot files; out itself fails, the rest go on",
+       FO_COPY, {"*.*"}, {"out"}, 0, 0x76, {"out/noext", "out/d/f.txt", "out/sub/x.txt"},
+       {"out/out", "out/.hidden"}},
+      // As in the shell, a name that starts with a dot is matched only by a
+      // pattern that starts with one, and "." and ".." never.
+      {"dot files only by a dot", FO_COPY, {"*d*"}, {"out"}, 0, 0, {"out/d/f.txt"},
+       {"out/a.txt", "out/.hidden"}},
+      {"only dot files: no match, nothing deleted", FO_DELETE, {"logs/*"}, {}, kYes, 2,
+       {"logs/.keep", "logs/.git/HEAD"}, {}, [] {
+         Write("logs/.keep", "");
+         Write("logs/.git/HEAD", "H");
+         return true;
+       }},
+      {"a dot pattern takes dot files, never . or ..", FO_DELETE, {"logs/.*"}, {}, kYes, 0,
+       {"logs/keep", "a.txt"}, {"logs/.keep", "logs/.git"}, [] {
+         Write("logs/.keep", "");
+         Write("logs/.git/HEAD", "H");
+         Write("logs/keep", "");
+         return true;
+       }},
       {"brackets are plain characters", FO_COPY, {"[ab]*"}, {"out"}, 0, 0, {"out/[ab].txt"},
        {"out/a.txt"}},
       // A wildcard that matches nothing, or whose folder cannot be read,
