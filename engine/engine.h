@@ -64,7 +64,9 @@ namespace engine {
 /// Relative paths start at the current directory; '*' and '?' in a
 /// source's last component match entries of its folder (plan.h tells how
 /// items and targets pair up; operations.h what each operation does). Every
-/// source named without a wildcard must exist, or nothing is done.
+/// source named without a wildcard must exist, and be a folder when it ends
+/// in '/' (a link is one only to a copy, which follows it), or nothing is
+/// done.
 ///
 /// Safety: trees are walked relative to open folders and never through a
 /// link (walk.h); an item never replaces itself or the item its link names,

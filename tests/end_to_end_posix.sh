@@ -83,6 +83,9 @@ glob_dash_name   | vandrix -c del *.txt                      | 255 | same noout 
 glob_after_end   | vandrix -c del -- *.txt                   | 0   | gone:-notes.txt gone:a.txt gone:b.txt gone:old.txt keep:c.tmp
 dots_unmatched   | vandrix -c del 'logs/*'                   | 1   | same noout err:^vandrix:.no.item.matches.'logs/\*'$
 dots_matched     | vandrix -c del 'logs/.*'                  | 0   | gone:logs/.keep gone:logs/.git keep:a.txt
+slash_file       | vandrix -c del a.txt old.txt/             | 1   | same noout err:^vandrix:.cannot.delete.'old.txt/':.Not.a.directory$
+slash_move       | vandrix -c move old.txt/ out              | 1   | same noout err:^vandrix:.cannot.move.'old.txt/':.Not.a.directory$
+slash_glob       | vandrix -c del 'dir/*/'                   | 0   | keep:dir/x.txt gone:dir/sub
 absolute_copy    | vandrix -cs copy ~/a.txt "$PWD/dir"       | 0   | copy:dir/a.txt=a.txt keep:a.txt noerr
 path_with_H      | vandrix -cs copy Pictures/Holiday.jpg out | 0   | copy:out/Holiday.jpg=Pictures/Holiday.jpg keep:Pictures/Holiday.jpg
 dash_name        | vandrix -c del -- -notes.txt              | 0   | gone:-notes.txt keep:a.txt

@@ -8,6 +8,8 @@ std::string WithoutTrailingSlashes(std::string path) {
   return path;
 }
 
+bool EndsInSlash(const std::string& path) { return !path.empty() && path.back() == '/'; }
+
 std::string NameOf(const std::string& path) {
   const std::string trimmed = WithoutTrailingSlashes(path);
   const std::size_t slash = trimmed.rfind('/');

@@ -17,6 +17,9 @@ constexpr char kWildcardCharacters[] = "*?";
 /// `path` without its trailing slashes ("/" stays "/").
 std::string WithoutTrailingSlashes(std::string path);
 
+/// True when `path` ends in '/': it names a folder ("/" too).
+bool EndsInSlash(const std::string& path);
+
 /// The last component of `path` ("a/b/" gives "b").
 std::string NameOf(const std::string& path);
 

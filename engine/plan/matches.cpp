@@ -34,11 +34,14 @@ int MatchingPaths(const std::string& source, bool files_only, Paths& found) {
   Paths names;
   if (!folder.ok()) return errno;
   if (const int err = ListNames(folder.get(), names)) return err;
+  const bool folders_only = EndsInSlash(source);
   bool matched = false;
   for (const std::string& name : names) {
     if (!MatchesPattern(NameOf(path), name)) continue;
+    const bool is_folder = (files_only || folders_only) && IsFolderAt(folder.get(), name);
+    if (folders_only && !is_folder) continue;
     matched = true;
-    if (files_only && IsFolderAt(folder.get(), name)) continue;
+    if (files_only && is_folder) continue;
     found.push_back(prefix + name);
   }
   return matched ? 0 : kErrorNoMatch;

@@ -31,7 +31,7 @@ bool RefuseWildcard(Session& s, const std::string& source, int err) {
 // its wildcard matches. False when a wildcard stands for none (reported).
 bool Expand(Session& s, const std::string& source, Jobs& jobs) {
   if (!HasWildcard(source)) {
-    jobs.push_back({WithoutTrailingSlashes(source), "", false});
+    jobs.push_back({WithoutTrailingSlashes(source), "", false, EndsInSlash(source)});
     return true;
   }
   Paths found;
@@ -42,7 +42,7 @@ bool Expand(Session& s, const std::string& source, Jobs& jobs) {
 }
 
 // A destination that names a folder the items go into.
-bool NamesFolder(const std::string& dest) { return dest.back() == '/' || IsFolder(dest); }
+bool NamesFolder(const std::string& dest) { return EndsInSlash(dest) || IsFolder(dest); }
 
 bool AddPair(Session& s, const std::string& source, const std::string& dest, bool into,
              Jobs& jobs) {
@@ -99,7 +99,8 @@ bool PlanRename(Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
   const bool bare = dest.find('/') == std::string::npos;
   const bool here = from[0].find('/') == std::string::npos;
   jobs.push_back({WithoutTrailingSlashes(from[0]),
-                  bare && !here ? Join(ParentOf(from[0]), dest) : dest, false});
+                  bare && !here ? Join(ParentOf(from[0]), dest) : dest, false,
+                  EndsInSlash(from[0])});
   return true;
 }
 

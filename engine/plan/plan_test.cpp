@@ -57,12 +57,27 @@ TEST_F(Engine, DestinationRules) {
       // and several sources; one folder goes to the file's name.
       {"wildcard into a file", FO_COPY, {"sub/*"}, {"noext"}, 0, engine::kErrorOther,
        {"sub/x.txt"}, {"noext/x.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
-      {"wildcard with a slash into a file", FO_COPY, {"sub/*/"}, {"noext"}, 0,
-       engine::kErrorOther, {"sub/x.txt"}, {"noext/x.txt"}},
+      {"wildcard with a slash into a file", FO_COPY, {"merge/*/"}, {"noext"}, 0,
+       engine::kErrorOther, {"merge/d/old.txt"}, {"noext/d"}},
       {"several into a file", FO_COPY, {"a.txt", "b.txt"}, {"noext"}, 0, engine::kErrorOther,
        {"a.txt"}, {"noext/a.txt"}},
       {"folder with a slash onto a file", FO_COPY, {"d/"}, {"noext"}, 0, 5, {"d/f.txt"},
        {"noext/f.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
+      // A trailing slash says "a folder": a file named so is no source,
+      // and nothing is done. A link named so is a folder only to a copy,
+      // which follows a link it is given; the others take the link itself.
+      {"delete of a file with a slash", FO_DELETE, {"a.txt", "noext/"}, {}, kYes, 2,
+       {"a.txt", "noext"}, {}},
+      {"move of a file with a slash", FO_MOVE, {"noext/"}, {"out"}, 0, 2, {"noext"},
+       {"out/noext"}},
+      {"rename of a file with a slash", FO_RENAME, {"noext/"}, {"n2"}, 0, 2, {"noext"}, {"n2"}},
+      {"trash of a file with a slash", FO_DELETE, {"noext/"}, {}, kYes | FOF_ALLOWUNDO, 2,
+       {"noext"}, {"data/Trash/files/noext"},
+       [] { return setenv("XDG_DATA_HOME", (fs::current_path() / "data").c_str(), 1) == 0; }},
+      {"delete of a link to a folder with a slash", FO_DELETE, {"ld/"}, {}, kYes, 2,
+       {"ld", "d/f.txt"}, {}, [] { return symlink("d", "ld") == 0; }},
+      {"copy of a link to a folder with a slash", FO_COPY, {"ld/"}, {"out"}, 0, 0,
+       {"out/ld/f.txt"}, {}, [] { return symlink("d", "ld") == 0; }},
       {"wildcard in destination", FO_COPY, {"a.txt"}, {"o*"}, 0, 0x7C, {"a.txt"}, {"o*"}},
       {"wildcard in destination folder part", FO_MOVE, {"a.txt"}, {"o?t/x"}, 0, 0x7C,
        {"a.txt"}, {}},
@@ -120,6 +135,17 @@ TEST_F(Engine, Wildcards) {
        {"sub/x.txt"}, {"out/sub"}},
       {"only the last component", FO_COPY, {"s*/x.txt"}, {"out"}, 0, 2, {}, {"out/x.txt"}},
       {"inside a folder", FO_DELETE, {"d/*"}, {}, kYes, 0, {"d"}, {"d/f.txt"}},
+      {"a slash takes only folders, never a link to one", FO_DELETE, {"w/*/"}, {}, kYes, 0,
+       {"w/file.txt", "w/link", "d/f.txt"}, {"w/sub"}, [] {
+         Write("w/file.txt", "");
+         Write("w/sub/x", "");
+         return symlink("../d", "w/link") == 0;
+       }},
+      {"a slash and only files: no match", FO_DELETE, {"w/*/"}, {}, kYes, 2, {"w/file.txt"}, {},
+       [] {
+         Write("w/file.txt", "");
+         return true;
+       }},
       {"move", FO_MOVE, {"sub/*"}, {"out"}, 0, 0, {"out/x.txt", "sub"}, {"sub/x.txt"}},
       {"files only skips matched folders", FO_COPY, {"*"}, {"out"}, FOF_FILESONLY, 0,
        {"out/a.txt", "out/noext"}, {"out/d", "out/sub", "out/merge"}},
