@@ -1,11 +1,14 @@
-// Attribute queries on POSIX, from lstat and stat, with the Windows codes
-// for why a look failed.
+// Attribute queries on POSIX, from lstat and stat, and folder listings (the
+// engine's), with the Windows codes for why a look failed.
 #include "platform/file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 
+#include "engine/base/fd.h"
+#include "engine/io/lookup.h"
 #include "platform/stand_in.h"
 
 namespace platform {
@@ -42,6 +45,13 @@ DWORD AttributesFromStat(LPCSTR path) {
 DWORD GetFileAttributesA(LPCSTR path) { return stand_in.Call(AttributesFromStat, path); }
 
 DWORD GetLastError() { return last_error; }
+
+bool FolderNames(LPCSTR folder, std::vector<std::string>& names) {
+  const engine::Fd opened(::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const int err = opened.ok() ? engine::ListNames(opened.get(), names) : errno;
+  if (err != 0) last_error = ErrorFor(err);
+  return err == 0;
+}
 
 FileAttributesService ReplaceFileAttributes(FileAttributesService service) {
   return stand_in.Replace(service);

@@ -1,7 +1,11 @@
-// What is at a path: the attribute query the command line needs before it
-// splits a path list or puts several items into a destination.
+// What is at a path: the attribute query and the folder listing the command
+// line needs before it splits a path list, puts several items into a
+// destination or reads a name as a wildcard.
 #ifndef VANDRIX_PLATFORM_FILE_H_
 #define VANDRIX_PLATFORM_FILE_H_
+
+#include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -29,6 +33,11 @@ DWORD GetFileAttributesA(LPCSTR path);
 /// Why the last failed call of this layer failed: ERROR_FILE_NOT_FOUND or
 /// ERROR_PATH_NOT_FOUND when nothing is there, another code otherwise.
 DWORD GetLastError();
+
+/// Appends the names of the entries of the folder `folder` ("." and ".."
+/// left out, in no particular order) to `names`. False when the folder
+/// cannot be read to its end (GetLastError tells why).
+bool FolderNames(LPCSTR folder, std::vector<std::string>& names);
 
 /// Signature of a stand-in for GetFileAttributesA.
 using FileAttributesService = DWORD (*)(LPCSTR path);

@@ -51,7 +51,8 @@ e2e_run() {
 
 # What the cases below add to the scratch folder: three .tmp files in all,
 # an older c.tmp in out, a path that holds "/H", a name that starts with "-",
-# a folder logs that holds only a dot file and a dot folder.
+# a folder logs that holds only a dot file and a dot folder, report?.doc
+# beside report1.doc and reportA.doc.
 posix_make_originals() {
   local o
   o=$(e2e_originals)
@@ -63,6 +64,9 @@ posix_make_originals() {
   mkdir -p "$o/logs/.git"
   printf 'keep\n' >"$o/logs/.keep"
   printf 'ref\n' >"$o/logs/.git/HEAD"
+  printf 'one\n' >"$o/report?.doc"
+  printf 'two\n' >"$o/report1.doc"
+  printf 'three\n' >"$o/reportA.doc"
 }
 
 # name | command | exit code | checks
@@ -86,6 +90,9 @@ dots_matched     | vandrix -c del 'logs/.*'                  | 0   | gone:logs/.
 slash_file       | vandrix -c del a.txt old.txt/             | 1   | same noout err:^vandrix:.cannot.delete.'old.txt/':.Not.a.directory$
 slash_move       | vandrix -c move old.txt/ out              | 1   | same noout err:^vandrix:.cannot.move.'old.txt/':.Not.a.directory$
 slash_glob       | vandrix -c del 'dir/*/'                   | 0   | keep:dir/x.txt gone:dir/sub
+wild_name        | vandrix -c del 'report?.doc'              | 255 | same noout err:^vandrix:.'report\?.doc'.names.an.item,.and.as.a.wildcard.other.items.too.\('report1.doc'\):.give.--literal
+literal_name     | vandrix -c --literal del 'report?.doc'    | 0   | gone:report?.doc keep:report1.doc keep:reportA.doc
+literal_list     | vandrix -c --literal del "Notes/old;new.txt" | 0 | gone:Notes/old;new.txt keep:Notes/old.txt keep:Notes/new.txt
 absolute_copy    | vandrix -cs copy ~/a.txt "$PWD/dir"       | 0   | copy:dir/a.txt=a.txt keep:a.txt noerr
 path_with_H      | vandrix -cs copy Pictures/Holiday.jpg out | 0   | copy:out/Holiday.jpg=Pictures/Holiday.jpg keep:Pictures/Holiday.jpg
 dash_name        | vandrix -c del -- -notes.txt              | 0   | gone:-notes.txt keep:a.txt

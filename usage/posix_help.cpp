@@ -22,8 +22,8 @@ constexpr char kIntroduction[] =
     "\n"
     "OPERATION is copy, move, del (or delete) or ren (or rename), in any letter\n"
     "case. Options may stand anywhere on the line. Letters may be combined\n"
-    "(-cs) and written in either case; the Windows forms /c, /s, ... work too\n"
-    "(-i, -n and -v have none).\n"
+    "(-cs) and written in either case; the Windows forms /c, /s, ... work too,\n"
+    "before the operation word (-i, -n and -v have none).\n"
     "Long names are written in full. -- ends the options: every argument after\n"
     "it is the operation or a path.\n";
 
@@ -34,7 +34,8 @@ constexpr char kRequests[] =
 
 constexpr char kPaths[] =
     "Every other argument is a path, whatever its first character: /srv/a.txt,\n"
-    "~/notes as the shell expands it, Pictures/Holiday.jpg, and - or /x alone.\n"
+    "~/notes as the shell expands it, Pictures/Holiday.jpg, - or /x alone, and\n"
+    "/c after the operation word.\n"
     "A path that starts with - goes after -- (or is written ./-notes.txt).\n"
     "copy and move take two or more paths: the last is the destination, the\n"
     "others are the sources. With one source, DEST is the new path, or the\n"
@@ -48,7 +49,11 @@ constexpr char kPaths[] =
     "that holds ; and names an existing item is refused, never split.\n"
     "* and ? that reach vandrix (quoted, or matched by nothing in\n"
     "the shell) match names in the last part of a source; *.* matches every\n"
-    "name.\n"
+    "name. A name that starts with a dot is matched only by a pattern that\n"
+    "starts with one (.*), as in the shell. A path that ends in / must be a\n"
+    "folder; dir/*/ matches only the folders in dir. A path holding * or ?\n"
+    "that names an item while it matches others is refused; --literal takes\n"
+    "every path as one name.\n"
     "\n"
     "Replacing a file and deleting ask first on the terminal: y(es), n(o),\n"
     "a(ll) or c(ancel). With no terminal the answer is cancel, so scripts pass\n"

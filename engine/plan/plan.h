@@ -31,7 +31,8 @@ using Planner = bool (*)(Session& s, const Paths& from, const Paths& to, Jobs& j
 /// item matches 'src/*.tmp'"), or whose folder cannot be read, is reported
 /// (0x02 for a folder that is missing or a file; see SourceResultCodeFor)
 /// and the plan fails, after the other sources are looked at: nothing is
-/// done, as for a named source that is not there.
+/// done, as for a named source that is not there. With literal options
+/// there is no wildcard: every path, a destination's too, is one name.
 
 /// Copy and move: one destination takes every item into it when it is an
 /// existing folder (or ends in '/'), or when there are several sources or a

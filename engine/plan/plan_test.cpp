@@ -151,6 +151,22 @@ TEST_F(Engine, Wildcards) {
        {"out/a.txt", "out/noext"}, {"out/d", "out/sub", "out/merge"}},
       {"files only keeps named folders", FO_DELETE, {"d", "s*"}, {}, kYes | FOF_FILESONLY, 0,
        {"sub/x.txt"}, {"d"}},
+      // --literal: every path is one name, a destination's too.
+      {"literal: a name holding a wildcard", FO_DELETE, {"r?.txt"}, {}, kYes | kLiteral, 0,
+       {"r1.txt"}, {"r?.txt"}, [] {
+         Write("r?.txt", "");
+         Write("r1.txt", "");
+         return true;
+       }},
+      {"literal: no such name", FO_COPY, {"*.txt"}, {"out"}, kLiteral, 2, {}, {"out/a.txt"}},
+      {"literal: a destination holding a wildcard", FO_COPY, {"a.txt"}, {"o*"}, kLiteral, 0,
+       {"o*"}, {"o*/a.txt"}},
+      {"literal: a rename", FO_RENAME, {"r?.txt"}, {"r*.txt"}, kLiteral, 0, {"r*.txt", "r1.txt"},
+       {"r?.txt"}, [] {
+         Write("r?.txt", "");
+         Write("r1.txt", "");
+         return true;
+       }},
   };
   Check(cases);
 }
