@@ -26,7 +26,8 @@ constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Copies a tree alongside the walk of the source: `into_` holds the target
 // folders, level for level with the source folders, shown by their real
-// names (a new tree's top is the hidden folder being filled).
+// names (a new tree's top is the hidden folder being filled; a top given a
+// free name, by that name).
 class CopyVisitor : public TreeVisitor {
  public:
   CopyVisitor(Session& s, const Target& top, bool follow, Purpose purpose,
@@ -67,7 +68,7 @@ class CopyVisitor : public TreeVisitor {
   }
 
   Session& s_;
-  const Target& top_;
+  Target top_;  ///< where the top item goes: given, then as decided (a free name)
   bool follow_;
   const Decision* decided_;  ///< for the top item, when decided already
   FolderTrail into_;
@@ -105,6 +106,10 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
     d = *decided_;
   } else if (!Decide(s_, e, sameness, t, d)) {
     return Visit::kFailed;
+  }
+  if (e.depth == 0 && t.name != top_.name) {  // a free name: the tree goes there
+    top_ = t;
+    into_ = FolderTrail(t.Shown());
   }
   s_.Step(e, 0, 0);
   if (S_ISDIR(e.st.st_mode)) {

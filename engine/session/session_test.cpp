@@ -25,11 +25,13 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   // Each line says what was being done, to which item and where; a name
   // that would break the line or drive the terminal is shown quoted.
   ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
+  ASSERT_EQ(mkfifo("merge/d/pipe", 0600), 0);
   Write("out/d", "a file where a folder would go");
   struct Line {
     UINT function;
     Paths from, to;
     const char* shown;
+    unsigned flags = 0;
   };
   const Line lines[] = {
       {FO_COPY, {"p\nq\033[31mRED"}, {"out"},
@@ -56,9 +58,14 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
       {FO_COPY, {"d", "sub/x.txt"}, {"out/e", "out/e/f.txt"},  // placed with its folder
        "will not replace 'out/e/f.txt', just placed there from 'd/f.txt'"},
       {FO_DELETE, {"noext/*"}, {}, "cannot read the folder 'noext' of 'noext/*': Not a directory"},
+      // A folder given a free name: its entries are named where they went.
+      {FO_COPY, {"d", "merge/d"}, {"new"},
+       "cannot copy 'merge/d/pipe' to 'new/d (2)/pipe': not a regular file, folder or link\n"
+       "vandrix: cannot copy 'merge/d' to 'new/d (2)': not all of it arrived, so none of it was "
+       "placed", FOF_RENAMEONCOLLISION},
   };
   for (const Line& line : lines)
-    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes),
+    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes | line.flags),
               std::string("vandrix: ") + line.shown + "\n");
 }
 
@@ -183,6 +190,9 @@ TEST_F(Engine, SaysEachItemDone) {
        "would make folder 'new'\nwould make folder 'new/deep'\nwould copy 'd' -> 'new/deep/d'\n"
        "would copy 'd/f.txt' -> 'new/deep/d/f.txt'\nwould copy 'b.txt' -> 'new/deep/b.txt'\n"},
       {FO_COPY, {"d"}, {"merge"}, v, 0, "'d/f.txt' -> 'merge/d/f.txt'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION, 0,
+       "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
+       "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry, 0,
        "would ask: replace 'out/a.txt'\nwould copy 'a.txt' -> 'out/a.txt' (replacing it)\n"
        "would copy 'b.txt' -> 'out/b.txt'\n"},
