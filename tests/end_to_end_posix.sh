@@ -108,6 +108,7 @@ dry_run_refused  | vandrix --dry-run -c copy dir dir/in      | 1   | same noout 
 no_clobber       | vandrix -nv copy *.tmp out                | 0   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.exists$ out:^'d.tmp'.->.'out/d.tmp'$
 no_clobber_keep_both | vandrix -nr copy *.tmp out            | 255 | same noout err:give.one.of.them
 verbose_copy     | vandrix -cv copy dir a.txt Store          | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt copy:Store/a.txt=a.txt noerr out:^made.folder.'Store'$ out:^'dir'.->.'Store/dir'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^'a.txt'.->.'Store/a.txt'$
+unplaced_tree    | mkfifo dir/pipe; vandrix -cv copy dir out  | 1   | noout gone:out/dir err:^vandrix:.cannot.copy.'dir'.to.'out/dir':.not.all.of.it.arrived
 verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$
 verbose_rename   | vandrix --verbose ren old.txt new.txt     | 0   | copy:new.txt=old.txt out:^'old.txt'.->.'new.txt'$
 verbose_delete   | vandrix -cv del dir b.txt                 | 0   | gone:dir gone:b.txt notrash out:^removed.'dir/sub/y.txt'$ out:^removed.'dir/sub'$ out:^removed.'dir'$ out:^removed.'b.txt'$

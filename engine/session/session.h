@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/io/walk.h"
 #include "engine/session/hooks.h"
@@ -88,7 +90,8 @@ class Session {
   /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
   /// kRename and kSkip), names quoted (quote.h): with verbose
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
-  ///                             a move or a rename
+  ///                             a move or a rename (a new tree's held until
+  ///                             it is placed: Hold, Release)
   ///   made folder 'ITEM'        a folder made for a target
   ///   removed 'ITEM'            each item of a deleted tree
   ///   trashed 'ITEM'            an item moved to the trash
@@ -105,6 +108,13 @@ class Session {
   /// `item` does not replace the file `target` (no_clobber): said as kSkip
   /// when telling, no failure; returns false, as the item does not go ahead.
   bool Skip(const std::string& item, const std::string& target);
+  /// From now on the lines of Done are held back: those of a new tree,
+  /// which are said only once it is placed (see Release).
+  void Hold() { holding_ = true; }
+  /// Ends a Hold: with `say` the lines held are said now, in their order;
+  /// else they are dropped, and so are the targets a dry run noted as
+  /// planned meanwhile (nothing of the tree is placed).
+  void Release(bool say);
 
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).
@@ -121,6 +131,7 @@ class Session {
   void Say(const std::string& line) const;
   std::string Said(const std::string& text) const;
   void Tell(const std::string& line);
+  void Write(const std::string& text);
 
   const Options& options_;
   const Caller& caller_;
@@ -133,6 +144,9 @@ class Session {
   bool aborted_ = false;
   bool output_failed_ = false;
   std::string approved_;
+  bool holding_ = false;
+  std::string held_;  ///< the lines held back, each ending in a newline
+  std::vector<std::pair<std::string, std::string>> held_plans_;  ///< target, source
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;
 };

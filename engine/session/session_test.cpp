@@ -171,7 +171,7 @@ std::string Listing(const std::string& folder) {
 
 // What vandrix's -v and --dry-run say on standard output, item by item; a
 // dry run changes nothing, asks nothing, and ends as the run would. Fresh()
-// files, plus out/a.txt ("OLD").
+// files, plus out/a.txt ("OLD") and the fifo sub/pipe.
 TEST_F(Engine, SaysEachItemDone) {
   setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
   struct Row {
@@ -190,6 +190,11 @@ TEST_F(Engine, SaysEachItemDone) {
        "would make folder 'new'\nwould make folder 'new/deep'\nwould copy 'd' -> 'new/deep/d'\n"
        "would copy 'd/f.txt' -> 'new/deep/d/f.txt'\nwould copy 'b.txt' -> 'new/deep/b.txt'\n"},
       {FO_COPY, {"d"}, {"merge"}, v, 0, "'d/f.txt' -> 'merge/d/f.txt'\n"},
+      // A new tree is said once placed; one that is not placed (a fifo in
+      // sub) is not said at all.
+      {FO_COPY, {"sub", "b.txt"}, {"out"}, v, engine::kErrorOther, "'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"sub", "b.txt"}, {"out"}, dry, engine::kErrorOther,
+       "would copy 'b.txt' -> 'out/b.txt'\n"},
       {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION, 0,
        "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
        "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
@@ -225,6 +230,7 @@ TEST_F(Engine, SaysEachItemDone) {
     Fresh();
     fs::remove_all(root_ + "/data");
     Write("out/a.txt", "OLD");
+    ASSERT_EQ(mkfifo("sub/pipe", 0600), 0);  // never copied
     const std::string before = Listing(here_);
     testing::internal::CaptureStdout();
     EXPECT_EQ(Request(row.function, row.from, row.to, row.flags | kQuiet).code, row.code);
