@@ -101,9 +101,14 @@ to_trash         | vandrix -cu del old.txt                   | 0   | gone:old.tx
 long_names       | vandrix --yes --no-progress copy *.tmp out | 0  | copy:out/c.tmp=c.tmp copy:out/e.tmp=e.tmp keep:d.tmp noerr
 long_trash       | vandrix --trash --yes del old.txt          | 0  | gone:old.txt trash:old.txt noerr
 no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
-dry_run_delete   | vandrix --dry-run del *.tmp               | 0   | same notrash noerr out:^would.ask:.delete.'c.tmp'$ out:^would.remove.'c.tmp'$ out:^would.remove.'d.tmp'$ out:^would.remove.'e.tmp'$
+dry_run_delete   | vandrix --dry-run del *.tmp               | 1   | same notrash err:^vandrix:.kept.'c.tmp':.no.terminal.to.ask;.pass.-c.to.delete$
+dry_run_yes      | vandrix --dry-run -c del *.tmp            | 0   | same notrash noerr out:^would.remove.'c.tmp'$ out:^would.remove.'d.tmp'$ out:^would.remove.'e.tmp'$
 dry_run_copy     | vandrix --dry-run -c copy dir a.txt Store  | 0  | same noerr out:^would.make.folder.'Store'$ out:^would.copy.'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^would.copy.'a.txt'.->.'Store/a.txt'$
-dry_run_replace  | vandrix --dry-run copy *.tmp out          | 0   | same noerr out:^would.ask:.replace.'out/c.tmp'$ out:^would.copy.'c.tmp'.->.'out/c.tmp'.\(replacing.it\)$
+dry_run_replace  | vandrix --dry-run -c copy *.tmp out       | 0   | same noerr out:^would.copy.'c.tmp'.->.'out/c.tmp'.\(replacing.it\)$
+dry_run_no_tty   | vandrix --dry-run copy *.tmp out          | 1   | same err:^vandrix:.kept.'out/c.tmp':.no.terminal.to.ask;.pass.-c.to.replace$
+dry_run_twice    | vandrix --dry-run -c del a.txt a.txt      | 1   | same err:^vandrix:.cannot.delete.'a.txt':.No.such.file.or.directory$
+dry_run_moved    | vandrix --dry-run -c move dir dir/x.txt out | 1 | same err:^vandrix:.cannot.move.'dir/x.txt':.No.such.file.or.directory$
+dry_run_one_place | vandrix --dry-run -c copy "a.txt;b.txt" "out/x;./out/x" | 1 | same err:^vandrix:.will.not.replace.'./out/x',.just.placed.there.from.'a.txt'$
 dry_run_refused  | vandrix --dry-run -c copy dir dir/in      | 1   | same noout err:the.target.lies.inside.the.source.folder
 no_clobber       | vandrix -nv copy *.tmp out                | 0   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.exists$ out:^'d.tmp'.->.'out/d.tmp'$
 no_clobber_keep_both | vandrix -nr copy *.tmp out            | 255 | same noout err:give.one.of.them

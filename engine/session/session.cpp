@@ -78,11 +78,14 @@ bool Session::Confirm(const char* action, const std::string& item, const char* s
   if (all_ || options_.confirm_all) return true;
   if (progress_) progress_->Clear();
   const std::string question = std::string(action) + " " + Quoted(item) + suffix;
-  if (options_.dry_run) {
+  if (options_.dry_run && (hooks_.answer || HasTerminal())) {
     Tell("would ask: " + question);
     return true;
   }
-  const Answer answer = hooks_.answer ? hooks_.answer(question) : AskUser(Said(question));
+  // A dry run with nobody to ask ends as the run would, with nobody's answer.
+  const Answer answer = options_.dry_run     ? Answer::kNobody
+                        : hooks_.answer      ? hooks_.answer(question)
+                                             : AskUser(Said(question));
   if (answer == Answer::kAll) all_ = true;
   if (answer == Answer::kYes || answer == Answer::kAll) return true;
   aborted_ = true;

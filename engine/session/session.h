@@ -75,7 +75,7 @@ class Session {
   /// which is said once ("kept 'x': no terminal to ask", and the caller's
   /// hint: "; pass -c to replace"). In a dry run nobody is asked: the
   /// question is said on standard output ("would ask: replace 'x'") and the
-  /// answer is yes.
+  /// answer is yes; with no terminal to ask on, it goes as in the run.
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
   /// Asks once per item and target, however often the work comes back to it.
   bool ConfirmReplace(const std::string& target);

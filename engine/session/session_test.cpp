@@ -223,6 +223,18 @@ TEST_F(Engine, SaysEachItemDone) {
       {FO_DELETE, {"*.txt"}, {}, dry | FOF_ALLOWUNDO | kYes, 0,
        "would trash '[ab].txt'\nwould trash 'a.txt'\nwould trash 'b.txt'\n"},
       {FO_DELETE, {"*.tmp"}, {}, dry | kYes, engine::kErrorFileNotFound, ""},
+      // An earlier item takes a later source away, and two targets are one
+      // place however they are written: the dry run fails as the run does.
+      {FO_DELETE, {"a.txt", "a.txt"}, {}, dry | kYes, engine::kErrorFileNotFound,
+       "would remove 'a.txt'\n"},
+      {FO_DELETE, {"d", "d/f.txt"}, {}, dry | kYes, engine::kErrorFileNotFound,
+       "would remove 'd/f.txt'\nwould remove 'd'\n"},
+      {FO_MOVE, {"d", "d/f.txt"}, {"out"}, dry | kYes, engine::kErrorFileNotFound,
+       "would move 'd' -> 'out/d'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out/x", "./out/x"}, dry | kYes, engine::kErrorOther,
+       "would copy 'd' -> 'out/x'\nwould copy 'd/f.txt' -> 'out/x/f.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"new/x", "new/../new/x"}, dry | kYes, engine::kErrorOther,
+       "would make folder 'new'\nwould copy 'a.txt' -> 'new/x'\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.function << " " << testing::PrintToString(row.from)
@@ -233,12 +245,18 @@ TEST_F(Engine, SaysEachItemDone) {
     ASSERT_EQ(mkfifo("sub/pipe", 0600), 0);  // never copied
     const std::string before = Listing(here_);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Request(row.function, row.from, row.to, row.flags | kQuiet).code, row.code);
+    const int code = Request(row.function, row.from, row.to, row.flags | kQuiet).code;
     EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said);
+    EXPECT_EQ(code, row.code);
     if (row.flags & kDryRun) {
       EXPECT_EQ(Listing(here_), before);
       EXPECT_FALSE(Exists(root_ + "/data/Trash"));
       EXPECT_TRUE(questions.empty());
+      answers = {Answer::kAll};  // as the dry run goes on
+      testing::internal::CaptureStdout();
+      const int run = Request(row.function, row.from, row.to, (row.flags & ~dry) | kQuiet).code;
+      testing::internal::GetCapturedStdout();
+      EXPECT_EQ(run, row.code) << "the run ends otherwise than its dry run";
     }
   }
 }
