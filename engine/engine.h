@@ -90,7 +90,8 @@ namespace engine {
 /// after a failed one go on. With verbose each item done is one line on
 /// standard output; a dry run changes nothing and asks nothing, decides
 /// every item as the request would, says each step ("would copy ...") and
-/// fails where the request would (Session::Done tells the lines). The outcome's code is
+/// fails where the request would (Session::Done tells the lines; with no
+/// terminal to ask on, a question ends as in the request). The outcome's code is
 /// 0, or the first failure's result code (kErrorCancelled when the user
 /// cancelled); it is aborted when an item was skipped or the operation
 /// cancelled. `hooks` stand in for the user, the clock and the terminal, or
