@@ -15,8 +15,9 @@ namespace {
 
 // The engine's request is what the shell's record of the command holds
 // (PerformFileOperation's lists, flags and title, read as on the way to the
-// shell) and vandrix's own options, which have no room there; the outcome
-// counts as the shell's.
+// shell) and vandrix's own options, which have no room there; with
+// --literal the paths are the arguments themselves. The outcome counts as
+// the shell's.
 std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
   const std::string from = vandrix::PathList(command.source);
   const std::string to = vandrix::PathList(command.destination);
@@ -31,6 +32,13 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
   request.options.verbose = (command.own & vandrix::kVerbose) != 0;
   request.options.no_clobber = (command.own & vandrix::kNoClobber) != 0;
   request.options.dry_run = (command.own & vandrix::kDryRun) != 0;
+  request.options.literal = (command.own & vandrix::kLiteral) != 0;
+  if (request.options.literal) {  // each argument one path, never split at ";"
+    request.sources = command.sources;
+    request.targets = {command.destination};
+    if (command.function == FO_DELETE) request.targets.clear();
+    request.options.paired = false;
+  }
   const engine::Outcome outcome = engine::RunFileOperation(request);
   return outcome.code == 0 && !outcome.aborted ? 0 : 1;
 }

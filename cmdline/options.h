@@ -18,6 +18,7 @@ inline constexpr unsigned kVerbose = 1u << 0;      ///< say each item done
 inline constexpr unsigned kNoClobber = 1u << 1;    ///< never replace a file
 inline constexpr unsigned kDryRun = 1u << 2;       ///< change nothing, say what would be done
 inline constexpr unsigned kInteractive = 1u << 3;  ///< ask (the default, said explicitly)
+inline constexpr unsigned kLiteral = 1u << 4;      ///< every path one name: no wildcard, no ";" list
 
 /// An option: its letter (upper case), its long name (after "--") and the
 /// flag it adds to the request, or the own option it sets. An option
@@ -58,6 +59,8 @@ inline constexpr OptionLetter kOptionLetters[] = {
     {'\0', "dry-run", 0, kDryRun,
      "change and ask nothing: say on standard output what\nwould be done (would copy 'a' -> "
      "'out/a', would ask:\nreplace 'out/a', ...) and exit as the run would"},
+    {'\0', "literal", 0, kLiteral,
+     "take every path as one name, whatever it holds: no\nwildcard, no ; list"},
 };
 
 /// Options that say opposite things of the same items: each alone is

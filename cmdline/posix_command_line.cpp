@@ -52,14 +52,15 @@ const OptionLetter* LetterOption(char letter) {
 
 bool IsHelpLetter(char c) { return c == 'h' || c == 'H' || c == '?'; }
 
-// "-" and at least one byte; or "/" and "?" or the letter of an option
-// Vandrix.exe knows (vandrix's own letters have no Windows form).
-bool IsOption(const std::string& argument) {
+// "-" and at least one byte; or "/" and "?"; or, before the operation word
+// only, "/" and the letter of an option Vandrix.exe knows (vandrix's own
+// letters have no Windows form): after it "/s" is a path.
+bool IsOption(const std::string& argument, bool before_operation) {
   if (argument.size() < 2) return false;
   if (argument[0] == '-') return true;
   if (argument[0] != '/' || argument.size() != 2) return false;
   const OptionLetter* option = LetterOption(argument[1]);
-  return argument[1] == '?' || (option != nullptr && option->bit != 0);
+  return argument[1] == '?' || (before_operation && option != nullptr && option->bit != 0);
 }
 
 void Take(const OptionLetter& option, Scan& scan) {
@@ -116,7 +117,7 @@ void ReadLetters(const std::string& argument, Scan& scan) {
 }
 
 void ReadArgument(const std::string& argument, Scan& scan) {
-  if (scan.options_ended || !IsOption(argument)) {
+  if (scan.options_ended || !IsOption(argument, scan.positional.empty())) {
     scan.positional.push_back(argument);
   } else if (argument == "--") {
     scan.options_ended = true;
@@ -228,6 +229,7 @@ PosixCommand Interpreted(const Scan& scan) {
   if (!problem.empty()) return Refused(problem);
   if (const char* why = ContradictionOf(scan)) return Refused(why);
   PosixCommand command = Request(*operation, std::move(paths), scan);
+  if ((scan.own & kLiteral) != 0) return command;  // one destination, whatever it holds
   const std::string unpaired = PairsProblem(command);
   return unpaired.empty() ? command : Refused(unpaired);
 }

@@ -13,8 +13,11 @@ namespace vandrix {
 /// wildcard test) whose destination is an existing item other than a
 /// folder; a path argument holding ";" that may name an item as a whole
 /// (it would be split): the item of that very name, or, when its last part
-/// holds a wildcard, the items it matches in its folder. The reason names the path quoted
-/// (engine::Quoted).
+/// holds a wildcard, the items it matches in its folder; a source holding
+/// '*' or '?' that names an item and, as a wildcard, would also match
+/// others (by the engine's own matching: it would stand for them all). With --literal (kLiteral) a
+/// path is one name, never split nor matched: only several sources onto
+/// a file are refused. The reason names the path quoted (engine::Quoted).
 std::string RefusalOnDisk(const PosixCommand& command);
 
 }  // namespace vandrix

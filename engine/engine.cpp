@@ -25,14 +25,22 @@
 namespace engine {
 namespace {
 
+// The error of a named source: missing, or not the folder a trailing slash
+// says it is (a link counts as one only when it is followed).
+int SourceError(const Job& job, bool follow) {
+  struct stat st;
+  if (const int err = StatOf(job.source, st, follow)) return err;
+  return job.folder && !S_ISDIR(st.st_mode) ? ENOTDIR : 0;
+}
+
 // Items found by a wildcard existed a moment ago and are not checked.
 bool SourcesExist(Session& s, const Jobs& jobs, bool follow) {
   bool all = true;
   for (const Job& job : jobs) {
-    struct stat st;
-    const int err = job.matched ? 0 : StatOf(job.source, st, follow);
+    const int err = job.matched ? 0 : SourceError(job, follow);
     if (err == 0) continue;
-    s.Fail(job.source, SourceResultCodeFor(err), ErrorText(err));
+    s.Fail(job.folder ? Join(job.source, "") : job.source, SourceResultCodeFor(err),
+           ErrorText(err));
     all = false;
   }
   return all;

@@ -64,7 +64,9 @@ namespace engine {
 /// Relative paths start at the current directory; '*' and '?' in a
 /// source's last component match entries of its folder (plan.h tells how
 /// items and targets pair up; operations.h what each operation does). Every
-/// source named without a wildcard must exist, or nothing is done.
+/// source named without a wildcard must exist, and be a folder when it ends
+/// in '/' (a link is one only to a copy, which follows it), or nothing is
+/// done.
 ///
 /// Safety: trees are walked relative to open folders and never through a
 /// link (walk.h); an item never replaces itself or the item its link names,
@@ -88,7 +90,8 @@ namespace engine {
 /// after a failed one go on. With verbose each item done is one line on
 /// standard output; a dry run changes nothing and asks nothing, decides
 /// every item as the request would, says each step ("would copy ...") and
-/// fails where the request would (Session::Done tells the lines). The outcome's code is
+/// fails where the request would (Session::Done tells the lines; with no
+/// terminal to ask on, a question ends as in the request). The outcome's code is
 /// 0, or the first failure's result code (kErrorCancelled when the user
 /// cancelled); it is aborted when an item was skipped or the operation
 /// cancelled. `hooks` stand in for the user, the clock and the terminal, or

@@ -1,7 +1,9 @@
-// Attribute queries on POSIX, from lstat and stat, with the Windows codes
-// for why a look failed; full paths joined to the current folder as text.
+// Attribute queries on POSIX, from lstat and stat, and folder listings (the
+// engine's), with the Windows codes for why a look failed; full paths joined
+// to the current folder as text.
 #include "platform/file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,8 @@
 #include <cstring>
 #include <string>
 
+#include "engine/base/fd.h"
+#include "engine/io/lookup.h"
 #include "platform/stand_in.h"
 
 namespace platform {
@@ -76,6 +80,13 @@ void SetLastError(DWORD error) { last_error = error; }
 
 DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* file_part) {
   return full_path_stand_in.Call(FullPathFromFolder, path, size, buffer, file_part);
+}
+
+bool FolderNames(LPCSTR folder, std::vector<std::string>& names) {
+  const engine::Fd opened(::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  const int err = opened.ok() ? engine::ListNames(opened.get(), names) : errno;
+  if (err != 0) last_error = ErrorFor(err);
+  return err == 0;
 }
 
 FileAttributesService ReplaceFileAttributes(FileAttributesService service) {

@@ -1,8 +1,12 @@
-// What is at a path: the attribute query the command line needs before it
-// splits a path list or puts several items into a destination, and the full
-// path it checks against MAX_PATH.
+// What is at a path: the attribute query and the folder listing the command
+// line needs before it splits a path list, puts several items into a
+// destination or reads a name as a wildcard, and the full path it checks
+// against MAX_PATH.
 #ifndef VANDRIX_PLATFORM_FILE_H_
 #define VANDRIX_PLATFORM_FILE_H_
+
+#include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -45,6 +49,11 @@ void SetLastError(DWORD error);
 /// it fails (GetLastError tells why). `file_part`, when not null, receives
 /// where the last part starts in `buffer`, or null.
 DWORD GetFullPathNameA(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* file_part);
+
+/// Appends the names of the entries of the folder `folder` ("." and ".."
+/// left out, in no particular order) to `names`. False when the folder
+/// cannot be read to its end (GetLastError tells why).
+bool FolderNames(LPCSTR folder, std::vector<std::string>& names);
 
 /// Signature of a stand-in for GetFileAttributesA.
 using FileAttributesService = DWORD (*)(LPCSTR path);

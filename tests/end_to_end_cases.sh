@@ -123,11 +123,11 @@ two_deletes    | utf16  | /c /s del {a.txt} {b.txt}               | -1 | same | 
 longer_dests   | utf16  | /c /s move {a.txt};{b.txt} {x.txt};{y.txt};{z.txt} | -1 | same
 shorter_dests  | utf16  | /c /s copy {a.txt} {x.txt};{y.txt}      | -1 | same
 # A ";" text is split only where a look finds nothing of that name: here
-# the folder "logs;old" that the wildcard's last part is matched in, and
+# the folder "runs;old" that the wildcard's last part is matched in, and
 # the file "d/old;fresh" named with a trailing backslash, which a look
 # with the backslash does not find (on Linux the backslash is part of a
 # name that is not there: the list splits, and its second path is missing).
-semicolon_wild | utf16  | /c /s del "{logs;old/*.tmp}"            | -1 | same
+semicolon_wild | utf16  | /c /s del "{runs;old/*.tmp}"            | -1 | same
 semicolon_slash| utf16  | /c /s del "{d/old;fresh}\"              | -1 | same | | 1 same
 # Windows keeps a leading space in a name: " a.txt" is not a.txt.
 leading_space  | utf16  | /c /s del " a.txt"                      | -1 | same
@@ -199,12 +199,12 @@ E2E_LONG=$(printf 'n%.0s' {1..230})
 # name, an older backup of a newer file, a name with a leading space.
 e2e_make_decoys() {
   local o=$1
-  mkdir -p "$o/My Files" "$o/logs;old" "$o/logs" "$o/d/old" "$o/fresh" \
+  mkdir -p "$o/My Files" "$o/runs;old" "$o/runs" "$o/d/old" "$o/fresh" \
     "$o/saved" "$o/long"
   printf 'old\r\n' >"$o/My Files/old.txt"
   printf 'keep\r\n' >"$o/My Files/keep.txt"
-  printf 'w\r\n' >"$o/logs;old/w.tmp"
-  printf 'l\r\n' >"$o/logs/l.txt"
+  printf 'w\r\n' >"$o/runs;old/w.tmp"
+  printf 'l\r\n' >"$o/runs/l.txt"
   printf 'n\r\n' >"$o/d/old;fresh"
   printf 'o\r\n' >"$o/d/old/o.txt"
   printf 'f\r\n' >"$o/fresh/f.txt"

@@ -8,9 +8,11 @@
 #include <cerrno>
 
 #include "engine/base/errors.h"
+#include "engine/base/path_text.h"
 #include "engine/io/lookup.h"
 #include "engine/io/place.h"
 #include "engine/io/walk.h"
+#include "engine/jobs/copy.h"
 #include "engine/jobs/move_across.h"
 #include "engine/rules/decide.h"
 #include "engine/rules/target.h"
@@ -18,8 +20,25 @@
 namespace engine {
 namespace {
 
-// Renames the item into place, or moves it across file systems.
+// True when the entry would go to another file system: the target's
+// folder, or for a folder a dry run would make the nearest one there, is
+// on another device.
+bool Across(const Entry& e, const Target& t) {
+  struct stat there;
+  if (t.folder >= 0) return ::fstat(t.folder, &there) == 0 && there.st_dev != e.st.st_dev;
+  for (std::string folder = ParentOf(t.Shown()); StatOf(folder, there, true) != 0;
+       folder = ParentOf(folder))
+    if (folder == "." || folder == "/") return false;
+  return there.st_dev != e.st.st_dev;
+}
+
+// Renames the item into place, or moves it across file systems. A dry run
+// renames nothing; across file systems it copies as the run would, making
+// nothing, to meet what the copy would fail on.
 bool Put(Session& s, const Entry& e, const Target& t, const Decision& d) {
+  if (s.options().dry_run)
+    return !Across(e, t) ||
+           CopyTree(s, e.folder, e.name, e.Shown(), false, t, Purpose::kMove, &d).complete;
   const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
   if (err == EXDEV) return MoveAcross(s, e, t, d);
   if (err != 0) return s.FailErrno(e.Shown(), t.Shown(), err);
@@ -27,9 +46,10 @@ bool Put(Session& s, const Entry& e, const Target& t, const Decision& d) {
   return true;
 }
 
-// Moves the item and says so; a dry run only says it.
+// Moves the item and says so; a dry run only says it, and notes it gone.
 bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
-  if (!s.options().dry_run && !Put(s, e, t, d)) return false;
+  if (!Put(s, e, t, d)) return false;
+  if (s.options().dry_run) s.record().Vanish(e.Shown());
   return !s.telling() ||
          s.Done(Session::Deed::kMove, e.Shown(), t.Shown(), d.clash == Clash::kReplace);
 }
@@ -59,6 +79,7 @@ class MoveVisitor : public TreeVisitor {
   bool Left(const Entry& e, bool complete) override {
     if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
     complete = complete && !into_.lost();
+    if (complete && s_.options().dry_run) s_.record().Vanish(e.Shown());
     if (complete && !s_.options().dry_run &&
         ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
       return s_.FailErrno(e.Shown(), errno);

@@ -14,7 +14,10 @@ namespace engine {
 /// the item is copied and removed item by item once its copy is complete;
 /// a partial copy is taken back item by item (move_across.h). Each item
 /// moved (a merge's entries each) is said (Session::Done); a dry run
-/// decides as the move would and says each item, and changes nothing.
+/// decides as the move would and says each item, and changes nothing:
+/// across file systems it walks the copy as the run would (copy.h), to fail
+/// where the copy would (a fifo, a socket), and what it would move away
+/// fails a later item as the run fails it (record.h).
 bool MoveJob(Session& s, const Job& job);
 
 }  // namespace engine

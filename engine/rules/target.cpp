@@ -3,6 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
 #include "engine/base/errors.h"
 #include "engine/base/path_text.h"
 #include "engine/io/lookup.h"
@@ -14,6 +16,7 @@ bool OpenTarget(Session& s, const std::string& source, const std::string& target
                 Fd& folder, Target& to) {
   struct stat st;
   if (const int err = StatOf(source, st, follow)) return s.FailErrno(source, err);
+  if (s.options().dry_run && s.record().Vanished(source)) return s.FailErrno(source, ENOENT);
   FolderMade made;
   if (s.telling())
     made = [&s](const std::string& path) { s.Done(Session::Deed::kMakeFolder, path); };

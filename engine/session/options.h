@@ -20,6 +20,7 @@ struct Options {
   bool no_clobber = false;  ///< a file is never replaced: it is skipped, asking nothing
   bool verbose = false;     ///< each item done is said on standard output
   bool dry_run = false;     ///< nothing is changed: what would be done is said instead
+  bool literal = false;     ///< every path is one name: no wildcard
 };
 
 /// The caller's words in the engine's lines.

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/io/walk.h"
 #include "engine/session/hooks.h"
@@ -73,7 +75,7 @@ class Session {
   /// which is said once ("kept 'x': no terminal to ask", and the caller's
   /// hint: "; pass -c to replace"). In a dry run nobody is asked: the
   /// question is said on standard output ("would ask: replace 'x'") and the
-  /// answer is yes.
+  /// answer is yes; with no terminal to ask on, it goes as in the run.
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
   /// Asks once per item and target, however often the work comes back to it.
   bool ConfirmReplace(const std::string& target);
@@ -88,7 +90,8 @@ class Session {
   /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
   /// kRename and kSkip), names quoted (quote.h): with verbose
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
-  ///                             a move or a rename
+  ///                             a move or a rename (a new tree's held until
+  ///                             it is placed: Hold, Release)
   ///   made folder 'ITEM'        a folder made for a target
   ///   removed 'ITEM'            each item of a deleted tree
   ///   trashed 'ITEM'            an item moved to the trash
@@ -105,6 +108,13 @@ class Session {
   /// `item` does not replace the file `target` (no_clobber): said as kSkip
   /// when telling, no failure; returns false, as the item does not go ahead.
   bool Skip(const std::string& item, const std::string& target);
+  /// From now on the lines of Done are held back: those of a new tree,
+  /// which are said only once it is placed (see Release).
+  void Hold() { holding_ = true; }
+  /// Ends a Hold: with `say` the lines held are said now, in their order;
+  /// else they are dropped, and so are the targets a dry run noted as
+  /// planned meanwhile (nothing of the tree is placed).
+  void Release(bool say);
 
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).
@@ -121,6 +131,7 @@ class Session {
   void Say(const std::string& line) const;
   std::string Said(const std::string& text) const;
   void Tell(const std::string& line);
+  void Write(const std::string& text);
 
   const Options& options_;
   const Caller& caller_;
@@ -133,6 +144,9 @@ class Session {
   bool aborted_ = false;
   bool output_failed_ = false;
   std::string approved_;
+  bool holding_ = false;
+  std::string held_;  ///< the lines held back, each ending in a newline
+  std::vector<std::pair<std::string, std::string>> held_plans_;  ///< target, source
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;
 };

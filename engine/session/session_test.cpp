@@ -25,11 +25,13 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   // Each line says what was being done, to which item and where; a name
   // that would break the line or drive the terminal is shown quoted.
   ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
+  ASSERT_EQ(mkfifo("merge/d/pipe", 0600), 0);
   Write("out/d", "a file where a folder would go");
   struct Line {
     UINT function;
     Paths from, to;
     const char* shown;
+    unsigned flags = 0;
   };
   const Line lines[] = {
       {FO_COPY, {"p\nq\033[31mRED"}, {"out"},
@@ -56,9 +58,14 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
       {FO_COPY, {"d", "sub/x.txt"}, {"out/e", "out/e/f.txt"},  // placed with its folder
        "will not replace 'out/e/f.txt', just placed there from 'd/f.txt'"},
       {FO_DELETE, {"noext/*"}, {}, "cannot read the folder 'noext' of 'noext/*': Not a directory"},
+      // A folder given a free name: its entries are named where they went.
+      {FO_COPY, {"d", "merge/d"}, {"new"},
+       "cannot copy 'merge/d/pipe' to 'new/d (2)/pipe': not a regular file, folder or link\n"
+       "vandrix: cannot copy 'merge/d' to 'new/d (2)': not all of it arrived, so none of it was "
+       "placed", FOF_RENAMEONCOLLISION},
   };
   for (const Line& line : lines)
-    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes),
+    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes | line.flags),
               std::string("vandrix: ") + line.shown + "\n");
 }
 
@@ -164,7 +171,7 @@ std::string Listing(const std::string& folder) {
 
 // What vandrix's -v and --dry-run say on standard output, item by item; a
 // dry run changes nothing, asks nothing, and ends as the run would. Fresh()
-// files, plus out/a.txt ("OLD").
+// files, plus out/a.txt ("OLD") and the fifo sub/pipe.
 TEST_F(Engine, SaysEachItemDone) {
   setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
   struct Row {
@@ -183,6 +190,14 @@ TEST_F(Engine, SaysEachItemDone) {
        "would make folder 'new'\nwould make folder 'new/deep'\nwould copy 'd' -> 'new/deep/d'\n"
        "would copy 'd/f.txt' -> 'new/deep/d/f.txt'\nwould copy 'b.txt' -> 'new/deep/b.txt'\n"},
       {FO_COPY, {"d"}, {"merge"}, v, 0, "'d/f.txt' -> 'merge/d/f.txt'\n"},
+      // A new tree is said once placed; one that is not placed (a fifo in
+      // sub) is not said at all.
+      {FO_COPY, {"sub", "b.txt"}, {"out"}, v, engine::kErrorOther, "'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"sub", "b.txt"}, {"out"}, dry, engine::kErrorOther,
+       "would copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION, 0,
+       "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
+       "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry, 0,
        "would ask: replace 'out/a.txt'\nwould copy 'a.txt' -> 'out/a.txt' (replacing it)\n"
        "would copy 'b.txt' -> 'out/b.txt'\n"},
@@ -208,6 +223,18 @@ TEST_F(Engine, SaysEachItemDone) {
       {FO_DELETE, {"*.txt"}, {}, dry | FOF_ALLOWUNDO | kYes, 0,
        "would trash '[ab].txt'\nwould trash 'a.txt'\nwould trash 'b.txt'\n"},
       {FO_DELETE, {"*.tmp"}, {}, dry | kYes, engine::kErrorFileNotFound, ""},
+      // An earlier item takes a later source away, and two targets are one
+      // place however they are written: the dry run fails as the run does.
+      {FO_DELETE, {"a.txt", "a.txt"}, {}, dry | kYes, engine::kErrorFileNotFound,
+       "would remove 'a.txt'\n"},
+      {FO_DELETE, {"d", "d/f.txt"}, {}, dry | kYes, engine::kErrorFileNotFound,
+       "would remove 'd/f.txt'\nwould remove 'd'\n"},
+      {FO_MOVE, {"d", "d/f.txt"}, {"out"}, dry | kYes, engine::kErrorFileNotFound,
+       "would move 'd' -> 'out/d'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out/x", "./out/x"}, dry | kYes, engine::kErrorOther,
+       "would copy 'd' -> 'out/x'\nwould copy 'd/f.txt' -> 'out/x/f.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"new/x", "new/../new/x"}, dry | kYes, engine::kErrorOther,
+       "would make folder 'new'\nwould copy 'a.txt' -> 'new/x'\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.function << " " << testing::PrintToString(row.from)
@@ -215,14 +242,21 @@ TEST_F(Engine, SaysEachItemDone) {
     Fresh();
     fs::remove_all(root_ + "/data");
     Write("out/a.txt", "OLD");
+    ASSERT_EQ(mkfifo("sub/pipe", 0600), 0);  // never copied
     const std::string before = Listing(here_);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Request(row.function, row.from, row.to, row.flags | kQuiet).code, row.code);
+    const int code = Request(row.function, row.from, row.to, row.flags | kQuiet).code;
     EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said);
+    EXPECT_EQ(code, row.code);
     if (row.flags & kDryRun) {
       EXPECT_EQ(Listing(here_), before);
       EXPECT_FALSE(Exists(root_ + "/data/Trash"));
       EXPECT_TRUE(questions.empty());
+      answers = {Answer::kAll};  // as the dry run goes on
+      testing::internal::CaptureStdout();
+      const int run = Request(row.function, row.from, row.to, (row.flags & ~dry) | kQuiet).code;
+      testing::internal::GetCapturedStdout();
+      EXPECT_EQ(run, row.code) << "the run ends otherwise than its dry run";
     }
   }
 }

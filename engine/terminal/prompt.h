@@ -31,6 +31,10 @@ Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out);
 /// the question waits, a signal that ends the process ends its line first.
 Answer AskUser(const std::string& question);
 
+/// True when the process has a controlling terminal to ask on, so that
+/// AskUser would not answer kNobody at once.
+bool HasTerminal();
+
 }  // namespace engine
 
 #endif  // VANDRIX_ENGINE_TERMINAL_PROMPT_H_
