@@ -7,7 +7,7 @@
 // layers before it, never of a layer after it, and nothing of the program
 // outside engine/ (tests/engine_layers.sh checks this, reading this line):
 //
-//   layers: base io terminal session rules plan jobs entry
+//   layers: base io pool terminal session rules plan jobs entry
 //
 //   base/      path_text (paths as text, the wildcard test) and quote
 //              (names shown safely), both built on every platform, for the
