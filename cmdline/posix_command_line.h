@@ -36,6 +36,7 @@ struct PosixCommand {
   std::string destination;           ///< the last path; empty for a delete
   WORD flags = 0;                    ///< the option bits (FOF_...)
   unsigned own = 0;                  ///< vandrix's own options (kVerbose, ...)
+  unsigned jobs = 0;                 ///< --jobs: workers for a tree's files; 0: not said
   std::string title;                 ///< the progress title
 };
 
@@ -49,7 +50,8 @@ struct PosixCommand {
 /// paths, an empty path, a ";" list of destinations that does not name as
 /// many paths as the sources (a list of as many pairs them up; with
 /// --literal a destination is one path, whatever it holds), options
-/// that contradict each other (-n and -r, -i and -c). A refusal
+/// that contradict each other (-n and -r, -i and -c), an option's value
+/// that is missing or not one it takes (--jobs: 1 to kMostJobs). A refusal
 /// names an argument as engine::Quoted shows it ($'\033[2J' for a control
 /// character), never as raw bytes. The title is the arguments after the
 /// name joined by spaces, each one that is empty or holds a space in double

@@ -35,7 +35,8 @@ struct PosixCase {
   std::string from;
   std::string to;
   WORD flags;
-  unsigned own = 0;  // vandrix's own options, beside the request
+  unsigned own = 0;   // vandrix's own options, beside the request
+  unsigned jobs = 0;  // --jobs
 };
 
 // The command as vandrix's performer gets it; carried out here through the
@@ -117,6 +118,18 @@ const PosixCase kPosixCases[] = {
     // --literal has no letter: each path one name, beside the request.
     {{"--literal", "del", "a*"}, 0, "", "", FO_DELETE, "a*\0\0"s, "\0"s, kCopyFlags, kLiteral},
     {{"-l", "del", "a*"}, -1, "", "unknown option '-l'", 0, ""s, ""s, 0},
+    // --jobs N: its value glued, after "=", or the next argument.
+    {{"-j", "4", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kJobs, 4},
+    {{"copy", "a", "b", "-cj2"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kJobs, 2},
+    {{"--jobs", "64", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags, kJobs, 64},
+    {{"--jobs=1", "-s", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_SILENT, kJobs, 1},
+    {{"-j", "0", "copy", "a", "b"}, -1, "", "vandrix: -j (--jobs) wants a number of workers from 1 to 64, not '0'; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    {{"--jobs", "x", "del", "a"}, -1, "", "-j (--jobs) wants a number of workers from 1 to 64, not 'x'", 0, ""s, ""s, 0},
+    {{"--jobs=", "del", "a"}, -1, "", "from 1 to 64, not ''", 0, ""s, ""s, 0},
+    {{"-j65", "del", "a"}, -1, "", "from 1 to 64, not '65'", 0, ""s, ""s, 0},
+    {{"-j", "-4", "del", "a"}, -1, "", "not '-4'", 0, ""s, ""s, 0},
+    {{"del", "a", "-j"}, -1, "", "-j (--jobs) wants a number of workers from 1 to 64 after it", 0, ""s, ""s, 0},
+    {{"/j", "del", "a"}, -1, "", "unknown operation '/j'", 0, ""s, ""s, 0},
     {{"-n", "del", "--", "--dry-run"}, 0, "", "", FO_DELETE, "--dry-run\0\0"s, "\0"s, kCopyFlags, kNoClobber},
     {{"-n", "-r", "copy", "a", "b"}, -1, "", "vandrix: -n (--no-clobber) skips an item whose name is taken, -r (--keep-both) gives it a free name: give one of them; try 'vandrix --help'\n", 0, ""s, ""s, 0},
     {{"--keep-both", "--dry-run", "--no-clobber", "copy", "a", "b"}, -1, "", "-n (--no-clobber) skips", 0, ""s, ""s, 0},
@@ -183,6 +196,7 @@ TEST(PosixCommandLine, ReadsArgvTheLinuxWay) {
     EXPECT_EQ(r.to, c.to);
     EXPECT_EQ(r.fFlags, c.flags);
     EXPECT_EQ(performed.own, c.own);
+    EXPECT_EQ(performed.jobs, c.jobs);
   }
 }
 

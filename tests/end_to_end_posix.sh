@@ -112,6 +112,12 @@ dry_run_one_place | vandrix --dry-run -c copy "a.txt;b.txt" "out/x;./out/x" | 1 
 dry_run_refused  | vandrix --dry-run -c copy dir dir/in      | 1   | same noout err:the.target.lies.inside.the.source.folder
 no_clobber       | vandrix -nv copy *.tmp out                | 0   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.exists$ out:^'d.tmp'.->.'out/d.tmp'$
 no_clobber_keep_both | vandrix -nr copy *.tmp out            | 255 | same noout err:give.one.of.them
+jobs_copy        | vandrix -cs -j 2 copy dir Store             | 0   | copy:Store/x.txt=dir/x.txt copy:Store/sub/y.txt=dir/sub/y.txt keep:dir/x.txt noerr noout
+jobs_verbose     | vandrix -cv --jobs=3 copy dir a.txt Store | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt noerr out:^'dir/x.txt'.->.'Store/dir/x.txt'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$
+jobs_delete      | vandrix -c --jobs 4 -v del dir            | 0   | gone:dir notrash noerr out:^removed.'dir/sub/y.txt'$ out:^removed.'dir'$
+jobs_one         | vandrix -cs --jobs 1 copy dir Store       | 0   | copy:Store/sub/y.txt=dir/sub/y.txt noerr
+jobs_zero        | vandrix -c --jobs 0 copy dir Store        | 255 | same noout err:-j.\(--jobs\).wants.a.number.of.workers.from.1.to.64,.not.'0'
+jobs_word        | vandrix -c -j x del dir                   | 255 | same noout err:not.'x'
 verbose_copy     | vandrix -cv copy dir a.txt Store          | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt copy:Store/a.txt=a.txt noerr out:^made.folder.'Store'$ out:^'dir'.->.'Store/dir'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^'a.txt'.->.'Store/a.txt'$
 unplaced_tree    | mkfifo dir/pipe; vandrix -cv copy dir out  | 1   | noout gone:out/dir err:^vandrix:.cannot.copy.'dir'.to.'out/dir':.not.all.of.it.arrived
 verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$

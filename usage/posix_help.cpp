@@ -23,7 +23,7 @@ constexpr char kIntroduction[] =
     "OPERATION is copy, move, del (or delete) or ren (or rename), in any letter\n"
     "case. Options may stand anywhere on the line. Letters may be combined\n"
     "(-cs) and written in either case; the Windows forms /c, /s, ... work too,\n"
-    "before the operation word (-i, -n and -v have none).\n"
+    "before the operation word (-i, -n, -v and -j have none).\n"
     "Long names are written in full. -- ends the options: every argument after\n"
     "it is the operation or a path.\n";
 
@@ -74,7 +74,8 @@ constexpr char kPaths[] =
 
 constexpr std::size_t kHelpColumn = 22;  // where an option's help starts
 
-// "  -c, --yes" or "      --name", padded to the help's column.
+// "  -c, --yes", "      --name" or "  -j, --jobs N", padded to the help's
+// column.
 std::string OptionNames(const OptionLetter& option) {
   std::string names = "  ";
   if (option.letter != '\0') {
@@ -86,6 +87,10 @@ std::string OptionNames(const OptionLetter& option) {
   }
   names += "--";
   names += option.name;
+  if (option.value != nullptr) {
+    names += ' ';
+    names += option.value;
+  }
   names.resize(std::max(names.size() + 2, kHelpColumn), ' ');
   return names;
 }
