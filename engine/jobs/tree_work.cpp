@@ -116,7 +116,7 @@ class FolderCopy : public Task {
   }
   void Report() override {
     if (err_ != 0) return work_.FolderFailed(from_shown_, to_shown_, err_);
-    if (complete_) work_.session().Step(from_shown_, 1, 0);
+    if (complete_) work_.session().Count(1, 0);
   }
 
  private:
@@ -131,7 +131,6 @@ class FolderCopy : public Task {
 struct FileCopied {
   std::string name;
   int err = 0;
-  std::uint64_t bytes = 0;
 };
 
 // Files of a folder of a new tree, copied by the workers.
@@ -150,16 +149,12 @@ class FilesCopy : public Files<CopyWork, FolderCopy, FileCopied> {
   }
   void Report() override {
     for (std::size_t i = 0; i < count_; ++i)
-      work_.Said(folder_.from_shown(), folder_.to_shown(), files_[i].name, files_[i].err,
-                 files_[i].bytes);
+      work_.Said(folder_.from_shown(), folder_.to_shown(), files_[i].name, files_[i].err);
   }
 
  private:
   int Copy(FileCopied& file) {
-    const CopyObserver seen = [&](std::uint64_t bytes) {
-      file.bytes += bytes;
-      work_.Stepped();
-    };
+    const CopyObserver seen = [this](std::uint64_t bytes) { work_.Stepped(bytes); };
     Fd in;
     struct stat st;
     if (const int err = OpenToCopy(folder_.from(), file.name, false, in, st)) return err;
@@ -167,10 +162,17 @@ class FilesCopy : public Files<CopyWork, FolderCopy, FileCopied> {
   }
 };
 
+// While the walk waits for the workers, the progress line counts the bytes
+// they copy.
 CopyWork::CopyWork(Session& s, Workers& workers, mode_t umask)
-    : s_(s), workers_(workers), umask_(umask), budget_(FolderDescriptorBudget()) {}
+    : s_(s), workers_(workers), umask_(umask), budget_(FolderDescriptorBudget()) {
+  if (s_.ShowsProgress()) workers_.Ticking([this] { Counted(); });
+}
 
-CopyWork::~CopyWork() { workers_.Settle(); }
+CopyWork::~CopyWork() {
+  workers_.Settle();
+  workers_.Ticking(nullptr);
+}
 
 void CopyWork::Enter() { folders_.emplace_back(); }
 
@@ -214,16 +216,15 @@ bool CopyWork::Drain() {
 }
 
 void CopyWork::Said(const std::string& from, const std::string& to, const std::string& name,
-                    int err, std::uint64_t bytes) {
+                    int err) {
+  Counted();
   if (err != 0) {
     failed_ = true;
     s_.FailErrno(Join(from, name), Join(to, name), err);
     return;
   }
-  if (!s_.telling() && !s_.ShowsProgress()) return;
-  const std::string shown = Join(from, name);
-  if (s_.telling()) s_.Done(Session::Deed::kCopy, shown, Join(to, name));
-  s_.Step(shown, 1, bytes);
+  if (s_.telling()) s_.Done(Session::Deed::kCopy, Join(from, name), Join(to, name));
+  s_.Count(1, 0);
 }
 
 void CopyWork::FolderFailed(const std::string& from, const std::string& to, int err) {
@@ -231,10 +232,18 @@ void CopyWork::FolderFailed(const std::string& from, const std::string& to, int 
   s_.FailErrno(from, to, err);
 }
 
-void CopyWork::Stepped() {
+void CopyWork::Stepped(std::uint64_t bytes) {
+  copied_.fetch_add(bytes, std::memory_order_relaxed);
   if (!s_.hooks().copy_step) return;
   const std::lock_guard<std::mutex> lock(stepping);
   s_.hooks().copy_step();
+}
+
+void CopyWork::Counted() {
+  if (!s_.ShowsProgress()) return;
+  const std::uint64_t copied = copied_.load(std::memory_order_relaxed);
+  s_.Count(0, copied - counted_);
+  counted_ = copied;
 }
 
 // ---------------------------------------------------------------------------
@@ -355,10 +364,8 @@ void DeleteWork::Said(const std::string& folder, const std::string& name, int er
     s_.FailErrno(Join(folder, name), err);
     return;
   }
-  if (!s_.telling() && !s_.ShowsProgress()) return;
-  const std::string shown = Join(folder, name);
-  s_.Step(shown, 1, bytes);
-  if (s_.telling()) s_.Done(Session::Deed::kRemove, shown);
+  s_.Count(1, bytes);
+  if (s_.telling()) s_.Done(Session::Deed::kRemove, Join(folder, name));
 }
 
 }  // namespace engine

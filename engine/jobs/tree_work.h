@@ -9,7 +9,9 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -72,12 +74,15 @@ class CopyWork {
   mode_t umask() const { return umask_; }
   /// Says the file `name` of the folders `from` and `to` taken back, or
   /// its failure `err`; counts it.
-  void Said(const std::string& from, const std::string& to, const std::string& name, int err,
-            std::uint64_t bytes);
+  void Said(const std::string& from, const std::string& to, const std::string& name, int err);
   /// A folder's mode and times were not given (`err`): said, a failure.
   void FolderFailed(const std::string& from, const std::string& to, int err);
-  /// Called after each step of a file's bytes, from a worker (Hooks).
-  void Stepped();
+  /// Counts each step of a file's bytes, from a worker, for the progress
+  /// line (and calls the hook of it).
+  void Stepped(std::uint64_t bytes);
+  /// The bytes the workers copied since it was last called go on the
+  /// progress line.
+  void Counted();
   /// `count` descriptors of the folders are closed again.
   void Returned(std::size_t count) { descriptors_ -= count; }
 
@@ -96,6 +101,8 @@ class CopyWork {
   std::vector<Level> folders_;        ///< one a folder entered
   FilesCopy* filling_ = nullptr;      ///< the task that takes the folder's files now
   bool failed_ = false;
+  std::atomic<std::uint64_t> copied_{0};  ///< bytes the workers copied
+  std::uint64_t counted_ = 0;             ///< ... and the progress line shows
 };
 
 class FolderRemoval;

@@ -4,10 +4,17 @@
 #include <pthread.h>
 #include <signal.h>
 
+#include <chrono>
 #include <system_error>
 #include <utility>
 
 namespace engine {
+namespace {
+
+// How often a waiting handing thread ticks (Ticking).
+constexpr std::chrono::milliseconds kTick{250};
+
+}  // namespace
 
 void Task::Precedes(Task& later) {
   then_ = &later;
@@ -107,7 +114,15 @@ void Workers::Finish(Task& task) {
 void Workers::Await(Task& task) {
   std::unique_lock<std::mutex> lock(mutex_);
   awaited_.store(&task);
-  finished_.wait(lock, [&] { return task.done_.load(); });
+  while (!task.done_.load()) {
+    if (!tick_) {
+      finished_.wait(lock);
+    } else if (finished_.wait_for(lock, kTick) == std::cv_status::timeout) {
+      lock.unlock();
+      tick_();
+      lock.lock();
+    }
+  }
   awaited_.store(nullptr);
 }
 

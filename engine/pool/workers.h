@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -80,6 +81,9 @@ class Workers {
   /// Waits for every task out and drops it unreported (when the walk ends
   /// early: no task may outlive what it works on).
   void Settle();
+  /// While the handing thread waits for a task, `tick` is called on it a
+  /// few times a second (to keep a progress line moving); empty: never.
+  void Ticking(std::function<void()> tick) { tick_ = std::move(tick); }
   /// True when no task is out.
   bool idle() const { return out_.empty(); }
   /// True while `task` is the open task (Open), taking parts (a task
@@ -101,6 +105,7 @@ class Workers {
   std::deque<std::unique_ptr<Task>> out_;  ///< handed out, not taken back yet
   Task* open_ = nullptr;
   int reporting_ = 0;
+  std::function<void()> tick_;
   std::mutex mutex_;
   std::condition_variable work_, finished_;
   std::deque<Task*> queue_;  ///< released tasks with parts not taken yet

@@ -222,8 +222,8 @@ void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes)
   if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
 }
 
-void Session::Step(const std::string& shown, std::uint64_t items, std::uint64_t bytes) {
-  if (progress_) progress_->Step(shown, items, bytes);
+void Session::Count(std::uint64_t items, std::uint64_t bytes) {
+  if (progress_) progress_->Add(items, bytes);
 }
 
 // ---------------------------------------------------------------------------

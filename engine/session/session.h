@@ -138,9 +138,9 @@ class Session {
   bool ShowsProgress() const { return progress_ != nullptr; }
   /// `entry` is being worked on; `items` and `bytes` more are done.
   void Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes);
-  /// The same for an item known by the path `shown` (work taken back from
-  /// the workers).
-  void Step(const std::string& shown, std::uint64_t items, std::uint64_t bytes);
+  /// `items` and `bytes` more are done (by the workers), the name shown
+  /// staying that of the entry the walk is at.
+  void Count(std::uint64_t items, std::uint64_t bytes);
   void Reach(ProgressCounts done);
 
  private:
