@@ -165,7 +165,8 @@ class FilesCopy : public Files<CopyWork, FolderCopy, FileCopied> {
 // While the walk waits for the workers, the progress line counts the bytes
 // they copy.
 CopyWork::CopyWork(Session& s, Workers& workers, mode_t umask)
-    : s_(s), workers_(workers), umask_(umask), budget_(FolderDescriptorBudget()) {
+    : s_(s), workers_(workers), umask_(umask), step_(s.hooks().copy_step),
+      budget_(FolderDescriptorBudget()) {
   if (s_.ShowsProgress()) workers_.Ticking([this] { Counted(); });
 }
 
@@ -234,9 +235,9 @@ void CopyWork::FolderFailed(const std::string& from, const std::string& to, int 
 
 void CopyWork::Stepped(std::uint64_t bytes) {
   copied_.fetch_add(bytes, std::memory_order_relaxed);
-  if (!s_.hooks().copy_step) return;
+  if (!step_) return;
   const std::lock_guard<std::mutex> lock(stepping);
-  s_.hooks().copy_step();
+  step_();
 }
 
 void CopyWork::Counted() {

@@ -96,6 +96,7 @@ class CopyWork {
   Session& s_;
   Workers& workers_;
   mode_t umask_;
+  const std::function<void()>& step_;  ///< the copy_step hook, for the workers
   std::size_t budget_;                ///< descriptors it may keep open
   std::size_t descriptors_ = 0;       ///< ... and keeps now
   std::vector<Level> folders_;        ///< one a folder entered
