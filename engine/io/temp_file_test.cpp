@@ -15,7 +15,10 @@ namespace {
 // A full disk half way through (the file-size limit stops the writes), in a
 // copy and in a move to another file system: the source stays whole, the
 // old target stays as it was, and no temporary file is left; a folder that
-// was not there is not made at all (no hidden folder either).
+// was not there is not made at all (no hidden folder either). The same with
+// workers writing the folder's file; and when SIGXFSZ, which the limit
+// sends the worker (where it is blocked), is not ignored, it ends the run
+// as it would end a run without workers, leaving nothing.
 TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
   const std::string big(1 << 20, 'x');
   other_ = OtherFileSystemFolder(root_);
@@ -24,10 +27,15 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
     UINT function;
     std::string to;
     Paths left;  // in `to` afterwards
+    unsigned flags = 0;
+    bool dies = false;  // of SIGXFSZ, which is not ignored
   };
   const std::vector<Row> rows = {
       {"copy", FO_COPY, "out", {"big.bin"}},
-      {"move across file systems", FO_MOVE, other_ + "/to", {"big.bin"}}};
+      {"move across file systems", FO_MOVE, other_ + "/to", {"big.bin"}},
+      {"copy, with workers", FO_COPY, "out", {"big.bin"}, kWorkers},
+      {"a folder's copy, with workers, SIGXFSZ not ignored", FO_COPY, "out", {"big.bin"},
+       kWorkers, true}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     if (row.function == FO_MOVE && other_.empty()) continue;  // no second file system
@@ -39,16 +47,20 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       const struct rlimit limit = {64 * 1024, 64 * 1024};
-      signal(SIGXFSZ, SIG_IGN);
+      prctl(PR_SET_DUMPABLE, 0);  // no core file
+      signal(SIGXFSZ, row.dies ? SIG_DFL : SIG_IGN);
       setrlimit(RLIMIT_FSIZE, &limit);
-      _exit(Request(row.function, {"big.bin", "bigd"}, {row.to, row.to + "/bigd"}, kQuiet | kYes)
-                        .code == 0
-                ? 1
-                : 0);
+      const Paths from = row.dies ? Paths{"bigd"} : Paths{"big.bin", "bigd"};
+      const Paths to = row.dies ? Paths{row.to + "/bigd"} : Paths{row.to, row.to + "/bigd"};
+      _exit(Request(row.function, from, to, kQuiet | kYes | row.flags).code == 0 ? 1 : 0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (row.dies) {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    } else {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
     EXPECT_EQ(Read("big.bin"), big);
     EXPECT_EQ(Read("bigd/big.bin"), big);
     EXPECT_EQ(Read(row.to + "/big.bin"), "OLD");

@@ -64,6 +64,10 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
        "cannot copy 'merge/d/pipe' to 'new/d (2)/pipe': not a regular file, folder or link\n"
        "vandrix: cannot copy 'merge/d' to 'new/d (2)': not all of it arrived, so none of it was "
        "placed", FOF_RENAMEONCOLLISION},
+      {FO_COPY, {"d", "merge/d"}, {"new2"},
+       "cannot copy 'merge/d/pipe' to 'new2/d (2)/pipe': not a regular file, folder or link\n"
+       "vandrix: cannot copy 'merge/d' to 'new2/d (2)': not all of it arrived, so none of it was "
+       "placed", FOF_RENAMEONCOLLISION | kWorkers},
   };
   for (const Line& line : lines)
     EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes | line.flags),
@@ -237,6 +241,9 @@ TEST_F(Engine, SaysEachItemDone) {
       {FO_COPY, {"sub", "b.txt"}, {"out"}, dry, engine::kErrorOther,
        "would copy 'b.txt' -> 'out/b.txt'\n"},
       {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION, 0,
+       "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
+       "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION | kWorkers, 0,
        "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
        "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry, 0,
