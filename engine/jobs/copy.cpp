@@ -168,8 +168,8 @@ bool CopyVisitor::Opened(const Entry& e) {
 // copy, and says it as it goes).
 void CopyVisitor::StartWork(const Entry& e, const struct stat& made) {
   if (items_.moving()) return;
-  if (Workers* workers = TreeWorkers(s_, {e.st.st_dev, made.st_dev}))
-    work_ = std::make_unique<CopyWork>(s_, *workers, items_.umask());
+  const unsigned workers = TreeWorkers(s_, {e.st.st_dev, made.st_dev});
+  if (workers > 1) work_ = std::make_unique<CopyWork>(s_, workers, items_.umask());
 }
 
 // The new tree is left: all its work back, said; true when all of it arrived.

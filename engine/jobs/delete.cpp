@@ -67,8 +67,8 @@ class RemoveVisitor : public TreeVisitor {
   // so; a dry run, and a move's tidying (which keeps what changed), none.
   void StartWork(const Entry& e) {
     if (!deleting_ || keeps_ || s_.options().dry_run) return;
-    if (Workers* workers = TreeWorkers(s_, {e.st.st_dev}))
-      work_ = std::make_unique<DeleteWork>(s_, *workers);
+    const unsigned workers = TreeWorkers(s_, {e.st.st_dev});
+    if (workers > 1) work_ = std::make_unique<DeleteWork>(s_, workers);
   }
 
   Session& s_;

@@ -25,6 +25,9 @@ namespace {
 
 // The files of one folder that go out as one task, at most.
 constexpr std::size_t kFilesATask = 32;
+// The files of a tree the walk does itself before it starts the workers
+// the request did not ask for by number.
+constexpr std::size_t kWalkFirst = 32;
 
 // A descriptor of its own of the open folder `folder` (invalid when none
 // is to be had).
@@ -74,15 +77,34 @@ std::mutex stepping;
 
 }  // namespace
 
-Workers* TreeWorkers(Session& s, std::initializer_list<dev_t> devices) {
-  const unsigned count = WorkersFor(s.options().jobs, devices);
-  return count > 1 ? s.workers(count) : nullptr;
+unsigned TreeWorkers(const Session& s, std::initializer_list<dev_t> devices) {
+  return WorkersFor(s.options().jobs, devices);
 }
 
 std::size_t FolderDescriptorBudget() {
   struct rlimit limit;
   if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 256;
   return std::min<std::size_t>(limit.rlim_cur / 4, 256);
+}
+
+TreeWork::TreeWork(Session& s, unsigned count)
+    : s_(s), count_(count), first_(s.options().jobs == 0 ? kWalkFirst : 0),
+      budget_(FolderDescriptorBudget()) {}
+
+void TreeWork::Settle() {
+  if (workers_) workers_->Settle();
+}
+
+bool TreeWork::Ready() {
+  if (!workers_ && ++met_ > first_) workers_ = s_.workers(count_);
+  return workers_ != nullptr;
+}
+
+bool TreeWork::Keep(std::size_t count) {
+  if (descriptors_ + count > budget_) workers_->TakeBack(false);  // folders done give theirs
+  if (descriptors_ + count > budget_) return false;
+  descriptors_ += count;
+  return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -162,17 +184,21 @@ class FilesCopy : public Files<CopyWork, FolderCopy, FileCopied> {
   }
 };
 
-// While the walk waits for the workers, the progress line counts the bytes
-// they copy.
-CopyWork::CopyWork(Session& s, Workers& workers, mode_t umask)
-    : s_(s), workers_(workers), umask_(umask), step_(s.hooks().copy_step),
-      budget_(FolderDescriptorBudget()) {
-  if (s_.ShowsProgress()) workers_.Ticking([this] { Counted(); });
-}
+CopyWork::CopyWork(Session& s, unsigned count, mode_t umask)
+    : TreeWork(s, count), umask_(umask), step_(s.hooks().copy_step) {}
 
 CopyWork::~CopyWork() {
-  workers_.Settle();
-  workers_.Ticking(nullptr);
+  Settle();
+  if (workers_) workers_->Ticking(nullptr);
+}
+
+// The workers, once there; while the walk waits for them, the progress
+// line counts the bytes they copy.
+bool CopyWork::Started() {
+  if (workers_) return true;
+  if (!Ready()) return false;
+  if (s_.ShowsProgress()) workers_->Ticking([this] { Counted(); });
+  return true;
 }
 
 void CopyWork::Enter() { folders_.emplace_back(); }
@@ -183,11 +209,13 @@ FolderCopy* CopyWork::FolderOf(const Entry& e, const Target& t) {
   Level& level = folders_.back();
   if (level.work || level.asked) return level.work.get();
   level.asked = true;
-  if (descriptors_ + 2 > budget_) workers_.TakeBack(false);  // folders done close theirs
-  Fd from = descriptors_ + 2 <= budget_ ? Kept(e.folder) : Fd();
+  if (!Keep(2)) return nullptr;
+  Fd from = Kept(e.folder);
   Fd to = from.ok() ? Kept(t.folder) : Fd();
-  if (!to.ok()) return nullptr;
-  descriptors_ += 2;
+  if (!to.ok()) {
+    Returned(2);
+    return nullptr;
+  }
   level.work = std::make_unique<FolderCopy>(*this, std::move(from), std::move(to),
                                             FolderShown(e.trail, e.depth),
                                             FolderShown(*t.trail, t.depth));
@@ -195,10 +223,10 @@ FolderCopy* CopyWork::FolderOf(const Entry& e, const Target& t) {
 }
 
 bool CopyWork::Hand(const Entry& e, const Target& t) {
-  FolderCopy* folder = FolderOf(e, t);
+  FolderCopy* folder = Started() ? FolderOf(e, t) : nullptr;
   if (!folder) return false;
-  Filling(workers_, filling_, *this, *folder).Add(e.name);
-  workers_.Grow();
+  Filling(*workers_, filling_, *this, *folder).Add(e.name);
+  workers_->Grow();
   return true;
 }
 
@@ -207,12 +235,12 @@ bool CopyWork::Leave(const Entry& e, const std::string& shown, bool keep, bool c
   folders_.pop_back();
   if (!folder) return false;
   folder->Leaving(e.st, shown, keep, complete);
-  workers_.Hand(std::move(folder), 1);
+  workers_->Hand(std::move(folder), 1);
   return true;
 }
 
 bool CopyWork::Drain() {
-  workers_.TakeBack(true);
+  if (workers_) workers_->TakeBack(true);
   return !failed_;
 }
 
@@ -310,10 +338,9 @@ class FilesRemoval : public Files<DeleteWork, FolderRemoval, FileRemoved> {
   }
 };
 
-DeleteWork::DeleteWork(Session& s, Workers& workers)
-    : s_(s), workers_(workers), budget_(FolderDescriptorBudget()) {}
+DeleteWork::DeleteWork(Session& s, unsigned count) : TreeWork(s, count) {}
 
-DeleteWork::~DeleteWork() { workers_.Settle(); }
+DeleteWork::~DeleteWork() { Settle(); }
 
 void DeleteWork::Enter() { folders_.emplace_back(); }
 
@@ -326,22 +353,28 @@ FolderRemoval* DeleteWork::FolderOf(const Entry& e) {
   level.asked = true;
   FolderRemoval* above = folders_.size() > 1 ? folders_[folders_.size() - 2].work.get() : nullptr;
   if (folders_.size() > 1 && !above) return nullptr;
-  if (descriptors_ + 1 > budget_) workers_.TakeBack(false);
-  Fd fd = descriptors_ + 1 <= budget_ ? Kept(e.folder) : Fd();
-  if (!fd.ok()) return nullptr;
-  ++descriptors_;
+  if (!Keep(1)) return nullptr;
+  Fd fd = Kept(e.folder);
+  if (!fd.ok()) {
+    Returned(1);
+    return nullptr;
+  }
   level.work = std::make_unique<FolderRemoval>(*this, std::move(fd), FolderShown(e.trail, e.depth),
                                                e.trail.name(), above);
   if (above) level.work->Precedes(*above);
   return level.work.get();
 }
 
+// A folder's work is made only once the workers are there, so that every
+// one made goes out at its end (the one above waits for it).
 bool DeleteWork::Hand(const Entry& e) {
+  const bool folder_met = S_ISDIR(e.st.st_mode);
+  if (folder_met ? !workers_ : !Ready()) return false;
   FolderRemoval* folder = FolderOf(e);
-  if (!folder || S_ISDIR(e.st.st_mode)) return false;
-  FileRemoved& file = Filling(workers_, filling_, *this, *folder).Add(e.name);
+  if (!folder || folder_met) return false;
+  FileRemoved& file = Filling(*workers_, filling_, *this, *folder).Add(e.name);
   file.size = S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0;
-  workers_.Grow();
+  workers_->Grow();
   return true;
 }
 
@@ -350,12 +383,12 @@ bool DeleteWork::Leave(const Entry& e, bool& complete) {
   folders_.pop_back();
   if (!folder) return false;
   if (e.depth == 0) {
-    workers_.TakeBack(true);
+    if (workers_) workers_->TakeBack(true);
     complete = complete && folder->complete();
     return false;
   }
   if (!complete) folder->Stays();
-  workers_.Hand(std::move(folder), 1);
+  workers_->Hand(std::move(folder), 1);
   return true;
 }
 

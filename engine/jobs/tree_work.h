@@ -24,15 +24,54 @@
 
 namespace engine {
 
-/// The workers a tree gets (pool/how_many.h) for the request's jobs
-/// option, its items on `devices`; null when it gets none (one, or no
-/// thread to be had): the walk then does all the work, as ever.
-Workers* TreeWorkers(Session& s, std::initializer_list<dev_t> devices);
+/// How many workers a tree gets (pool/how_many.h) for the request's jobs
+/// option, its items on `devices`; 1: none, the walk does all the work, as
+/// ever.
+unsigned TreeWorkers(const Session& s, std::initializer_list<dev_t> devices);
 
 /// How many descriptors the work of a tree may keep open for the folders
 /// it works in (a part of the process's limit): past that, the walk does
 /// the work of further folders itself.
 std::size_t FolderDescriptorBudget();
+
+/// What the work of a copy and of a delete share: the request's workers
+/// (when the request did not ask for a number of them, started only once
+/// the walk did the tree's first few dozen files itself: a small tree is
+/// done sooner without them), and the descriptors kept for the folders
+/// they work in.
+class TreeWork {
+ public:
+  /// `count` workers, more than one.
+  TreeWork(Session& s, unsigned count);
+  TreeWork(const TreeWork&) = delete;
+  TreeWork& operator=(const TreeWork&) = delete;
+
+  Session& session() { return s_; }
+  /// `count` descriptors of the folders are closed again.
+  void Returned(std::size_t count) { descriptors_ -= count; }
+
+ protected:
+  /// Waits for all the work out (in the destructor of what derives from
+  /// it, before its folders go): none may outlive the folders it is in.
+  ~TreeWork() = default;
+  void Settle();
+  /// True once the workers are there to take a file: false while the walk
+  /// does the tree's first files itself, or when no thread is to be had.
+  bool Ready();
+  /// True when `count` more descriptors may be kept for a folder (those of
+  /// folders done are given back first when needed); they are counted.
+  bool Keep(std::size_t count);
+
+  Session& s_;
+  Workers* workers_ = nullptr;
+
+ private:
+  unsigned count_;
+  std::size_t first_;            ///< files the walk does before the workers start
+  std::size_t met_ = 0;          ///< files met so far
+  std::size_t budget_;           ///< descriptors it may keep open
+  std::size_t descriptors_ = 0;  ///< ... and keeps now
+};
 
 class FolderCopy;
 class FilesCopy;
@@ -42,20 +81,18 @@ class FilesCopy;
 /// that held some given its mode and times once they are in. Taken back,
 /// each file is said (-v) and counted, and a failure is said with the
 /// names the walk gives; any failure keeps the tree from being placed.
-class CopyWork {
+class CopyWork : public TreeWork {
  public:
-  /// Files are made under `umask` (see WriteNewFile).
-  CopyWork(Session& s, Workers& workers, mode_t umask);
-  /// Waits for all the work out: none may outlive the folders it is in.
+  /// `count` workers; files are made under `umask` (see WriteNewFile).
+  CopyWork(Session& s, unsigned count, mode_t umask);
   ~CopyWork();
-  CopyWork(const CopyWork&) = delete;
-  CopyWork& operator=(const CopyWork&) = delete;
 
   /// The walk went into a folder of the tree.
   void Enter();
   /// Hands out the regular file `e` going to `t` (in the folder entered
-  /// last). False when it cannot (no descriptor is left to keep its folders
-  /// open): the walk copies it itself.
+  /// last). False when it cannot (the walk does the tree's first files
+  /// itself; no descriptor is left to keep its folders open): the walk
+  /// copies it itself.
   bool Hand(const Entry& e, const Target& t);
   /// True when files of the folder entered last went out.
   bool Holds() const { return !folders_.empty() && folders_.back().work; }
@@ -70,7 +107,6 @@ class CopyWork {
   bool Drain();
 
   // For the tasks (tree_work.cpp):
-  Session& session() { return s_; }
   mode_t umask() const { return umask_; }
   /// Says the file `name` of the folders `from` and `to` taken back, or
   /// its failure `err`; counts it.
@@ -83,22 +119,17 @@ class CopyWork {
   /// The bytes the workers copied since it was last called go on the
   /// progress line.
   void Counted();
-  /// `count` descriptors of the folders are closed again.
-  void Returned(std::size_t count) { descriptors_ -= count; }
 
  private:
   struct Level {
     std::unique_ptr<FolderCopy> work;  ///< null until a file goes out
     bool asked = false;                ///< ... or once it could not
   };
+  bool Started();
   FolderCopy* FolderOf(const Entry& e, const Target& t);
 
-  Session& s_;
-  Workers& workers_;
   mode_t umask_;
   const std::function<void()>& step_;  ///< the copy_step hook, for the workers
-  std::size_t budget_;                ///< descriptors it may keep open
-  std::size_t descriptors_ = 0;       ///< ... and keeps now
   std::vector<Level> folders_;        ///< one a folder entered
   FilesCopy* filling_ = nullptr;      ///< the task that takes the folder's files now
   bool failed_ = false;
@@ -112,19 +143,18 @@ class FilesRemoval;
 /// The workers' part of a delete (delete.h): the files, and each folder
 /// once its entries are gone (a folder goes only when all of them went).
 /// Taken back, each is said (-v) and counted, or its failure said.
-class DeleteWork {
+class DeleteWork : public TreeWork {
  public:
-  DeleteWork(Session& s, Workers& workers);
-  /// Waits for all the work out.
+  /// `count` workers.
+  DeleteWork(Session& s, unsigned count);
   ~DeleteWork();
-  DeleteWork(const DeleteWork&) = delete;
-  DeleteWork& operator=(const DeleteWork&) = delete;
 
   /// The walk went into a folder.
   void Enter();
   /// The walk met `e` (inside the tree). For a file, hands out its removal:
-  /// true; false when it cannot (its folder could not be kept open, or one
-  /// above it was not), and the walk removes it itself.
+  /// true; false when it cannot (the walk does the tree's first files
+  /// itself; its folder could not be kept open, or one above it was not),
+  /// and the walk removes it itself.
   bool Hand(const Entry& e);
   /// The walk leaves the folder `e`. When work of it went out, the folder
   /// goes out too, to be removed once its entries are gone (unless not
@@ -138,8 +168,6 @@ class DeleteWork {
   /// Says the entry `name` of the folder `folder` taken back, or its
   /// failure `err`; counts it.
   void Said(const std::string& folder, const std::string& name, int err, std::uint64_t bytes);
-  /// `count` descriptors of the folders are closed again.
-  void Returned(std::size_t count) { descriptors_ -= count; }
 
  private:
   struct Level {
@@ -148,10 +176,6 @@ class DeleteWork {
   };
   FolderRemoval* FolderOf(const Entry& e);
 
-  Session& s_;
-  Workers& workers_;
-  std::size_t budget_;
-  std::size_t descriptors_ = 0;
   std::vector<Level> folders_;  ///< one a folder entered
   FilesRemoval* filling_ = nullptr;
 };

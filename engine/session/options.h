@@ -23,7 +23,8 @@ struct Options {
   bool literal = false;     ///< every path is one name: no wildcard
   /// Workers for the files of a new tree a copy makes and of a tree a
   /// delete removes (pool/how_many.h): 1, none (the walk does all the work);
-  /// 0, as many as the cores, at most 8, and none on a rotating disk.
+  /// 0, as many as the cores, at most 8, and none on a rotating disk, once
+  /// a tree has shown a few dozen files (tree_work.h).
   unsigned jobs = 1;
 };
 
