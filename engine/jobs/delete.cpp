@@ -48,7 +48,7 @@ class RemoveVisitor : public TreeVisitor {
     return true;
   }
   bool Left(const Entry& e, bool complete) override {
-    if (work_ && work_->Leave(e, complete)) return complete;
+    if (work_ && work_->Leave(complete)) return complete;
     if (e.depth == 0) work_.reset();
     return complete && Remove(e, AT_REMOVEDIR);
   }

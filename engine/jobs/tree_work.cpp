@@ -101,7 +101,7 @@ bool TreeWork::Ready() {
 }
 
 bool TreeWork::Keep(std::size_t count) {
-  if (descriptors_ + count > budget_) workers_->TakeBack(false);  // folders done give theirs
+  if (descriptors_ + count > budget_ && workers_) workers_->TakeBack(false);  // folders done give theirs
   if (descriptors_ + count > budget_) return false;
   descriptors_ += count;
   return true;
@@ -279,8 +279,8 @@ void CopyWork::Counted() {
 // A delete
 
 // A folder of a tree being deleted: held open while the workers remove its
-// entries, removed itself once they are gone (unless one stays), which the
-// folder above it waits for.
+// entries, and, when the folder above has its own (which then waits for
+// it), removed itself once they are gone, unless one stays.
 class FolderRemoval : public Task {
  public:
   FolderRemoval(DeleteWork& work, Fd fd, std::string shown, std::string name,
@@ -291,6 +291,7 @@ class FolderRemoval : public Task {
 
   int fd() const { return fd_.get(); }
   const std::string& shown() const { return shown_; }
+  FolderRemoval* above() const { return above_; }
   // An entry of it stays: so does it.
   void Stays() { stays_.store(true); }
   bool complete() const { return !stays_.load(); }
@@ -344,15 +345,14 @@ DeleteWork::~DeleteWork() { Settle(); }
 
 void DeleteWork::Enter() { folders_.emplace_back(); }
 
-// The work of the folder `e` is in, made at its first entry: only when the
-// folder above has its own (its removal waits for this one's), or for the
-// top; null when it cannot be had.
+// The work of the folder `e` is in, made at its first entry (a file's or a
+// folder's, so that the folders inside it have one above them); null when
+// it cannot be had.
 FolderRemoval* DeleteWork::FolderOf(const Entry& e) {
   Level& level = folders_.back();
   if (level.work || level.asked) return level.work.get();
   level.asked = true;
   FolderRemoval* above = folders_.size() > 1 ? folders_[folders_.size() - 2].work.get() : nullptr;
-  if (folders_.size() > 1 && !above) return nullptr;
   if (!Keep(1)) return nullptr;
   Fd fd = Kept(e.folder);
   if (!fd.ok()) {
@@ -361,35 +361,36 @@ FolderRemoval* DeleteWork::FolderOf(const Entry& e) {
   }
   level.work = std::make_unique<FolderRemoval>(*this, std::move(fd), FolderShown(e.trail, e.depth),
                                                e.trail.name(), above);
-  if (above) level.work->Precedes(*above);
   return level.work.get();
 }
 
-// A folder's work is made only once the workers are there, so that every
-// one made goes out at its end (the one above waits for it).
 bool DeleteWork::Hand(const Entry& e) {
-  const bool folder_met = S_ISDIR(e.st.st_mode);
-  if (folder_met ? !workers_ : !Ready()) return false;
   FolderRemoval* folder = FolderOf(e);
-  if (!folder || folder_met) return false;
+  if (!folder || S_ISDIR(e.st.st_mode) || !Ready()) return false;
+  folders_.back().out = true;
   FileRemoved& file = Filling(*workers_, filling_, *this, *folder).Add(e.name);
   file.size = S_ISREG(e.st.st_mode) ? static_cast<std::uint64_t>(e.st.st_size) : 0;
   workers_->Grow();
   return true;
 }
 
-bool DeleteWork::Leave(const Entry& e, bool& complete) {
-  std::unique_ptr<FolderRemoval> folder = std::move(folders_.back().work);
+// Out with the folder's removal when the one above has its own work, which
+// then waits for it; else its work out comes back first (the walk removes
+// it, once all of that went).
+bool DeleteWork::Leave(bool& complete) {
+  Level level = std::move(folders_.back());
   folders_.pop_back();
-  if (!folder) return false;
-  if (e.depth == 0) {
-    if (workers_) workers_->TakeBack(true);
-    complete = complete && folder->complete();
-    return false;
+  FolderRemoval* folder = level.work.get();
+  if (folder && !complete) folder->Stays();
+  if (folder && folder->above() && workers_) {
+    folder->Precedes(*folder->above());
+    folders_.back().out = true;
+    workers_->Hand(std::move(level.work), 1);
+    return true;
   }
-  if (!complete) folder->Stays();
-  workers_->Hand(std::move(folder), 1);
-  return true;
+  if (level.out) workers_->TakeBack(true);
+  complete = complete && (!folder || folder->complete());
+  return false;
 }
 
 void DeleteWork::Said(const std::string& folder, const std::string& name, int err,

@@ -156,13 +156,12 @@ class DeleteWork : public TreeWork {
   /// itself; its folder could not be kept open, or one above it was not),
   /// and the walk removes it itself.
   bool Hand(const Entry& e);
-  /// The walk leaves the folder `e`. When work of it went out, the folder
-  /// goes out too, to be removed once its entries are gone (unless not
-  /// `complete` or one of them fails): true. The top of the tree, and a
-  /// folder none of whose work went out, the walk removes itself (false);
-  /// the top once all the work is back, `complete` telling whether all of
-  /// it went.
-  bool Leave(const Entry& e, bool& complete);
+  /// The walk leaves the folder entered last. When the folder above it has work of
+  /// its own, the folder goes out, to be removed once its entries are gone
+  /// (unless not `complete` or one of them fails): true. Else (the top of
+  /// the tree, say) the walk removes it itself (false), once the work out
+  /// in it is back, `complete` then telling whether all of that went.
+  bool Leave(bool& complete);
 
   // For the tasks (tree_work.cpp):
   /// Says the entry `name` of the folder `folder` taken back, or its
@@ -173,6 +172,7 @@ class DeleteWork : public TreeWork {
   struct Level {
     std::unique_ptr<FolderRemoval> work;  ///< null until an entry is met, or when it cannot be
     bool asked = false;
+    bool out = false;  ///< work of it, or in it, went out
   };
   FolderRemoval* FolderOf(const Entry& e);
 
