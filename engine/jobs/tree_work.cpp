@@ -297,8 +297,7 @@ class FolderRemoval : public Task {
   bool complete() const { return !stays_.load(); }
 
   void Run(std::size_t) override {
-    if (!above_) return;  // the top: the walk removes it
-    if (stays_.load()) return above_->Stays();
+    if (stays_.load()) return above_->Stays();  // out only with one above (Leave)
     tried_ = true;
     err_ = ::unlinkat(above_->fd(), name_.c_str(), AT_REMOVEDIR) == 0 ? 0 : errno;
     if (err_ != 0) above_->Stays();
