@@ -56,10 +56,17 @@ TEST_F(Engine, AnotherFileSystem) {
                         "\4\0\4\0\377\377\377\377\20\0\4\0\377\377\377\377"
                         "\40\0\4\0\377\377\377\377", 44);
   const std::string cap("\1\0\0\2\0\40\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 20);  // cap_net_raw
+  const auto linked = [](const std::string& to, const Paths& names) {  // one file, all of them
+    const struct stat first = StatusOf(to + "/" + names[0]);
+    EXPECT_EQ(first.st_nlink, names.size());
+    for (const std::string& name : names) EXPECT_EQ(StatusOf(to + "/" + name).st_ino, first.st_ino);
+  };
   struct Row {
     const char* what;
     std::function<bool()> prepare;  // makes the folder k; false: not possible here
     std::function<void()> check;    // of `moved`
+    Paths from = {"k"};             // ... moved to `to`, else into other_
+    std::string to = "";
   };
   const std::vector<Row> rows = {
       {"hard links stay links",
@@ -67,12 +74,27 @@ TEST_F(Engine, AnotherFileSystem) {
          Write("k/sub/a", "L");
          return link("k/sub/a", "k/b") == 0 && link("k/sub/a", "k/c") == 0;
        },
+       [&] { linked(moved, {"sub/a", "b", "c"}); }},
+      {"hard links stay links between separate sources",
+       [] {
+         Write("k/f1", "1");
+         Write("k/d1/x", "X");
+         fs::create_directory("k/d2");
+         return link("k/f1", "k/f2") == 0 && link("k/d1/x", "k/d2/y") == 0;
+       },
        [&] {
-         const struct stat a = StatusOf(moved + "/sub/a");
-         EXPECT_EQ(a.st_nlink, 3u);
-         EXPECT_EQ(StatusOf(moved + "/b").st_ino, a.st_ino);
-         EXPECT_EQ(StatusOf(moved + "/c").st_ino, a.st_ino);
-       }},
+         linked(moved, {"f1", "f2"});
+         linked(moved, {"d1/x", "d2/y"});
+       },
+       {"k/f1", "k/f2", "k/d1", "k/d2"}, moved},
+      {"hard links stay links into a folder that is there",
+       [&] {
+         Write("k/f1", "1");
+         fs::create_directory(moved);
+         return link("k/f1", "k/f2") == 0 && fs::create_directory("k/sub") &&
+                link("k/f1", "k/sub/f3") == 0;
+       },
+       [&] { linked(moved, {"f1", "f2", "sub/f3"}); }},
       {"owner and group, and the set-user-id bit with them",
        [] {
          Write("k/o", "O");
@@ -116,8 +138,8 @@ TEST_F(Engine, AnotherFileSystem) {
       std::printf("[ SKIPPED  ] %s: not possible here\n", row.what);
       continue;
     }
-    EXPECT_EQ(Request(FO_MOVE, {"k"}, {other_}, kQuiet | kYes).code, 0);
-    EXPECT_FALSE(Exists("k"));
+    EXPECT_EQ(Request(FO_MOVE, row.from, {row.to.empty() ? other_ : row.to}, kQuiet | kYes).code, 0);
+    for (const std::string& item : row.from) EXPECT_FALSE(Exists(item)) << item;
     row.check();
   }
   // A file system that takes no extended attributes: the items move without

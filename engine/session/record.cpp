@@ -38,7 +38,7 @@ bool RequestRecord::PlacedBefore(const struct stat& st, const std::string& at,
 
 void RequestRecord::AddFirstCopy(const struct stat& source, const std::string& path,
                                  const struct stat& made) {
-  first_copies_.emplace(IdentityOf(source), FirstCopy{path, IdentityOf(made)});
+  first_copies_.emplace(IdentityOf(source), FirstCopy{path, IdentityOf(made), StampOf(source)});
 }
 
 const RequestRecord::FirstCopy* RequestRecord::FirstCopyOf(const struct stat& source) const {

@@ -45,6 +45,7 @@ class RequestRecord {
   struct FirstCopy {
     std::string path;  ///< where it was placed, as shown
     Identity made;     ///< what was placed there
+    Stamp source;      ///< the file as it was when copied
   };
   /// `source` (a file with several links) was copied to `path` as `made`.
   void AddFirstCopy(const struct stat& source, const std::string& path,
