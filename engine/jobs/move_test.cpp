@@ -56,6 +56,7 @@ TEST_F(Engine, AnotherFileSystem) {
                         "\4\0\4\0\377\377\377\377\20\0\4\0\377\377\377\377"
                         "\40\0\4\0\377\377\377\377", 44);
   const std::string cap("\1\0\0\2\0\40\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 20);  // cap_net_raw
+  const std::string overlay = root_ + "/overlay", lower = overlay + "/lower";
   const auto linked = [](const std::string& to, const Paths& names) {  // one file, all of them
     const struct stat first = StatusOf(to + "/" + names[0]);
     EXPECT_EQ(first.st_nlink, names.size());
@@ -95,6 +96,24 @@ TEST_F(Engine, AnotherFileSystem) {
                 link("k/f1", "k/sub/f3") == 0;
        },
        [&] { linked(moved, {"f1", "f2", "sub/f3"}); }},
+      {"a folder of an overlay's lower layer, whose rename is refused",
+       [&] {
+         if (MountScratchFileSystem(overlay).empty()) return false;  // its layers on a tmpfs
+         Write(lower + "/k/a1", "A");
+         Write(lower + "/k/sub/b", "B");
+         for (const char* folder : {"upper", "work", "m"}) fs::create_directories(overlay + "/" + folder);
+         return link((lower + "/k/a1").c_str(), (lower + "/k/sub/a2").c_str()) == 0 &&
+                mount("overlay", (overlay + "/m").c_str(), "overlay", 0,
+                      ("redirect_dir=off,lowerdir=" + lower + ",upperdir=" + overlay +
+                       "/upper,workdir=" + overlay + "/work").c_str()) == 0;
+       },
+       [&] {
+         linked(overlay + "/m/moved", {"a1", "sub/a2"});
+         EXPECT_EQ(Read(overlay + "/m/moved/sub/b"), "B");
+         umount2((overlay + "/m").c_str(), MNT_DETACH);
+         umount2(overlay.c_str(), MNT_DETACH);
+       },
+       {overlay + "/m/k"}, overlay + "/m/moved"},
       {"owner and group, and the set-user-id bit with them",
        [] {
          Write("k/o", "O");
