@@ -42,15 +42,10 @@ const char* SourceKept(const Copied& copied, Unlinked& unlinked, const Entry& e)
   return nullptr;
 }
 
-}  // namespace
-
-bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) {
-  const std::string shown = e.Shown();
-  const Copied copied = CopyTree(s, e.folder, e.name, shown, false, t, Purpose::kMove, &d);
-  if (!copied.complete) {
-    TakeBack(s, t, copied);
-    return false;
-  }
+// The copy is placed: the source goes, when it and its copy are still the
+// items they were, item by item. True when all of it went.
+bool RemoveSource(Session& s, const Entry& e, const Target& t, const Copied& copied,
+                  const std::string& shown) {
   struct stat source, target;
   if (StatAt(e.folder, e.name, source, false) != 0 || !SameItem(source, e.st) ||
       StatAt(t.folder, t.name, target, false) != 0 || !SameItem(target, copied.placed))
@@ -60,6 +55,20 @@ bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) 
   return RemoveTree(s, e.folder, e.name, shown, [&](const Entry& entry) {
     return SourceKept(copied, unlinked, entry);
   });
+}
+
+}  // namespace
+
+bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d) {
+  const std::string shown = e.Shown();
+  const Copied copied = CopyTree(s, e.folder, e.name, shown, false, t, Purpose::kMove, &d);
+  if (!copied.complete) {
+    TakeBack(s, t, copied);
+    return false;
+  }
+  if (RemoveSource(s, e, t, copied, shown)) return true;
+  s.Done(Session::Deed::kCopyKept, shown, t.Shown());  // what stays was said as it stayed
+  return false;
 }
 
 }  // namespace engine

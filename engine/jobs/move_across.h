@@ -18,7 +18,9 @@ namespace engine {
 /// folder once it is empty). When the copy fails, it is taken back item by
 /// item: only what this item of the request placed, never what another
 /// program put there meanwhile. Whatever stays is reported ("kept 'ITEM':
-/// ..."), and the move has failed. True when the move is complete.
+/// ..."), and the move has failed; a copy that stays placed while some of
+/// its source stays too is said as a copy ("copied 'ITEM' -> 'TARGET'",
+/// Session::Done). True when the move is complete.
 bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d);
 
 }  // namespace engine

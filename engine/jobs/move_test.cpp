@@ -190,6 +190,7 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
     Paths from;
     std::function<void(Hooks&)> strike;  // sets a hook that plays the other program
     Bytes after, before = {};
+    std::string said = "";  // on standard output, with -v
   };
   const std::string gone = "<unreadable>";
   const std::vector<Row> rows = {
@@ -245,7 +246,8 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
          };
        },
        {{"d/late.txt", "LATE"}, {to + "/d/late.txt", gone}, {to + "/d/f.txt", "F"},
-        {"d/f.txt", gone}}},
+        {"d/f.txt", gone}},
+       {}, "copied 'd' -> '" + to + "/d'\n"},
       {"a file changed after it was copied stays", {"d"},
        [&](Hooks& h) {
          Write("d/g.txt", "G");
@@ -254,7 +256,8 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
          };
        },
        {{"d/f.txt", "CHANGED"}, {to + "/d/f.txt", "F"}, {to + "/d/g.txt", "G"},
-        {"d/g.txt", gone}}},
+        {"d/g.txt", gone}},
+       {}, "copied 'd' -> '" + to + "/d'\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -264,7 +267,9 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
     for (const auto& [path, bytes] : row.before) Write(path, bytes);
     Hooks hooks = Answering();
     row.strike(hooks);
-    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes, nullptr, hooks).code, 0);
+    testing::internal::CaptureStdout();
+    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes | kVerbose, nullptr, hooks).code, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said);
     for (const auto& [path, bytes] : row.after) EXPECT_EQ(Read(path), bytes) << path;
   }
 }

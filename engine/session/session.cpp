@@ -125,6 +125,7 @@ constexpr DeedWords kDeedWords[] = {
     {"removed ", "would remove ", nullptr, ""},           // kRemove
     {"trashed ", "would trash ", nullptr, ""},            // kTrash
     {"skipped ", "would skip ", ": ", " exists"},         // kSkip
+    {"copied ", "would copy ", " -> ", ""},               // kCopyKept
 };
 
 }  // namespace

@@ -81,18 +81,20 @@ class Session {
   // --- what is done: one line each on standard output, with verbose or in
   // a dry run
   /// What is done to an item.
-  enum class Deed { kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip };
+  enum class Deed { kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip, kCopyKept };
   /// True when items done are said (verbose or dry_run): only then need a
   /// caller build the names it gives Done.
   bool telling() const { return options_.verbose || options_.dry_run; }
   /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
-  /// kRename and kSkip), names quoted (quote.h): with verbose
+  /// kRename, kSkip and kCopyKept), names quoted (quote.h): with verbose
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
   ///                             a move or a rename
   ///   made folder 'ITEM'        a folder made for a target
   ///   removed 'ITEM'            each item of a deleted tree
   ///   trashed 'ITEM'            an item moved to the trash
   ///   skipped 'ITEM': 'TARGET' exists   (no_clobber)
+  ///   copied 'ITEM' -> 'TARGET' a move across file systems that placed its
+  ///                             copy but kept some of its source
   /// and in a dry run, with or without verbose, "would copy", "would move",
   /// "would rename" before the first form, and "would make folder", "would
   /// remove", "would trash", "would skip" for the others; " (replacing it)"
