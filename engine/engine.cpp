@@ -19,6 +19,7 @@
 #include "engine/operations.h"
 #include "engine/plan/plan.h"
 #include "engine/rules/refusals.h"
+#include "engine/rules/target.h"
 #include "engine/session/session.h"
 #include "engine/terminal/progress.h"
 
@@ -80,6 +81,7 @@ void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
     if (DotsAllowed(s, jobs[i].source, operation.done)) operation.run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }
+  RemoveFoldersLeftEmpty(s);
 }
 
 Outcome Perform(const Request& request, const Hooks& hooks) {

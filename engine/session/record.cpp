@@ -1,6 +1,8 @@
 // What a request has done so far (see record.h).
 #include "engine/session/record.h"
 
+#include <utility>
+
 #include "engine/base/path_text.h"
 
 namespace engine {
@@ -52,6 +54,11 @@ void RequestRecord::FirstCopiesMoved(const std::string& from, const std::string&
     if (first.path.compare(0, inside.size(), inside) == 0)
       first.path = to + first.path.substr(from.size());
   }
+}
+
+void RequestRecord::MadeFolder(Fd parent, const std::string& name, const struct stat& made,
+                               const std::string& shown) {
+  folders_made_.push_back({std::move(parent), name, IdentityOf(made), shown});
 }
 
 bool RequestRecord::FirstLoss(int kind, dev_t device) {

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/base/fd.h"
 #include "engine/io/identity.h"
 
 namespace engine {
@@ -56,6 +57,19 @@ class RequestRecord {
   /// renamed to `to`: their paths follow it.
   void FirstCopiesMoved(const std::string& from, const std::string& to);
 
+  /// A folder the request made for a target: `name` in the open folder
+  /// `parent`, whose status was `made`, shown as `shown`.
+  struct NewFolder {
+    Fd parent;
+    std::string name;
+    Identity made;
+    std::string shown;
+  };
+  void MadeFolder(Fd parent, const std::string& name, const struct stat& made,
+                  const std::string& shown);
+  /// Those folders, oldest first (a folder before the folders made in it).
+  std::vector<NewFolder>& FoldersMade() { return folders_made_; }
+
   /// True the first time it is told of a loss of `kind` (a caller's number)
   /// on the file system `device`: each is reported once.
   bool FirstLoss(int kind, dev_t device);
@@ -77,6 +91,7 @@ class RequestRecord {
   std::vector<Item> items_;
   std::unordered_map<Identity, std::size_t, IdentityHash> placed_;  ///< to its item
   std::unordered_map<Identity, FirstCopy, IdentityHash> first_copies_;
+  std::vector<NewFolder> folders_made_;
   std::set<std::pair<int, dev_t>> losses_;
   bool folders_ = false;
   std::unordered_map<std::string, std::string> planned_;  ///< target to source

@@ -90,7 +90,8 @@ class Session {
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
   ///                             a move or a rename
   ///   made folder 'ITEM'        a folder made for a target
-  ///   removed 'ITEM'            each item of a deleted tree
+  ///   removed 'ITEM'            each item of a deleted tree, and a folder
+  ///                             made for a target that stayed empty
   ///   trashed 'ITEM'            an item moved to the trash
   ///   skipped 'ITEM': 'TARGET' exists   (no_clobber)
   ///   copied 'ITEM' -> 'TARGET' a move across file systems that placed its
