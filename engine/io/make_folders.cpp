@@ -60,10 +60,10 @@ int OpenOrMake(int at, const std::string& part, mode_t mode, const struct stat* 
 
 // Tells `made` of the folder `path` just made in `parent`, open as `folder`
 // (closed in a dry run).
-void Tell(const FolderMade& made, const std::string& path, Fd parent, int folder) {
+void Tell(const FolderMade& made, const std::string& path, const Fd& parent, int folder) {
   struct stat st;
-  if (parent.ok() && ::fstat(folder, &st) == 0) return made(path, std::move(parent), &st);
-  made(path, Fd(), nullptr);
+  const bool looked = parent.ok() && ::fstat(folder, &st) == 0;
+  made(path, looked ? parent.get() : -1, looked ? &st : nullptr);
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ int MakeFolders(const std::string& path, mode_t mode, Fd& out, const struct stat
       else
         absent = 1;
     }
-    if (made_now && made) Tell(made, path.substr(0, end), std::move(parent), at.get());
+    if (made_now && made) Tell(made, path.substr(0, end), parent, at.get());
   }
   if (absent == 0 && KeptOut(at.get(), keep_out)) return kErrorInsideSource;
   out = absent == 0 ? std::move(at) : Fd();

@@ -1,8 +1,6 @@
 // What a request has done so far (see record.h).
 #include "engine/session/record.h"
 
-#include <utility>
-
 #include "engine/base/path_text.h"
 
 namespace engine {
@@ -56,9 +54,9 @@ void RequestRecord::FirstCopiesMoved(const std::string& from, const std::string&
   }
 }
 
-void RequestRecord::MadeFolder(Fd parent, const std::string& name, const struct stat& made,
-                               const std::string& shown) {
-  folders_made_.push_back({std::move(parent), name, IdentityOf(made), shown});
+void RequestRecord::MadeFolder(const std::string& shown, const struct stat& parent,
+                               const struct stat& made) {
+  folders_made_.push_back({shown, IdentityOf(parent), IdentityOf(made)});
 }
 
 bool RequestRecord::FirstLoss(int kind, dev_t device) {

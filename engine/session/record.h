@@ -13,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/base/fd.h"
 #include "engine/io/identity.h"
 
 namespace engine {
@@ -57,18 +56,17 @@ class RequestRecord {
   /// renamed to `to`: their paths follow it.
   void FirstCopiesMoved(const std::string& from, const std::string& to);
 
-  /// A folder the request made for a target: `name` in the open folder
-  /// `parent`, whose status was `made`, shown as `shown`.
+  /// A folder the request made for a target, at the path `shown`.
   struct NewFolder {
-    Fd parent;
-    std::string name;
-    Identity made;
     std::string shown;
+    Identity parent;  ///< the folder it was made in
+    Identity made;
   };
-  void MadeFolder(Fd parent, const std::string& name, const struct stat& made,
-                  const std::string& shown);
+  /// The request made the folder `shown` (whose status is `made`) in the
+  /// folder whose status is `parent`.
+  void MadeFolder(const std::string& shown, const struct stat& parent, const struct stat& made);
   /// Those folders, oldest first (a folder before the folders made in it).
-  std::vector<NewFolder>& FoldersMade() { return folders_made_; }
+  const std::vector<NewFolder>& FoldersMade() const { return folders_made_; }
 
   /// True the first time it is told of a loss of `kind` (a caller's number)
   /// on the file system `device`: each is reported once.
