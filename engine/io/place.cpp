@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -25,6 +26,31 @@ int Place(int from_folder, const std::string& from, int to_folder, const std::st
   if (errno != EINVAL && errno != ENOSYS) return errno;
   if (ExistsAt(to_folder, to)) return EEXIST;  // the file system has no no-replace rename
   return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
+}
+
+int DiskSync::Watched(int folder, int& err) {
+  struct stat st;
+  if (::fstat(folder, &st) != 0) {
+    err = errno;
+    return -1;
+  }
+  Fd& watcher = watched_[st.st_dev];
+  if (!watcher.ok()) watcher = Fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  err = watcher.ok() ? 0 : errno;
+  return watcher.get();
+}
+
+int DiskSync::Watch(int folder) {
+  int err = 0;
+  Watched(folder, err);
+  return err;
+}
+
+int DiskSync::Sync(int folder) {
+  int err = 0;
+  const int watcher = Watched(folder, err);
+  if (watcher < 0) return err;
+  return ::syncfs(watcher) == 0 ? 0 : errno;
 }
 
 }  // namespace engine

@@ -168,7 +168,10 @@ int ItemCopy::LinkAttributes(int folder, const std::string& name, const Entry& e
 }
 
 void ItemCopy::Arrived(const struct stat& source) {
-  if (moving()) copied_.sources.emplace(IdentityOf(source), StampOf(source));
+  if (!moving()) return;
+  Stamp stamp = StampOf(source);
+  stamp.links += s_.record().NamesRemoved(source);  // as if the request had removed none
+  copied_.sources.emplace(IdentityOf(source), stamp);
 }
 
 // For a move, the first copy of a file with several links.

@@ -32,7 +32,8 @@ struct Copied {
   bool made = false;      ///< something new was placed at the target itself
   struct stat placed {};  ///< that item (device and inode)
   /// For a move: every source entry that arrived, as it was when copied (a
-  /// file's stamp is taken before its bytes are read).
+  /// file's stamp is taken before its bytes are read; its number of names
+  /// counts those the request's moves had removed by then).
   std::unordered_map<Identity, Stamp, IdentityHash> sources;
 };
 

@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <utility>
+#include <vector>
 
 #include "engine/base/errors.h"
 #include "engine/io/lookup.h"
@@ -18,24 +20,11 @@
 namespace engine {
 namespace {
 
-// Renames the item into place, or moves it across file systems.
-bool Put(Session& s, const Entry& e, const Target& t, const Decision& d) {
-  const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
-  if (err == EXDEV) return MoveAcross(s, e, t, d);
-  if (err != 0) return s.FailErrno(e.Shown(), t.Shown(), err);
-  s.record().Placed(e.st);
-  return true;
-}
-
-// Moves the item and says so; a dry run only says it.
-bool Relocate(Session& s, const Entry& e, const Target& t, const Decision& d) {
-  if (!s.options().dry_run && !Put(s, e, t, d)) return false;
-  return !s.telling() ||
-         s.Done(Session::Deed::kMove, e.Shown(), t.Shown(), d.clash == Clash::kReplace);
-}
-
 // Each entry is renamed (or moved across) to its target; a folder that
 // meets a folder is gone into, and removed once its entries are moved.
+// Across file systems the entries of a folder gone into are copied as they
+// come, and their sources go together once it is done, after one write of
+// their copies to disk.
 class MoveVisitor : public TreeVisitor {
  public:
   MoveVisitor(Session& s, const Target& top) : s_(s), top_(top), into_(top.shown) {}
@@ -45,7 +34,7 @@ class MoveVisitor : public TreeVisitor {
     Decision d;
     if (!Decide(s_, e, Sameness::kItem, folder_, d)) return Visit::kFailed;
     if (d.clash == Clash::kMerge) return Visit::kDescend;
-    return Relocate(s_, e, folder_, d) ? Visit::kDone : Visit::kFailed;
+    return Relocate(e, folder_, d) ? Visit::kDone : Visit::kFailed;
   }
   bool Opened(const Entry& e) override {
     Fd folder(::openat(folder_.folder, folder_.name.c_str(),
@@ -54,9 +43,11 @@ class MoveVisitor : public TreeVisitor {
     if (!folder.ok() || ::fstat(folder.get(), &st) != 0)
       return s_.FailErrno(e.Shown(), folder_.Shown(), errno);
     into_.Push(std::move(folder), st, folder_.name);
+    across_.emplace_back();
     return true;
   }
   bool Left(const Entry& e, bool complete) override {
+    complete = RemoveCopied(e) && complete;
     if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
     complete = complete && !into_.lost();
     if (complete && !s_.options().dry_run &&
@@ -70,11 +61,66 @@ class MoveVisitor : public TreeVisitor {
   bool Stopped() const override { return s_.cancelled() || into_.lost(); }
 
  private:
+  bool Relocate(const Entry& e, const Target& t, const Decision& d);
+  bool Across(const Entry& e, const Target& t, const Decision& d);
+  bool RemoveCopied(const Entry& e);
+  // Says an item moved; true.
+  bool Said(const std::string& item, const std::string& target, bool replacing) {
+    return !s_.telling() || s_.Done(Session::Deed::kMove, item, target, replacing);
+  }
+
   Session& s_;
   const Target& top_;
   FolderTrail into_;  ///< the folders merged into, level for level
   Target folder_;     ///< the current entry's target
+  /// For each folder merged into, what was copied into it across file
+  /// systems, its source still to go.
+  std::vector<std::vector<CopiedAcross>> across_;
+  DiskSync disks_;    ///< the file systems copied to
 };
+
+// Renames the item into place, or moves it across file systems, and says
+// so; a dry run only says it.
+bool MoveVisitor::Relocate(const Entry& e, const Target& t, const Decision& d) {
+  if (!s_.options().dry_run) {
+    const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
+    if (err == EXDEV) return Across(e, t, d);
+    if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
+    s_.record().Placed(e.st);
+  }
+  return Said(e.Shown(), t.Shown(), d.clash == Clash::kReplace);
+}
+
+// The top item is moved across at once; an entry of a folder merged into is
+// copied now, and its source goes with the folder's others (RemoveCopied).
+bool MoveVisitor::Across(const Entry& e, const Target& t, const Decision& d) {
+  if (e.depth == 0)
+    return MoveAcross(s_, e, t, d, disks_) && Said(e.Shown(), t.Shown(), d.clash == Clash::kReplace);
+  CopiedAcross copied;
+  if (!CopyAcross(s_, e, t, d, disks_, copied)) return false;
+  across_.back().push_back(std::move(copied));
+  return true;
+}
+
+// The folder `e`, merged into the deepest folder of `into_`, is done: its
+// entries copied across go from it, once their copies are on disk, each
+// said as moved. True when all of them went.
+bool MoveVisitor::RemoveCopied(const Entry& e) {
+  const std::vector<CopiedAcross> copied = std::move(across_.back());
+  across_.pop_back();
+  if (copied.empty()) return true;
+  Fd folder(::openat(e.folder, e.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  struct stat st;
+  int err = folder.ok() && ::fstat(folder.get(), &st) == 0 ? 0 : errno;
+  if (err == 0 && (!SameItem(st, e.st) || into_.lost())) err = kErrorMovedAway;
+  if (err == 0) err = disks_.Sync(into_.fd());
+  if (err != 0) return KeepAcross(s_, e.Shown(), copied, err);
+  bool all = true;
+  for (const CopiedAcross& item : copied)
+    all = RemoveAcross(s_, folder.get(), into_.fd(), item) &&
+          Said(item.shown, item.to_shown, item.replacing) && all;
+  return all;
+}
 
 }  // namespace
 

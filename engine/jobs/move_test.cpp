@@ -88,10 +88,10 @@ TEST_F(Engine, AnotherFileSystem) {
          linked(moved, {"d1/x", "d2/y"});
        },
        {"k/f1", "k/f2", "k/d1", "k/d2"}, moved},
-      {"hard links stay links into a folder that is there",
+      {"hard links stay links into folders that are there",
        [&] {
          Write("k/f1", "1");
-         fs::create_directory(moved);
+         fs::create_directories(moved + "/sub");
          return link("k/f1", "k/f2") == 0 && fs::create_directory("k/sub") &&
                 link("k/f1", "k/sub/f3") == 0;
        },
