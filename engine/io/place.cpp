@@ -28,6 +28,27 @@ int Place(int from_folder, const std::string& from, int to_folder, const std::st
   return ::renameat(from_folder, old_name, to_folder, new_name) == 0 ? 0 : errno;
 }
 
+namespace {
+
+// A descriptor syncfs takes (not an O_PATH one) on the file system of the
+// open folder `folder`, which is `st`: the folder, or when it may not be
+// read (a drop folder, mode 0733) the nearest one above it there that may.
+// Returns 0 or an errno.
+int OpenOnFileSystem(int folder, const struct stat& st, Fd& out) {
+  std::string up = ".";
+  for (int level = 0;; ++level, up += "/..") {
+    out = Fd(::openat(folder, up.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (out.ok() || errno != EACCES || level == 64) break;
+  }
+  struct stat there;
+  if (!out.ok() || ::fstat(out.get(), &there) != 0) return errno;
+  if (there.st_dev == st.st_dev) return 0;
+  out = Fd();  // out of the file system: its top may not be read either
+  return EACCES;
+}
+
+}  // namespace
+
 int DiskSync::Watched(int folder, int& err) {
   struct stat st;
   if (::fstat(folder, &st) != 0) {
@@ -35,8 +56,7 @@ int DiskSync::Watched(int folder, int& err) {
     return -1;
   }
   Fd& watcher = watched_[st.st_dev];
-  if (!watcher.ok()) watcher = Fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  err = watcher.ok() ? 0 : errno;
+  err = watcher.ok() ? 0 : OpenOnFileSystem(folder, st, watcher);
   return watcher.get();
 }
 

@@ -29,7 +29,9 @@ int Place(int from_folder, const std::string& from, int to_folder, const std::st
 class DiskSync {
  public:
   /// Watches the file system of the open folder `folder` (an O_PATH one
-  /// too) from now on, unless it is watched already. Returns 0 or an errno.
+  /// too) from now on, unless it is watched already: through that folder,
+  /// or when it may not be read the nearest one above it on the same file
+  /// system that may. Returns 0 or an errno.
   int Watch(int folder);
   /// Writes everything on the file system of the open folder `folder` to
   /// its disk, other programs' pending writes there too. Returns 0, or an
