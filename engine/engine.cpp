@@ -81,6 +81,7 @@ void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
     if (DotsAllowed(s, jobs[i].source, operation.done)) operation.run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }
+  if (operation.settle) operation.settle(s);
   RemoveFoldersLeftEmpty(s);
 }
 

@@ -73,4 +73,12 @@ int DiskSync::Sync(int folder) {
   return ::syncfs(watcher) == 0 ? 0 : errno;
 }
 
+int DiskSync::SyncAll() {
+  int first = 0;
+  for (const auto& [device, watcher] : watched_) {
+    if (watcher.ok() && ::syncfs(watcher.get()) != 0 && first == 0) first = errno;
+  }
+  return first;
+}
+
 }  // namespace engine

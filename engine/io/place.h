@@ -37,6 +37,8 @@ class DiskSync {
   /// its disk, other programs' pending writes there too. Returns 0, or an
   /// errno: a write error there since it was watched (EIO, ENOSPC, ...).
   int Sync(int folder);
+  /// Sync for every file system watched: 0, or the first errno.
+  int SyncAll();
 
  private:
   /// The watched file system of `folder`, or -1 (`err` says why).

@@ -6,10 +6,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
+#include <memory>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "engine/base/errors.h"
+#include "engine/base/path_text.h"
+#include "engine/io/identity.h"
 #include "engine/io/lookup.h"
 #include "engine/io/place.h"
 #include "engine/io/walk.h"
@@ -20,6 +25,66 @@
 namespace engine {
 namespace {
 
+// Says an item moved; true.
+bool Said(Session& s, const std::string& item, const std::string& target, bool replacing) {
+  return !s.telling() || s.Done(Session::Deed::kMove, item, target, replacing);
+}
+
+// The top items of jobs copied across file systems one after another, from
+// one folder into one folder, whose sources are still to go. Kept by the
+// Session from job to job.
+class MoveBatch : public Session::Pending {
+ public:
+  DiskSync& disks() { return disks_; }
+  // True when `job` may join: from and into the same folders (as paths),
+  // and not one of their sources again (by identity).
+  bool Suits(const Job& job) const {
+    struct stat st;
+    return items_.empty() ||
+           (items_.size() < kMostItems && entries_ < kMostEntries &&
+            ParentOf(job.source) == ParentOf(items_[0].shown) &&
+            ParentOf(job.target) == ParentOf(items_[0].to_shown) &&
+            (StatOf(job.source, st, false) != 0 || sources_.count(IdentityOf(st)) == 0));
+  }
+  void Add(CopiedAcross copied) {
+    sources_.insert(IdentityOf(copied.st));
+    entries_ += copied.copied.sources.size();
+    copied.to = copied.to_shown;  // its folder closes with its job: found again by path
+    items_.push_back(std::move(copied));
+  }
+  void Settle(Session& s);
+
+ private:
+  static constexpr std::size_t kMostItems = 512, kMostEntries = 65536;
+  DiskSync disks_;  ///< the file systems the request's moves copied to
+  std::vector<CopiedAcross> items_;
+  std::unordered_set<Identity, IdentityHash> sources_;
+  std::size_t entries_ = 0;  ///< in the items' trees
+};
+
+// Their sources go, after one sync, each said as moved.
+void MoveBatch::Settle(Session& s) {
+  const std::vector<CopiedAcross> items = std::move(items_);
+  items_.clear();
+  sources_.clear();
+  entries_ = 0;
+  const int err = items.empty() ? 0 : disks_.SyncAll();
+  for (const CopiedAcross& item : items) {
+    if (err != 0)
+      KeepAcross(s, item.shown, {item}, err);
+    else if (RemoveAcross(s, AT_FDCWD, AT_FDCWD, item))
+      Said(s, item.shown, item.to_shown, item.replacing);
+  }
+}
+
+MoveBatch& BatchOf(Session& s) {
+  if (auto* batch = dynamic_cast<MoveBatch*>(s.pending().get())) return *batch;
+  auto made = std::make_unique<MoveBatch>();
+  MoveBatch& batch = *made;
+  s.pending() = std::move(made);
+  return batch;
+}
+
 // Each entry is renamed (or moved across) to its target; a folder that
 // meets a folder is gone into, and removed once its entries are moved.
 // Across file systems the entries of a folder gone into are copied as they
@@ -27,7 +92,8 @@ namespace {
 // their copies to disk.
 class MoveVisitor : public TreeVisitor {
  public:
-  MoveVisitor(Session& s, const Target& top) : s_(s), top_(top), into_(top.shown) {}
+  MoveVisitor(Session& s, const Target& top, MoveBatch& batch)
+      : s_(s), top_(top), into_(top.shown), batch_(batch) {}
 
   Visit Visited(const Entry& e) override {
     folder_ = e.depth == 0 ? top_ : Target{into_.fd(), e.name, "", &into_, e.depth};
@@ -64,10 +130,6 @@ class MoveVisitor : public TreeVisitor {
   bool Relocate(const Entry& e, const Target& t, const Decision& d);
   bool Across(const Entry& e, const Target& t, const Decision& d);
   bool RemoveCopied(const Entry& e);
-  // Says an item moved; true.
-  bool Said(const std::string& item, const std::string& target, bool replacing) {
-    return !s_.telling() || s_.Done(Session::Deed::kMove, item, target, replacing);
-  }
 
   Session& s_;
   const Target& top_;
@@ -76,7 +138,7 @@ class MoveVisitor : public TreeVisitor {
   /// For each folder merged into, what was copied into it across file
   /// systems, its source still to go.
   std::vector<std::vector<CopiedAcross>> across_;
-  DiskSync disks_;    ///< the file systems copied to
+  MoveBatch& batch_;  ///< the request's top items copied across
 };
 
 // Renames the item into place, or moves it across file systems, and says
@@ -88,17 +150,18 @@ bool MoveVisitor::Relocate(const Entry& e, const Target& t, const Decision& d) {
     if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
     s_.record().Placed(e.st);
   }
-  return Said(e.Shown(), t.Shown(), d.clash == Clash::kReplace);
+  return Said(s_, e.Shown(), t.Shown(), d.clash == Clash::kReplace);
 }
 
-// The top item is moved across at once; an entry of a folder merged into is
-// copied now, and its source goes with the folder's others (RemoveCopied).
+// The item is copied now; its source goes with its batch's (the top item)
+// or its folder's others (RemoveCopied).
 bool MoveVisitor::Across(const Entry& e, const Target& t, const Decision& d) {
-  if (e.depth == 0)
-    return MoveAcross(s_, e, t, d, disks_) && Said(e.Shown(), t.Shown(), d.clash == Clash::kReplace);
   CopiedAcross copied;
-  if (!CopyAcross(s_, e, t, d, disks_, copied)) return false;
-  across_.back().push_back(std::move(copied));
+  if (!CopyAcross(s_, e, t, d, batch_.disks(), copied)) return false;
+  if (e.depth == 0)
+    batch_.Add(std::move(copied));
+  else
+    across_.back().push_back(std::move(copied));
   return true;
 }
 
@@ -113,23 +176,29 @@ bool MoveVisitor::RemoveCopied(const Entry& e) {
   struct stat st;
   int err = folder.ok() && ::fstat(folder.get(), &st) == 0 ? 0 : errno;
   if (err == 0 && (!SameItem(st, e.st) || into_.lost())) err = kErrorMovedAway;
-  if (err == 0) err = disks_.Sync(into_.fd());
+  if (err == 0) err = batch_.disks().Sync(into_.fd());
   if (err != 0) return KeepAcross(s_, e.Shown(), copied, err);
   bool all = true;
   for (const CopiedAcross& item : copied)
     all = RemoveAcross(s_, folder.get(), into_.fd(), item) &&
-          Said(item.shown, item.to_shown, item.replacing) && all;
+          Said(s_, item.shown, item.to_shown, item.replacing) && all;
   return all;
 }
 
 }  // namespace
 
 bool MoveJob(Session& s, const Job& job) {
+  MoveBatch& batch = BatchOf(s);
+  if (!batch.Suits(job)) batch.Settle(s);
   Fd folder;
   Target target;
   if (!OpenTarget(s, job.source, job.target, false, folder, target)) return false;
-  MoveVisitor visitor(s, target);
+  MoveVisitor visitor(s, target, batch);
   return TreeWalk(visitor, s.hooks().folder_open, job.source).Run(AT_FDCWD, job.source, false);
+}
+
+void SettleMoves(Session& s) {
+  if (auto* batch = dynamic_cast<MoveBatch*>(s.pending().get())) batch->Settle(s);
 }
 
 }  // namespace engine

@@ -78,11 +78,4 @@ bool KeepAcross(Session& s, const std::string& item, const std::vector<CopiedAcr
   return false;
 }
 
-bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d, DiskSync& disks) {
-  CopiedAcross across;
-  if (!CopyAcross(s, e, t, d, disks, across)) return false;
-  if (const int err = disks.Sync(t.folder)) return KeepAcross(s, across.shown, {across}, err);
-  return RemoveAcross(s, e.folder, t.folder, across);
-}
-
 }  // namespace engine

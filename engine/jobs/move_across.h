@@ -53,12 +53,6 @@ bool RemoveAcross(Session& s, int folder, int into, const CopiedAcross& across);
 bool KeepAcross(Session& s, const std::string& item, const std::vector<CopiedAcross>& across,
                 int err);
 
-/// Both halves, the target's file system written to its disk between them
-/// (DiskSync::Sync), so that a power cut never loses both the source and
-/// its copy: when that fails (KeepAcross), the source stays whole. True when
-/// the move is complete.
-bool MoveAcross(Session& s, const Entry& e, const Target& t, const Decision& d, DiskSync& disks);
-
 }  // namespace engine
 
 #endif  // VANDRIX_ENGINE_JOBS_MOVE_ACROSS_H_

@@ -36,6 +36,13 @@ class Session {
   const Hooks& hooks() const { return hooks_; }
   /// What the request has done so far (record.h).
   RequestRecord& record() { return record_; }
+  /// What a job leaves for a later job of the request or for its end (a
+  /// move's sources still to go, move.h), kept here in between.
+  class Pending {
+   public:
+    virtual ~Pending() = default;
+  };
+  std::unique_ptr<Pending>& pending() { return pending_; }
   /// A new top-level item, `source` going to `target` (empty for a
   /// delete): its answers start afresh, and the record starts on it.
   void BeginItem(const std::string& source, const std::string& target) {
@@ -138,6 +145,7 @@ class Session {
   std::string approved_;
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;
+  std::unique_ptr<Pending> pending_;
 };
 
 }  // namespace engine
