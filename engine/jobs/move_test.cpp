@@ -102,10 +102,13 @@ TEST_F(Engine, AnotherFileSystem) {
          Write(lower + "/k/a1", "A");
          Write(lower + "/k/sub/b", "B");
          for (const char* folder : {"upper", "work", "m"}) fs::create_directories(overlay + "/" + folder);
-         return link((lower + "/k/a1").c_str(), (lower + "/k/sub/a2").c_str()) == 0 &&
-                mount("overlay", (overlay + "/m").c_str(), "overlay", 0,
-                      ("redirect_dir=off,lowerdir=" + lower + ",upperdir=" + overlay +
-                       "/upper,workdir=" + overlay + "/work").c_str()) == 0;
+         if (link((lower + "/k/a1").c_str(), (lower + "/k/sub/a2").c_str()) == 0 &&
+             mount("overlay", (overlay + "/m").c_str(), "overlay", 0,
+                   ("redirect_dir=off,lowerdir=" + lower + ",upperdir=" + overlay +
+                    "/upper,workdir=" + overlay + "/work").c_str()) == 0)
+           return true;
+         umount2(overlay.c_str(), MNT_DETACH);
+         return false;
        },
        [&] {
          linked(overlay + "/m/moved", {"a1", "sub/a2"});
