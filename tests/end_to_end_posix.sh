@@ -84,7 +84,8 @@ combined_options | vandrix -cs copy a.txt b.txt              | 0   | copy:b.txt=
 to_trash         | vandrix -cu del old.txt                   | 0   | gone:old.txt trash:old.txt
 long_names       | vandrix --yes --no-progress copy *.tmp out | 0  | copy:out/c.tmp=c.tmp copy:out/e.tmp=e.tmp keep:d.tmp noerr
 long_trash       | vandrix --trash --yes del old.txt          | 0  | gone:old.txt trash:old.txt noerr
-no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
+no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash err:^vandrix:.kept.'e.tmp':.no.terminal.to.ask;.pass.-c.to.move.it.to.the.trash$
+script_clash     | vandrix copy *.tmp out                    | 1   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp err:^vandrix:.kept.'out/c.tmp':.no.terminal.to.ask;.pass.-c.to.replace$
 dry_run_delete   | vandrix --dry-run del *.tmp               | 0   | same notrash noerr out:^would.ask:.delete.'c.tmp'$ out:^would.remove.'c.tmp'$ out:^would.remove.'d.tmp'$ out:^would.remove.'e.tmp'$
 dry_run_copy     | vandrix --dry-run -c copy dir a.txt Store  | 0  | same noerr out:^would.make.folder.'Store'$ out:^would.copy.'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^would.copy.'a.txt'.->.'Store/a.txt'$
 dry_run_replace  | vandrix --dry-run copy *.tmp out          | 0   | same noerr out:^would.ask:.replace.'out/c.tmp'$ out:^would.copy.'c.tmp'.->.'out/c.tmp'.\(replacing.it\)$

@@ -92,7 +92,7 @@ bool Session::Confirm(const char* action, const std::string& item, const char* s
         (hint.empty() ? "" : "; " + hint + " " + action +
                                  (*suffix ? std::string(" it") + suffix : "")));
   }
-  if (answer == Answer::kCancel || answer == Answer::kNobody) Cancel();
+  if (answer == Answer::kCancel) Cancel();
   return false;
 }
 

@@ -69,9 +69,10 @@ class Session {
   /// True to go ahead and ACTION `item` (the question "ACTION 'ITEM'SUFFIX",
   /// as "replace 'x'" or "move 'x' to the trash"): without confirm_all or an
   /// earlier "all", the user is asked. "no" marks the request aborted;
-  /// "cancel" also stops it, and so does the lack of a terminal to ask on,
-  /// which is said once ("kept 'x': no terminal to ask", and the caller's
-  /// hint: "; pass -c to replace"). In a dry run nobody is asked: the
+  /// "cancel" also stops it. Without a terminal to ask on, the item is
+  /// kept as with "no", and that is said for each such item ("kept 'x': no
+  /// terminal to ask", and the caller's hint: "; pass -c to replace"); the
+  /// request goes on. In a dry run nobody is asked: the
   /// question is said on standard output ("would ask: replace 'x'") and the
   /// answer is yes.
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
