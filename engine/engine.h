@@ -84,7 +84,9 @@ namespace engine {
 /// item is kept, a line says so, and the operation goes on. With to_trash
 /// a delete only moves items to the trash (trash.h). With no_clobber a
 /// file is never replaced: the item is skipped, asking nothing, and that
-/// is no failure. Unless silent, a
+/// is no failure; with update the same befalls a file whose target was
+/// last changed at the same time or later (an older one is confirmed as
+/// ever). Unless silent, a
 /// progress line may show on a terminal (progress.h); unless
 /// no_error_lines, each failed item is one line on standard error, its
 /// name quoted (quote.h), started by the caller's program name. The items

@@ -125,6 +125,8 @@ constexpr DeedWords kDeedWords[] = {
     {"removed ", "would remove ", nullptr, ""},           // kRemove
     {"trashed ", "would trash ", nullptr, ""},            // kTrash
     {"skipped ", "would skip ", ": ", " exists"},         // kSkip
+    {"skipped ", "would skip ", ": ", " is newer"},       // kSkipNewer
+    {"skipped ", "would skip ", ": ", " is as new"},      // kSkipAsNew
 };
 
 }  // namespace
@@ -143,8 +145,8 @@ bool Session::Done(Deed deed, const std::string& item, const std::string& target
   return true;
 }
 
-bool Session::Skip(const std::string& item, const std::string& target) {
-  Done(Deed::kSkip, item, target);
+bool Session::Skip(const std::string& item, const std::string& target, Deed deed) {
+  Done(deed, item, target);
   return false;
 }
 

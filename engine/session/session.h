@@ -82,18 +82,21 @@ class Session {
   // --- what is done: one line each on standard output, with verbose or in
   // a dry run
   /// What is done to an item.
-  enum class Deed { kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip };
+  enum class Deed {
+    kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip, kSkipNewer, kSkipAsNew
+  };
   /// True when items done are said (verbose or dry_run): only then need a
   /// caller build the names it gives Done.
   bool telling() const { return options_.verbose || options_.dry_run; }
   /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
-  /// kRename and kSkip), names quoted (quote.h): with verbose
+  /// kRename and the skips), names quoted (quote.h): with verbose
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
   ///                             a move or a rename
   ///   made folder 'ITEM'        a folder made for a target
   ///   removed 'ITEM'            each item of a deleted tree
   ///   trashed 'ITEM'            an item moved to the trash
   ///   skipped 'ITEM': 'TARGET' exists   (no_clobber)
+  ///   skipped 'ITEM': 'TARGET' is newer   (update; "is as new" for kSkipAsNew)
   /// and in a dry run, with or without verbose, "would copy", "would move",
   /// "would rename" before the first form, and "would make folder", "would
   /// remove", "would trash", "would skip" for the others; " (replacing it)"
@@ -103,9 +106,10 @@ class Session {
   /// reported once, a failure of the request.
   bool Done(Deed deed, const std::string& item, const std::string& target = "",
             bool replacing = false);
-  /// `item` does not replace the file `target` (no_clobber): said as kSkip
-  /// when telling, no failure; returns false, as the item does not go ahead.
-  bool Skip(const std::string& item, const std::string& target);
+  /// `item` does not replace the file `target` (no_clobber, update): said
+  /// as `deed` (kSkip, kSkipNewer or kSkipAsNew) when telling, no failure;
+  /// returns false, as the item does not go ahead.
+  bool Skip(const std::string& item, const std::string& target, Deed deed = Deed::kSkip);
 
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).

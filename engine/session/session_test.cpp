@@ -211,6 +211,13 @@ TEST_F(Engine, SaysEachItemDone) {
        "skipped 'a.txt': 'out/a.txt' exists\n'b.txt' -> 'out/b.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry | kNoClobber, 0,
        "would skip 'a.txt': 'out/a.txt' exists\nwould copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, v | kUpdate, 0,
+       "skipped 'a.txt': 'out/a.txt' is newer\n'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry | kUpdate, 0,
+       "would skip 'a.txt': 'out/a.txt' is newer\nwould copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"b.txt"}, {"out/a.txt"}, v | kUpdate, 0, "skipped 'b.txt': 'out/a.txt' is as new\n"},
+      {FO_MOVE, {"out/a.txt"}, {"a.txt"}, dry | kUpdate, 0,
+       "would ask: replace 'a.txt'\nwould move 'out/a.txt' -> 'a.txt' (replacing it)\n"},
       {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry | FOF_RENAMEONCOLLISION, 0,
        "would copy 'a.txt' -> 'merge/a.txt'\nwould copy './a.txt' -> 'merge/a (2).txt'\n"},
       {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry, engine::kErrorOther,
@@ -236,6 +243,12 @@ TEST_F(Engine, SaysEachItemDone) {
     Fresh();
     fs::remove_all(root_ + "/data");
     Write("out/a.txt", "OLD");
+    // out/a.txt was changed a minute after a.txt, and b.txt with it.
+    const struct timespec then[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {1000000060, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, "a.txt", then, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, "out/a.txt", later, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, "b.txt", later, 0), 0);
     const std::string before = Listing(here_);
     testing::internal::CaptureStdout();
     EXPECT_EQ(Request(row.function, row.from, row.to, row.flags | kQuiet).code, row.code);
