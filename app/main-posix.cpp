@@ -30,6 +30,7 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
   engine::Request request = platform::EngineRequestOf(record);
   request.options.verbose = (command.own & vandrix::kVerbose) != 0;
   request.options.no_clobber = (command.own & vandrix::kNoClobber) != 0;
+  request.options.update = (command.own & vandrix::kUpdate) != 0;
   request.options.dry_run = (command.own & vandrix::kDryRun) != 0;
   const engine::Outcome outcome = engine::RunFileOperation(request);
   return outcome.code == 0 && !outcome.aborted ? 0 : 1;

@@ -50,12 +50,13 @@ e2e_run() {
 # --- vandrix's own command line ---------------------------------------------
 
 # What the cases below add to the scratch folder: three .tmp files in all,
-# an older c.tmp in out, a path that holds "/H", a name that starts with "-".
+# an older c.tmp in out (changed in 2001), a path that holds "/H", a name that starts with "-".
 posix_make_originals() {
   local o
   o=$(e2e_originals)
   printf 'scratch e\n' >"$o/e.tmp"
   printf 'older c\n' >"$o/out/c.tmp"
+  touch -d '2001-02-03 04:05:06' "$o/out/c.tmp"
   mkdir -p "$o/Pictures"
   printf 'jpeg bytes\n' >"$o/Pictures/Holiday.jpg"
   printf 'notes\n' >"$o/-notes.txt"
@@ -92,6 +93,12 @@ dry_run_replace  | vandrix --dry-run copy *.tmp out          | 0   | same noerr 
 dry_run_refused  | vandrix --dry-run -c copy dir dir/in      | 1   | same noout err:the.target.lies.inside.the.source.folder
 no_clobber       | vandrix -nv copy *.tmp out                | 0   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.exists$ out:^'d.tmp'.->.'out/d.tmp'$
 no_clobber_keep_both | vandrix -nr copy *.tmp out            | 255 | same noout err:give.one.of.them
+update_older     | vandrix -cv --update copy *.tmp out       | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp noerr out:^'c.tmp'.->.'out/c.tmp'$
+update_newer     | touch out/c.tmp; vandrix -v --update copy *.tmp out | 0 | keep:out/c.tmp copy:out/d.tmp=d.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.is.newer$
+update_with_del  | vandrix --update del *.tmp                | 255 | same noout err:^vandrix:.--update.has.no.effect.on.del:.it.skips.a.file.whose.target.is.as.new.or.newer;
+trash_with_copy  | vandrix -cu copy *.tmp out                | 255 | same noout err:^vandrix:.-u.\(--trash\).has.no.effect.on.copy:.it.makes.del.move.the.items.to.the.trash;
+upper_case       | vandrix -R copy dir Store                 | 255 | same noout err:unknown.option.'-R':.the.letters.are.lower.case,.and.-r.is.--keep-both
+files_only_glob  | vandrix -fc del -- *                      | 255 | same noout err:-f.\(--files-only\).has.no.effect.on.these.paths
 verbose_copy     | vandrix -cv copy dir a.txt Store          | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt copy:Store/a.txt=a.txt noerr out:^made.folder.'Store'$ out:^'dir'.->.'Store/dir'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^'a.txt'.->.'Store/a.txt'$
 verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$
 verbose_rename   | vandrix --verbose ren old.txt new.txt     | 0   | copy:new.txt=old.txt out:^'old.txt'.->.'new.txt'$

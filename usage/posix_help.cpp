@@ -21,11 +21,11 @@ constexpr char kIntroduction[] =
     "  vandrix [OPTION]... ren OLD NEW\n"
     "\n"
     "OPERATION is copy, move, del (or delete) or ren (or rename), in any letter\n"
-    "case. Options may stand anywhere on the line. Letters may be combined\n"
-    "(-cs) and written in either case; the Windows forms /c, /s, ... work too\n"
-    "(-i, -n and -v have none).\n"
-    "Long names are written in full. -- ends the options: every argument after\n"
-    "it is the operation or a path.\n";
+    "case. Options may stand anywhere on the line. Letters are lower case and\n"
+    "may be combined (-cs); the Windows forms /c, /S, ... work too, in either\n"
+    "case (-i, -n and -v have none). Long names are written in full. An option\n"
+    "that has no effect on the operation is refused (-u but with del, say).\n"
+    "-- ends the options: every argument after it is the operation or a path.\n";
 
 // After the option table.
 constexpr char kRequests[] =
