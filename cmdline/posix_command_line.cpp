@@ -173,16 +173,12 @@ std::string Joined(const std::vector<std::string>& paths) {
   return text;
 }
 
-// The arguments after the program's name as one line: single spaces, each
-// argument that is empty or holds a space in double quotes.
-std::string Title(const std::vector<std::string>& args) {
-  std::string title;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (i > 1) title += ' ';
-    const bool quoted = a.empty() || a.find(' ') != std::string::npos;
-    title += quoted ? '"' + a + '"' : a;
-  }
+// The progress title: the operation and its paths, quoted as the error
+// lines quote them ("copy 'a.txt' 'b.txt' to 'out'"); not the options.
+std::string Title(const OperationWord& operation, const PosixCommand& command) {
+  std::string title = operation.name;
+  for (const std::string& source : command.sources) title += ' ' + engine::Quoted(source);
+  if (operation.function != FO_DELETE) title += " to " + engine::Quoted(command.destination);
   return title;
 }
 
@@ -264,6 +260,7 @@ PosixCommand Request(const OperationWord& operation, std::vector<std::string> pa
   }
   command.source = Joined(paths);
   command.sources = std::move(paths);
+  command.title = Title(operation, command);
   return command;
 }
 
@@ -318,9 +315,7 @@ PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args) {
   if (scan.stop == Stop::kHelp) return Decided(PosixAction::kHelp);
   if (scan.stop == Stop::kVersion) return Decided(PosixAction::kVersion);
   if (scan.stop == Stop::kUnknown) return Refused("unknown option " + scan.unknown);
-  PosixCommand command = Interpreted(scan);
-  command.title = Title(args);
-  return command;
+  return Interpreted(scan);
 }
 
 PosixReply RunPosixCommandLine(const std::vector<std::string>& args, PosixPerformer perform) {

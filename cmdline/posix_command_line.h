@@ -56,9 +56,9 @@ struct PosixCommand {
 /// contradict each other (-n and -r, -i and -c, --update and -r or -n).
 /// A refusal names an argument as engine::Quoted shows it ($'\033[2J' for
 /// a control character), never as raw bytes, and an option by its letter
-/// and long name with what it does. The title is the arguments after the name
-/// joined by spaces, each one that is empty or holds a space in double
-/// quotes. Looks at nothing but `args`.
+/// and long name with what it does. The title is the operation word and
+/// the paths, quoted ("copy 'a.txt' to 'out'"). Looks at nothing but
+/// `args`.
 PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args);
 
 /// What one run prints, and its exit code.

@@ -210,11 +210,22 @@ TEST(PosixCommandLine, ReadsArgvTheLinuxWay) {
   }
 }
 
-TEST(PosixCommandLine, TitleIsTheArgumentsAsTheWindowsTailHoldsThem) {
-  FakePlatform fake;
-  RunPosixCommandLine({"/opt/my tools/vandrix", "-c", "copy", "my file.txt", "out"}, ThroughShell);
-  ASSERT_EQ(fake.requests.size(), 1u);
-  EXPECT_EQ(fake.requests[0].title, "-c copy \"my file.txt\" out");
+// The progress title: the operation and its paths, quoted as the error
+// lines quote them; the options are left out.
+TEST(PosixCommandLine, TitleIsTheOperationAndItsPathsQuoted) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"-c", "copy", "my file.txt", "b;c", "out", "-s"}, {"--yes", "del", "a\nb", "-v"},
+      {"ren", "old", "new"}};
+  const char* const titles[] = {"copy 'my file.txt' 'b;c' to 'out'", "del $'a\\nb'",
+                                "ren 'old' to 'new'"};
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    FakePlatform fake;
+    std::vector<std::string> args = {"/opt/my tools/vandrix"};
+    args.insert(args.end(), lines[i].begin(), lines[i].end());
+    RunPosixCommandLine(args, ThroughShell);
+    ASSERT_EQ(fake.requests.size(), 1u);
+    EXPECT_EQ(fake.requests[0].title, titles[i]);
+  }
 }
 
 struct DiskCase {
