@@ -169,8 +169,8 @@ const PosixCase kPosixCases[] = {
     {{"-c", "copy", "a", "b", "-sh"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
     {{"--help", "-x"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
     {{"-x", "--help"}, -1, "", "unknown option '-x'", 0, ""s, ""s, 0},
-    {{"--version"}, 0, "Vandrix version ", "", 0, ""s, ""s, 0},
-    {{"frob", "--version"}, 0, "Vandrix version ", "", 0, ""s, ""s, 0},
+    {{"--version"}, 0, "vandrix 1.0.0.1\nCopyright (C) ", "", 0, ""s, ""s, 0},
+    {{"frob", "--version"}, 0, "vandrix 1.0.0.1\n", "", 0, ""s, ""s, 0},
     {{"/h"}, -1, "", "unknown operation '/h'", 0, ""s, ""s, 0},
 };
 

@@ -116,7 +116,7 @@ unknown_option   | vandrix -x copy a.txt out                 | 255 | same noout 
 help             | vandrix --help                            | 0   | same noerr out:^Usage:.vandrix.\[OPTION\] out:^..-c,.--yes.+answer.yes credit
 help_anywhere    | vandrix -c copy a.txt out -h              | 0   | same noerr out:^Usage:.vandrix
 help_question    | vandrix '/?'                              | 0   | same noerr out:^Usage:.vandrix
-version          | vandrix --version                         | 0   | same noerr out:^Vandrix.version.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$
+version          | vandrix --version                         | 0   | same noerr out:^vandrix.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ out:^Copyright.\(C\).[0-9]{4}. out:^License.MIT:.<https://opensource.org/license/mit>\.$ out:^This.is.free.software:.you.are.free.to.change.and.redistribute.it\.$ out:^There.is.NO.WARRANTY,.to.the.extent.permitted.by.law\.$
 no_arguments     | vandrix                                   | 255 | same noout err:^Usage:.vandrix err:--help
 help_h_alone     | vandrix /h                                | 255 | same noout err:unknown.operation.'/h'
 EOF

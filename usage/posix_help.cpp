@@ -68,6 +68,12 @@ constexpr char kPaths[] =
     "       (another signal N gives 128+N, as the shell counts it)\n"
     "\n";
 
+// After the version and the maker's notice.
+constexpr char kLicence[] =
+    "License MIT: <https://opensource.org/license/mit>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
+
 constexpr std::size_t kHelpColumn = 22;  // where an option's help starts
 
 // "  -c, --yes" or "      --name", padded to the help's column.
@@ -104,6 +110,8 @@ std::string PosixHelpText() {
   return help + kRequests + "\n" + kPaths + kMakerNotice + " - " + kMakerWebsite + "\n";
 }
 
-std::string PosixVersionText() { return VANDRIX_VERSION_LINE "\n"; }
+std::string PosixVersionText() {
+  return std::string("vandrix ") + kVersionText + "\n" + kMakerNotice + "\n" + kLicence;
+}
 
 }  // namespace vandrix

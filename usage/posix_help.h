@@ -12,7 +12,10 @@ namespace vandrix {
 /// credit (notice " - " web address) as its last line.
 std::string PosixHelpText();
 
-/// "Vandrix version X.Y.Z.W" and a LF: the first line of the usage text.
+/// The version as GNU programs print it, lines ended by LF: "vandrix
+/// X.Y.Z.W" (the version after the last space), the maker's copyright
+/// notice, the licence, that it is free software, and that there is no
+/// warranty.
 std::string PosixVersionText();
 
 }  // namespace vandrix
