@@ -1,6 +1,7 @@
 // vandrix: performs one file operation, read from a POSIX command line, with
 // the program's own engine, and reports the outcome as the exit code (a
 // refusal is 255).
+#include <clocale>
 #include <cstdint>
 #include <string>
 
@@ -39,5 +40,8 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The character set of the user's terminal, for the progress line's
+  // columns (engine/terminal/columns.h); the C locale when unset.
+  std::setlocale(LC_CTYPE, "");
   platform::ExitProcess(static_cast<UINT>(vandrix::RunPosixProgram(argc, argv, PerformByEngine)));
 }

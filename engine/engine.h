@@ -24,7 +24,8 @@
 //              hidden_tree (a hidden folder removed, also by a signal),
 //              signals (cleanup when killed), trash, walk (the one tree
 //              walker, one callback of its own)
-//   terminal/  the user: prompt (questions), progress (the progress line)
+//   terminal/  the user: prompt (questions), progress (the progress line),
+//              columns (text measured in the terminal's columns)
 //   session/   one request while it runs: options (and the caller's words),
 //              hooks (stand-ins for the world), record (what the request
 //              placed, first copies of linked files, losses reported),

@@ -172,9 +172,11 @@ void Session::StartProgress(ProgressCounts total) {
                                              hooks_.clock);
 }
 
-// The line shows no more of a name than its width, so no more is built.
+// The line shows no more of a name than its width, and a column takes at
+// most four bytes of it (more only with combining marks), so no more is
+// built.
 void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
-  if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
+  if (progress_) progress_->Step(entry.Tail(4 * (kProgressWidth + 1)), items, bytes);
 }
 
 void Session::Reach(ProgressCounts done) {
