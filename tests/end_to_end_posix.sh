@@ -73,6 +73,8 @@ posix_make_originals() {
 #   credit          the last line of standard output is the maker's credit
 posix_cases() {
   cat <<'EOF'
+first_copy       | vandrix copy a.txt a-copy.txt             | 0   | copy:a-copy.txt=a.txt keep:a.txt noerr noout
+first_folder     | vandrix -v copy *.tmp backup/             | 0   | copy:backup/c.tmp=c.tmp copy:backup/d.tmp=d.tmp copy:backup/e.tmp=e.tmp noerr out:^made.folder.'backup/?'$ out:^'e.tmp'.->.'backup/e.tmp'$
 glob_copy        | vandrix -c copy *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp keep:c.tmp keep:e.tmp noerr
 glob_move        | vandrix -c move *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp gone:c.tmp gone:d.tmp gone:e.tmp
 glob_delete      | vandrix -c del *.tmp                      | 0   | gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt notrash noerr

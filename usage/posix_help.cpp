@@ -32,6 +32,15 @@ constexpr char kRequests[] =
     "  -h, --help          print this help and exit (also -? and /?)\n"
     "      --version       print the version and exit\n";
 
+constexpr char kForCpUsers[] =
+    "For users of cp, mv and rm: copy always copies folders whole (no -r is\n"
+    "needed), and some letters mean something else here: -r keeps both items,\n"
+    "-f takes only the files a wildcard matches (-c asks nothing), -u is del's\n"
+    "trash (cp's -u is --update), and -i asks, as vandrix does anyway.\n"
+    "Upper-case letters (-R) are refused, and so is an option that has no\n"
+    "effect on the operation.\n"
+    "\n";
+
 constexpr char kPaths[] =
     "Every other argument is a path, whatever its first character: /srv/a.txt,\n"
     "~/notes as the shell expands it, Pictures/Holiday.jpg, and - or /x alone.\n"
@@ -107,7 +116,8 @@ std::string OptionLines(const OptionLetter& option) {
 std::string PosixHelpText() {
   std::string help = kIntroduction;
   for (const OptionLetter& option : kOptionLetters) help += OptionLines(option);
-  return help + kRequests + "\n" + kPaths + kMakerNotice + " - " + kMakerWebsite + "\n";
+  return help + kRequests + "\n" + kForCpUsers + kPaths + kMakerNotice + " - " + kMakerWebsite +
+         "\n";
 }
 
 std::string PosixVersionText() {

@@ -7,7 +7,8 @@
 namespace vandrix {
 
 /// The help for the POSIX command line, lines ended by LF: the usage, the
-/// operations, the options, how paths and the destination are read, the
+/// operations, the options, what users of cp, mv and rm should know, how
+/// paths and the destination are read, the
 /// questions and the progress line, the exit status, and the maker's
 /// credit (notice " - " web address) as its last line.
 std::string PosixHelpText();
