@@ -24,7 +24,7 @@ constexpr char kIntroduction[] =
     "case. Options may stand anywhere on the line. Letters are lower case and\n"
     "may be combined (-cs); the Windows forms /c, /S, ... work too, in either\n"
     "case (-i, -n and -v have none). Long names are written in full. An option\n"
-    "that has no effect on the operation is refused (-u but with del, say).\n"
+    "that has no effect on the operation is refused (-u with copy, say).\n"
     "-- ends the options: every argument after it is the operation or a path.\n";
 
 // After the option table.

@@ -187,13 +187,15 @@ std::vector<std::string> ProgressLine::Counts(std::int64_t elapsed_ms) const {
   const std::string percent = Padded(std::to_string(share.percent) + "%", kPercentWidth);
   const std::string left = TimeLeft(share.part, elapsed_ms);
   const std::string all = std::to_string(total_.items);
-  const std::string items = Padded(std::to_string(done_.items), all.size()) + " of " + all + " items";
+  const std::string items =
+      Padded(std::to_string(done_.items), all.size()) + " of " + all + " items";
   if (total_.bytes == 0) return {Listed({percent, items, left}), Listed({percent, left}), percent};
   const std::string bytes =
       Padded(SizeText(done_.bytes), WidestSize(total_.bytes)) + " of " + SizeText(total_.bytes);
   const std::string per_second = Padded(SizeText(rate), kWidestSize) + "/s";
-  return {Listed({percent, items, bytes, per_second, left}), Listed({percent, bytes, per_second, left}),
-          Listed({percent, bytes, left}), Listed({percent, left}), percent};
+  return {Listed({percent, items, bytes, per_second, left}),
+          Listed({percent, bytes, per_second, left}), Listed({percent, bytes, left}),
+          Listed({percent, left}), percent};
 }
 
 // "TITLE: COUNTS: NAME" in `room` columns, or empty when the `least` of the
