@@ -101,7 +101,7 @@ const PosixCase kPosixCases[] = {
     {{"--update", "ren", "a", "b"}, -1, "", "--update has no effect on ren:", 0, ""s, ""s, 0},
     {{"-f", "copy", "a.txt", "b.txt", "out"}, -1, "", "-f (--files-only) has no effect on these paths: it takes only the files a wildcard matches, and no source holds one", 0, ""s, ""s, 0},
     {{"-fc", "del", "x/a;y/b"}, -1, "", "-f (--files-only) has no effect on these paths", 0, ""s, ""s, 0},
-    {{"-fc", "del", "x/a;y/*"}, 0, "", "", FO_DELETE, "x/a\0y/*\0\0"s, "\0"s, kCopyFlags | FOF_FILESONLY | FOF_NOCONFIRMATION},
+    {{"-fc", "del", "x/a", "y/*"}, 0, "", "", FO_DELETE, "x/a\0y/*\0\0"s, "\0"s, kCopyFlags | FOF_FILESONLY | FOF_NOCONFIRMATION},
     {{"-f", "ren", "a?", "b"}, -1, "", "-f (--files-only) has no effect on ren: it takes only the files a wildcard matches", 0, ""s, ""s, 0},
     // Long names, written in full, mixed with letters.
     {{"--yes", "--make-folders", "--quiet", "--files-only", "--no-names", "--keep-both", "--no-progress", "copy", "a*", "b"}, 0, "", "", FO_COPY, "a*\0\0"s, "b\0\0"s, kCopyFlags | kCopyOptions},

@@ -101,6 +101,7 @@ update_with_del  | vandrix --update del *.tmp                | 255 | same noout 
 trash_with_copy  | vandrix -cu copy *.tmp out                | 255 | same noout err:^vandrix:.-u.\(--trash\).has.no.effect.on.copy:.it.makes.del.move.the.items.to.the.trash;
 upper_case       | vandrix -R copy dir Store                 | 255 | same noout err:unknown.option.'-R':.the.letters.are.lower.case,.and.-r.is.--keep-both
 files_only_glob  | vandrix -fc del -- *                      | 255 | same noout err:-f.\(--files-only\).has.no.effect.on.these.paths
+files_only_list  | vandrix -fc del "old.txt;*.tmp"           | 0   | gone:old.txt gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt noerr
 verbose_copy     | vandrix -cv copy dir a.txt Store          | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt copy:Store/a.txt=a.txt noerr out:^made.folder.'Store'$ out:^'dir'.->.'Store/dir'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^'a.txt'.->.'Store/a.txt'$
 verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$
 verbose_rename   | vandrix --verbose ren old.txt new.txt     | 0   | copy:new.txt=old.txt out:^'old.txt'.->.'new.txt'$
