@@ -24,7 +24,8 @@
 //              hidden_tree (a hidden folder removed, also by a signal),
 //              signals (cleanup when killed), trash, walk (the one tree
 //              walker, one callback of its own)
-//   terminal/  the user: prompt (questions), progress (the progress line)
+//   terminal/  the user: prompt (questions), progress (the progress line),
+//              columns (text measured in the terminal's columns)
 //   session/   one request while it runs: options (and the caller's words),
 //              hooks (stand-ins for the world), record (what the request
 //              placed, first copies of linked files, losses reported),
@@ -81,9 +82,14 @@ namespace engine {
 ///
 /// Replacing a file and deleting an item are confirmed first (confirm_all
 /// answers yes to all; see prompt.h): "no" skips the item, "cancel" stops
-/// the operation. With to_trash a delete only moves items to the trash
-/// (trash.h). With no_clobber a file is never replaced: the item is
-/// skipped, asking nothing, and that is no failure. Unless silent, a
+/// the operation, and then a line says how many of its items were not done
+/// ("cancelled: 3 of 5 items not done"); with no terminal to ask on, the
+/// item is kept, a line says so, and the operation goes on. With to_trash
+/// a delete only moves items to the trash (trash.h). With no_clobber a
+/// file is never replaced: the item is skipped, asking nothing, and that
+/// is no failure; with update the same befalls a file whose target was
+/// last changed at the same time or later (an older one is confirmed as
+/// ever). Unless silent, a
 /// progress line may show on a terminal (progress.h); unless
 /// no_error_lines, each failed item is one line on standard error, its
 /// name quoted (quote.h), started by the caller's program name. The items

@@ -44,6 +44,7 @@ inline constexpr unsigned kNoClobber = 1u << 16;
 inline constexpr unsigned kDryRun = 1u << 17;
 inline constexpr unsigned kVerbose = 1u << 18;
 inline constexpr unsigned kLiteral = 1u << 19;
+inline constexpr unsigned kUpdate = 1u << 20;
 
 // The user, as the tests play it: answers given in turn, then "cancel" (as
 // when nobody can be asked); the questions put are kept.
@@ -86,6 +87,7 @@ inline Outcome WithOwnOptions(const SHFILEOPSTRUCTA& record, unsigned flags,
   request.options.dry_run = (flags & kDryRun) != 0;
   request.options.verbose = (flags & kVerbose) != 0;
   request.options.literal = (flags & kLiteral) != 0;
+  request.options.update = (flags & kUpdate) != 0;
   const engine::Outcome outcome = engine::RunFileOperation(request, hooks);
   return {outcome.code, outcome.aborted ? TRUE : FALSE};
 }

@@ -16,8 +16,8 @@ _vandrix() {
   done
   if [[ -z $ended && $cur == -* ]]; then
     local long='--yes --make-folders --quiet --files-only --interactive --no-clobber
-                --no-names --keep-both --no-progress --trash --verbose --dry-run
-                --literal --help --version'
+                --update --no-names --keep-both --no-progress --trash --verbose
+                --dry-run --literal --help --version'
     [[ $cur == --* ]] || long+=' -c -d -e -f -i -n -p -r -s -u -v -h'
     mapfile -t COMPREPLY < <(compgen -W "$long" -- "$cur")
   elif [[ -z $operation ]]; then
