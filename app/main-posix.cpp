@@ -1,6 +1,7 @@
 // vandrix: performs one file operation, read from a POSIX command line, with
 // the program's own engine, and reports the outcome as the exit code (a
 // refusal is 255).
+#include <clocale>
 #include <cstdint>
 #include <string>
 
@@ -15,8 +16,9 @@ namespace {
 
 // The engine's request is what the shell's record of the command holds
 // (PerformFileOperation's lists, flags and title, read as on the way to the
-// shell) and vandrix's own options, which have no room there; the outcome
-// counts as the shell's.
+// shell) and vandrix's own options, which have no room there; with
+// --literal the paths are the arguments themselves. The outcome counts as
+// the shell's.
 std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
   const std::string from = vandrix::PathList(command.source);
   const std::string to = vandrix::PathList(command.destination);
@@ -30,7 +32,15 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
   engine::Request request = platform::EngineRequestOf(record);
   request.options.verbose = (command.own & vandrix::kVerbose) != 0;
   request.options.no_clobber = (command.own & vandrix::kNoClobber) != 0;
+  request.options.update = (command.own & vandrix::kUpdate) != 0;
   request.options.dry_run = (command.own & vandrix::kDryRun) != 0;
+  request.options.literal = (command.own & vandrix::kLiteral) != 0;
+  if (request.options.literal) {  // each argument one path, never split at ";"
+    request.sources = command.sources;
+    request.targets = {command.destination};
+    if (command.function == FO_DELETE) request.targets.clear();
+    request.options.paired = false;
+  }
   const engine::Outcome outcome = engine::RunFileOperation(request);
   return outcome.code == 0 && !outcome.aborted ? 0 : 1;
 }
@@ -38,5 +48,8 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The character set of the user's terminal, for the progress line's
+  // columns (engine/terminal/columns.h); the C locale when unset.
+  std::setlocale(LC_CTYPE, "");
   platform::ExitProcess(static_cast<UINT>(vandrix::RunPosixProgram(argc, argv, PerformByEngine)));
 }

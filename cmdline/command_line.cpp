@@ -1,5 +1,6 @@
 #include "cmdline/command_line.h"
 
+#include <algorithm>
 #include <new>
 
 namespace vandrix {
@@ -94,6 +95,26 @@ bool NextArgument(const std::string& tail, std::size_t& pos,
     }
     // Two quotes in a row: no argument; go on after them.
   }
+}
+
+bool QuotesStandApart(const std::string& tail) {
+  std::size_t pos = SkipSpaces(tail, 0);
+  while (pos < tail.size()) {
+    if (tail[pos] != '"') {
+      const std::size_t end = std::min(tail.find(' ', pos), tail.size());
+      if (std::find(tail.begin() + pos, tail.begin() + end, '"') != tail.begin() + end)
+        return false;  // a quote inside a run
+      pos = SkipSpaces(tail, end);
+      continue;
+    }
+    const std::size_t close = tail.find('"', pos + 1);
+    if (close == std::string::npos) return true;  // runs to the end
+    if (close == pos + 1) return false;            // nothing between
+    pos = close + 1;
+    if (pos < tail.size() && tail[pos] != ' ') return false;  // glued
+    pos = SkipSpaces(tail, pos);
+  }
+  return true;
 }
 
 }  // namespace vandrix

@@ -43,6 +43,16 @@ std::string CommandArgument(unsigned n);
 bool NextArgument(const std::string& tail, std::size_t& pos,
                   std::string& argument);
 
+/// True when every double quote of `tail` opens or closes an argument that
+/// stands apart. False when a closing quote is followed by more than a
+/// space ("C:\My Files"\a.txt: split, that is two arguments, where a
+/// command prompt's programs read one path), when a quote stands inside an
+/// unquoted run (C:\"My Files"), or when two quotes hold nothing (""; a
+/// batch file's "%SRC%" with SRC empty, which would shift the arguments
+/// after it into other places). A quote that never closes, also a lone
+/// one at the end of the tail, stands apart.
+bool QuotesStandApart(const std::string& tail);
+
 }  // namespace vandrix
 
 #endif  // VANDRIX_CMDLINE_COMMAND_LINE_H_

@@ -39,6 +39,7 @@ TEST(LocateCommandTail, FindsTheTextAfterTheProgramName) {
 struct SplitCase {
   const char* tail;
   std::vector<std::string> arguments;
+  bool apart;  // QuotesStandApart: every quote opens or closes an argument of its own
 };
 
 std::vector<std::string> ScanAll(const std::string& tail) {
@@ -50,23 +51,25 @@ std::vector<std::string> ScanAll(const std::string& tail) {
 }
 
 const SplitCase kSplitCases[] = {
-    {"a b c", {"a", "b", "c"}},
-    {"  a   b  ", {"a", "b"}},
-    {"\"a b\" c", {"a b", "c"}},
-    {"\"a b\"c", {"a b", "c"}},
-    {"\"\" a", {"a"}},
-    {"a \"\" b", {"a", "b"}},
-    {"\"\"\"\"x", {"x"}},
-    {"\"  \" x", {"  ", "x"}},
-    {"\"unterminated x", {"unterminated x"}},
-    {"a \"", {"a", ""}},                 // lone quote at the end: empty last
-    {"ab\"cd ef\"", {"ab\"cd", "ef\""}},  // a quote inside a run is a byte
-    {"a\tb c", {"a\tb", "c"}},            // tabs are ordinary bytes
-    {"C:\\dir\\ \\\\srv\\x\\", {"C:\\dir\\", "\\\\srv\\x\\"}},
-    {"", {}},
-    {"   ", {}},
-    {"\"\"", {}},
-    {"\"", {""}},
+    {"a b c", {"a", "b", "c"}, true},
+    {"  a   b  ", {"a", "b"}, true},
+    {"\"a b\" c", {"a b", "c"}, true},
+    {"\"a b\"c", {"a b", "c"}, false},
+    {"\"C:\\My Files\"\\a.txt x", {"C:\\My Files", "\\a.txt", "x"}, false},
+    {"C:\\\"My Files\"\\a.txt", {"C:\\\"My", "Files\"\\a.txt"}, false},
+    {"\"\" a", {"a"}, false},
+    {"a \"\" b", {"a", "b"}, false},
+    {"\"\"\"\"x", {"x"}, false},
+    {"\"  \" x", {"  ", "x"}, true},
+    {"\"unterminated x", {"unterminated x"}, true},
+    {"a \"", {"a", ""}, true},                 // lone quote at the end: empty last
+    {"ab\"cd ef\"", {"ab\"cd", "ef\""}, false},  // a quote inside a run is a byte
+    {"a\tb c", {"a\tb", "c"}, true},            // tabs are ordinary bytes
+    {"C:\\dir\\ \\\\srv\\x\\", {"C:\\dir\\", "\\\\srv\\x\\"}, true},
+    {"", {}, true},
+    {"   ", {}, true},
+    {"\"\"", {}, false},
+    {"\"", {""}, true},
 };
 
 TEST(CommandArgument, SplitsTheTail) {
@@ -87,6 +90,12 @@ TEST(CommandArgument, SplitsTheTail) {
 TEST(NextArgument, GivesTheSameArgumentsInOnePass) {
   for (const SplitCase& c : kSplitCases) {
     EXPECT_EQ(ScanAll(c.tail), c.arguments) << "tail [" << c.tail << "]";
+  }
+}
+
+TEST(QuotesStandApart, FindsQuotesGluedToTextOrHoldingNothing) {
+  for (const SplitCase& c : kSplitCases) {
+    EXPECT_EQ(QuotesStandApart(c.tail), c.apart) << "tail [" << c.tail << "]";
   }
 }
 

@@ -18,6 +18,8 @@ inline constexpr unsigned kVerbose = 1u << 0;      ///< say each item done
 inline constexpr unsigned kNoClobber = 1u << 1;    ///< never replace a file
 inline constexpr unsigned kDryRun = 1u << 2;       ///< change nothing, say what would be done
 inline constexpr unsigned kInteractive = 1u << 3;  ///< ask (the default, said explicitly)
+inline constexpr unsigned kLiteral = 1u << 4;      ///< every path one name: no wildcard, no ";" list
+inline constexpr unsigned kUpdate = 1u << 5;       ///< skip a file whose target is as new or newer
 
 /// An option: its letter (upper case), its long name (after "--") and the
 /// flag it adds to the request, or the own option it sets. An option
@@ -44,6 +46,8 @@ inline constexpr OptionLetter kOptionLetters[] = {
     {'N', "no-clobber", 0, kNoClobber,
      "never replace a file: skip it without asking, no failure\n(a folder still merges into a "
      "folder); wins over -c,\nnot with -r"},
+    {'\0', "update", 0, kUpdate,
+     "copy or move a file only over an older one: a target\nas new or newer is skipped without asking, no failure\n(an older one is replaced as ever); not with -r or -n"},
     {'P', "no-names", FOF_SIMPLEPROGRESS, 0, "show no names on the progress line"},
     {'R', "keep-both", FOF_RENAMEONCOLLISION, 0,
      "give an item a free name, \"a (2).txt\", when its name is\ntaken, instead of replacing what "
@@ -58,10 +62,13 @@ inline constexpr OptionLetter kOptionLetters[] = {
     {'\0', "dry-run", 0, kDryRun,
      "change and ask nothing: say on standard output what\nwould be done (would copy 'a' -> "
      "'out/a', would ask:\nreplace 'out/a', ...) and exit as the run would"},
+    {'\0', "literal", 0, kLiteral,
+     "take every path as one name, whatever it holds: no\nwildcard, no ; list"},
 };
 
 /// Options that say opposite things of the same items: each alone is
-/// clear, both together are refused with `why`.
+/// clear, all together are refused with `why`. A contradiction holds when
+/// the flag `bit` (none when 0) and every own option of `own` are given.
 struct Contradiction {
   WORD bit;
   unsigned own;
@@ -74,6 +81,35 @@ inline constexpr Contradiction kContradictions[] = {
      "name: give one of them"},
     {FOF_NOCONFIRMATION, kInteractive,
      "-i (--interactive) asks, -c (--yes) answers yes: give one of them"},
+    {FOF_RENAMEONCOLLISION, kUpdate,
+     "--update skips a file whose target is as new or newer, -r (--keep-both) gives it a free "
+     "name: give one of them"},
+    {0, kNoClobber | kUpdate,
+     "-n (--no-clobber) replaces nothing, --update replaces what is older: give one of them"},
+};
+
+/// The operations an option acts on, as bits: 1 << FO_COPY, and so on.
+inline constexpr unsigned OperationBit(WORD function) { return 1u << function; }
+inline constexpr unsigned kOnCopyOrMove = OperationBit(FO_COPY) | OperationBit(FO_MOVE);
+
+/// An option that acts on some operations only (vandrix refuses it with
+/// the others, saying what it does); an option not listed here acts on
+/// every operation.
+struct OptionScope {
+  const char* name;     ///< the option's long name
+  unsigned operations;  ///< OperationBit of each operation it acts on
+  const char* does;     ///< what it does, for the refusal: "it ..."
+};
+
+inline constexpr OptionScope kOptionScopes[] = {
+    {"trash", OperationBit(FO_DELETE), "makes del move the items to the trash"},
+    {"files-only", kOnCopyOrMove | OperationBit(FO_DELETE),
+     "takes only the files a wildcard matches"},
+    {"keep-both", kOnCopyOrMove | OperationBit(FO_RENAME),
+     "gives an item a free name where its name is taken"},
+    {"no-clobber", kOnCopyOrMove | OperationBit(FO_RENAME),
+     "skips an item whose name is taken"},
+    {"update", kOnCopyOrMove, "skips a file whose target is as new or newer"},
 };
 
 }  // namespace vandrix

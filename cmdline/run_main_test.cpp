@@ -21,11 +21,18 @@ using vandrix_test::RecordedRequest;
 constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR;
 constexpr WORD kPairedFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
 
-// The items on disk while the table runs; every other path names nothing.
-const char* const kExisting[] = {"C:\\t\\old;new", "a.txt"};
+// The items on disk while the table runs; every other path names nothing,
+// and a look at the unreadable ones fails for want of rights.
+const char* const kExisting[] = {"C:\\t\\old;new", "a.txt", "C:\\t", "C:\\t\\logs;old",
+                                 "C:\\t\\d\\old;new", " b.txt", "."};
+const char* const kUnreadable[] = {"C:\\locked\\a;b"};
+
+// A relative name of `length` bytes: its full path is 7 bytes longer
+// (C:\cwd\), so 253 bytes reach MAX_PATH.
+std::string Long(std::size_t length) { return std::string(length, 'n'); }
 
 struct RunCase {
-  const char* tail;
+  std::string tail;
   int exit_code;
   bool usage;
   // The request the shell receives when the exit code is not -1; the path
@@ -48,27 +55,68 @@ const RunCase kRunCases[] = {
     {"copy D:\\Data/Help x", -1, true, 0, ""s, ""s, 0},
     // Rejections: no box, no request.
     {"/h", -1, false, 0, ""s, ""s, 0},
-    {"-h copy", 0, false, FO_COPY, "\0"s, "\0"s, kCopyFlags},  // "-h": unknown option
+    {"-h copy", -1, false, 0, ""s, ""s, 0},  // "-h": unknown option; no paths
     {"frob a b", -1, false, 0, ""s, ""s, 0},
     {"/c /s", -1, false, 0, ""s, ""s, 0},
     {"\"  \" copy a b", -1, false, 0, ""s, ""s, 0},
     {"\"\"", -1, false, 0, ""s, ""s, 0},
     {"\t", -1, false, 0, ""s, ""s, 0},
     {"copyx a b", -1, false, 0, ""s, ""s, 0},
-    {"/ copy", 0, false, FO_COPY, "\0"s, "\0"s, kCopyFlags},
+    {"/ copy", -1, false, 0, ""s, ""s, 0},
     // Operations.
     {"copy a.txt b.txt", 0, false, FO_COPY, "a.txt\0\0"s, "b.txt\0\0"s, kCopyFlags},
     {"Copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
     {"COPY a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
     {"move a b", 0, false, FO_MOVE, "a\0\0"s, "b\0\0"s, kCopyFlags},
     {"del /u C:\\Temp\\*.tmp", 0, false, FO_DELETE, "C:\\Temp\\*.tmp\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO},
-    {"delete a b", 0, false, FO_DELETE, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"delete a", 0, false, FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags},
     {"ren C:\\x\\old.txt C:\\x\\new.txt", 0, false, FO_RENAME, "C:\\x\\old.txt\0\0"s, "C:\\x\\new.txt\0\0"s, FOF_NOCONFIRMMKDIR},
     {"rename a b", 0, false, FO_RENAME, "a\0\0"s, "b\0\0"s, FOF_NOCONFIRMMKDIR},
-    {"copy", 0, false, FO_COPY, "\0"s, "\0"s, kCopyFlags},
-    {"copy a b c", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
-    {"copy move a b", 0, false, FO_COPY, "move\0\0"s, "a\0\0"s, kCopyFlags},
-    {"copy \"  \" a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    // A path missing or too many, or one of spaces only: the shell would
+    // take the destination for the source, or ignore the third path.
+    {"copy", -1, false, 0, ""s, ""s, 0},
+    {"copy a", -1, false, 0, ""s, ""s, 0},
+    {"copy -notes.txt C:\\t\\backup\\notes.txt", -1, false, 0, ""s, ""s, 0},
+    {"copy a b c", -1, false, 0, ""s, ""s, 0},
+    {"copy C:\\t\\b.txt C:\\t\\c.txt C:\\t\\out", -1, false, 0, ""s, ""s, 0},
+    {"del C:\\t\\a.txt C:\\t\\b.txt", -1, false, 0, ""s, ""s, 0},
+    {"delete a b", -1, false, 0, ""s, ""s, 0},
+    {"copy move a b", -1, false, 0, ""s, ""s, 0},
+    {"copy \"  \" a b", -1, false, 0, ""s, ""s, 0},
+    {"copy ; D:\\Out", -1, false, 0, ""s, ""s, 0},
+    {"move a.txt ;", -1, false, 0, ""s, ""s, 0},
+    // Quotes: glued to more text, inside a run, or holding nothing.
+    {"/c /s del \"C:\\t\\My Files\"\\old.txt", -1, false, 0, ""s, ""s, 0},
+    {"del \"C:\\t\\My Files\"\\*.tmp", -1, false, 0, ""s, ""s, 0},
+    {"copy C:\\\"My Files\"\\a.txt D:\\", -1, false, 0, ""s, ""s, 0},
+    {"copy \"\" C:\\t\\backup\\notes.txt", -1, false, 0, ""s, ""s, 0},
+    {"copy a.txt \"\" D:\\", -1, false, 0, ""s, ""s, 0},
+    {"copy \"a b\"c d", -1, false, 0, ""s, ""s, 0},
+    {"copy \"a b\" \"C:\\My Out\"", 0, false, FO_COPY, "a b\0\0"s, "C:\\My Out\0\0"s, kCopyFlags},
+    {"copy a b \"", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
+    {"copy \"C:\\My Files\\a.txt D:\\", -1, false, 0, ""s, ""s, 0},  // no destination
+    // Leading spaces kept by Windows in names: refused where they name an
+    // item, trimmed where they do not.
+    {"del \" b.txt\"", -1, false, 0, ""s, ""s, 0},
+    {"del \" b.txt;x\"", -1, false, 0, ""s, ""s, 0},
+    {"del \" c.txt\"", 0, false, FO_DELETE, "c.txt\0\0"s, "\0"s, kCopyFlags},
+    // A full path of MAX_PATH bytes or more.
+    {"del " + Long(252), 0, false, FO_DELETE, Long(252) + "\0\0"s, "\0"s, kCopyFlags},
+    {"del " + Long(253), -1, false, 0, ""s, ""s, 0},
+    {"copy a.txt D:\\" + Long(257), -1, false, 0, ""s, ""s, 0},
+    {"copy a.txt;" + Long(253) + " D:\\Out", -1, false, 0, ""s, ""s, 0},
+    {"del \\" + Long(257), -1, false, 0, ""s, ""s, 0},
+    // A rename stays in its folder: a bare new name goes there, another
+    // folder is refused (full paths compared, in any letter case).
+    {"ren C:\\t\\sub\\a.txt b.txt", 0, false, FO_RENAME, "C:\\t\\sub\\a.txt\0\0"s, "C:\\t\\sub\\b.txt\0\0"s, FOF_NOCONFIRMMKDIR},
+    {"ren C:\\t\\sub\\ new", 0, false, FO_RENAME, "C:\\t\\sub\\\0\0"s, "C:\\t\\new\0\0"s, FOF_NOCONFIRMMKDIR},
+    {"ren C:a.txt b.txt", 0, false, FO_RENAME, "C:a.txt\0\0"s, "C:b.txt\0\0"s, FOF_NOCONFIRMMKDIR},
+    {"ren C:\\t\\sub\\a.txt C:\\t\\b.txt", -1, false, 0, ""s, ""s, 0},
+    {"ren sub\\a.txt sub\\..\\b.txt", -1, false, 0, ""s, ""s, 0},
+    {"ren sub\\a.txt .\\SUB/b.txt", 0, false, FO_RENAME, "sub\\a.txt\0\0"s, ".\\SUB/b.txt\0\0"s, FOF_NOCONFIRMMKDIR},
+    {"ren C:\\T\\a.txt c:\\t\\b.txt", 0, false, FO_RENAME, "C:\\T\\a.txt\0\0"s, "c:\\t\\b.txt\0\0"s, FOF_NOCONFIRMMKDIR},
+    {"ren a;b x", -1, false, 0, ""s, ""s, 0},
+    {"ren C:\\t\\a;C:\\u\\b x;y", 0, false, FO_RENAME, "C:\\t\\a\0C:\\u\\b\0\0"s, "C:\\t\\x\0C:\\u\\y\0\0"s, FOF_NOCONFIRMMKDIR},
     {"copy \" -a.txt\" D:\\", 0, false, FO_COPY, "-a.txt\0\0"s, "D:\\\0\0"s, kCopyFlags},
     {"\" copy\" a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags},
     {"copy \"a b.txt \" \"  D:\\My Out \"", 0, false, FO_COPY, "a b.txt\0\0"s, "D:\\My Out\0\0"s, kCopyFlags},
@@ -79,7 +127,10 @@ const RunCase kRunCases[] = {
     {"move a;b;c D:\\Out", 0, false, FO_MOVE, "a\0b\0c\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
     {"copy a;b x;y", 0, false, FO_COPY, "a\0b\0\0"s, "x\0y\0\0"s, kPairedFlags},
     {"move a;b ;x;;", 0, false, FO_MOVE, "a\0b\0\0"s, "x\0\0"s, kCopyFlags},
-    {"del a;b x;y", 0, false, FO_DELETE, "a\0b\0\0"s, "x\0y\0\0"s, kPairedFlags},
+    {"del a;b x;y", -1, false, 0, ""s, ""s, 0},
+    // A list of destinations of another length than the sources'.
+    {"move a.txt;b.txt x.txt;y.txt;z.txt", -1, false, 0, ""s, ""s, 0},
+    {"copy a.txt x.txt;y.txt", -1, false, 0, ""s, ""s, 0},
     {"ren a;b x;y", 0, false, FO_RENAME, "a\0b\0\0"s, "x\0y\0\0"s, FOF_NOCONFIRMMKDIR},
     // A source or destination that names an existing item holding ";" is
     // refused before anything is done; a list that names no item splits.
@@ -89,6 +140,18 @@ const RunCase kRunCases[] = {
     {"ren C:\\t\\old;new C:\\t\\x", -1, false, 0, ""s, ""s, 0},
     {"del C:\\t\\old;new;x", 0, false, FO_DELETE, "C:\\t\\old\0new\0x\0\0"s, "\0"s, kCopyFlags},
     {"copy C:\\t\\old;C:\\t\\new D:\\Out", 0, false, FO_COPY, "C:\\t\\old\0C:\\t\\new\0\0"s, "D:\\Out\0\0"s, kCopyFlags},
+    // A ";" text splits only where the look finds nothing: not where its
+    // folder (for a wildcard) or the text without its trailing "\" may be
+    // there, nor where the look fails otherwise (no rights, too long).
+    {"del \"C:\\t\\logs;old\\*.tmp\"", -1, false, 0, ""s, ""s, 0},
+    {"del \"C:\\t\\old;new*\"", -1, false, 0, ""s, ""s, 0},
+    {"del *.tmp;*.bak", -1, false, 0, ""s, ""s, 0},
+    {"del \"C:\\t\\d\\old;new\\\"", -1, false, 0, ""s, ""s, 0},
+    {"del C:\\locked\\a;b", -1, false, 0, ""s, ""s, 0},
+    {"del C:\\t\\" + Long(200) + ";" + Long(60), -1, false, 0, ""s, ""s, 0},
+    {"del \"C:\\t\\logs;new\\*.tmp\"", 0, false, FO_DELETE, "C:\\t\\logs\0new\\*.tmp\0\0"s, "\0"s, kCopyFlags},
+    {"del \"C:\\t\\x;y\\\"", 0, false, FO_DELETE, "C:\\t\\x\0y\\\0\0"s, "\0"s, kCopyFlags},
+    {"del C:\\t\\*.tmp;C:\\t\\*.bak", 0, false, FO_DELETE, "C:\\t\\*.tmp\0C:\\t\\*.bak\0\0"s, "\0"s, kCopyFlags},
     // Options: anywhere, any case, "/" or "-", exactly one letter.
     {"copy a.txt b.txt /c", 0, false, FO_COPY, "a.txt\0\0"s, "b.txt\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {"/u /f /c /d /e /r /s /p copy a b", 0, false, FO_COPY, "a\0\0"s, "b\0\0"s, 0x07DC},
@@ -102,10 +165,11 @@ const RunCase kRunCases[] = {
 };
 
 TEST(RunMain, InterpretsTheCommandTail) {
-  const FakeFiles files({std::begin(kExisting), std::end(kExisting)});
+  const FakeFiles files({std::begin(kExisting), std::end(kExisting)},
+                        {std::begin(kUnreadable), std::end(kUnreadable)});
   for (const RunCase& c : kRunCases) {
-    SCOPED_TRACE(std::string("tail [") + c.tail + "]");
-    ASSERT_TRUE(StoreCommandTail((std::string("prog ") + c.tail).c_str()));
+    SCOPED_TRACE("tail [" + c.tail + "]");
+    ASSERT_TRUE(StoreCommandTail(("prog " + c.tail).c_str()));
     FakePlatform fake;
     EXPECT_EQ(RunMain(), c.exit_code);
     EXPECT_EQ(fake.boxes.size(), c.usage ? 1u : 0u);
@@ -154,9 +218,9 @@ TEST(RunMain, ProgressTitleIsTheWholeTail) {
 }
 
 TEST(RunMain, ManyArgumentsAreAllSeen) {
-  // Options after thousands of ignored arguments still count.
+  // Options after thousands of ignored ones still count.
   std::string tail = "copy a b";
-  for (int i = 0; i < 5000; ++i) tail += " extra";
+  for (int i = 0; i < 5000; ++i) tail += " /x";
   tail += " /s";
   ASSERT_TRUE(StoreCommandTail(("prog " + tail).c_str()));
   FakePlatform fake;

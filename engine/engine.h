@@ -25,7 +25,8 @@
 //              hidden_tree (a hidden folder removed, also by a signal),
 //              signals (cleanup when killed), trash, walk (the one tree
 //              walker, one callback of its own)
-//   terminal/  the user: prompt (questions), progress (the progress line)
+//   terminal/  the user: prompt (questions), progress (the progress line),
+//              columns (text measured in the terminal's columns)
 //   session/   one request while it runs: options (and the caller's words),
 //              hooks (stand-ins for the world), record (what the request
 //              placed, first copies of linked files, losses reported),
@@ -65,7 +66,9 @@ namespace engine {
 /// Relative paths start at the current directory; '*' and '?' in a
 /// source's last component match entries of its folder (plan.h tells how
 /// items and targets pair up; operations.h what each operation does). Every
-/// source named without a wildcard must exist, or nothing is done.
+/// source named without a wildcard must exist, and be a folder when it ends
+/// in '/' (a link is one only to a copy, which follows it), or nothing is
+/// done.
 ///
 /// Safety: trees are walked relative to open folders and never through a
 /// link (walk.h); an item never replaces itself or the item its link names,
@@ -81,16 +84,22 @@ namespace engine {
 ///
 /// Replacing a file and deleting an item are confirmed first (confirm_all
 /// answers yes to all; see prompt.h): "no" skips the item, "cancel" stops
-/// the operation. With to_trash a delete only moves items to the trash
-/// (trash.h). With no_clobber a file is never replaced: the item is
-/// skipped, asking nothing, and that is no failure. Unless silent, a
+/// the operation, and then a line says how many of its items were not done
+/// ("cancelled: 3 of 5 items not done"); with no terminal to ask on, the
+/// item is kept, a line says so, and the operation goes on. With to_trash
+/// a delete only moves items to the trash (trash.h). With no_clobber a
+/// file is never replaced: the item is skipped, asking nothing, and that
+/// is no failure; with update the same befalls a file whose target was
+/// last changed at the same time or later (an older one is confirmed as
+/// ever). Unless silent, a
 /// progress line may show on a terminal (progress.h); unless
 /// no_error_lines, each failed item is one line on standard error, its
 /// name quoted (quote.h), started by the caller's program name. The items
 /// after a failed one go on. With verbose each item done is one line on
 /// standard output; a dry run changes nothing and asks nothing, decides
 /// every item as the request would, says each step ("would copy ...") and
-/// fails where the request would (Session::Done tells the lines). The outcome's code is
+/// fails where the request would (Session::Done tells the lines; with no
+/// terminal to ask on, a question ends as in the request). The outcome's code is
 /// 0, or the first failure's result code (kErrorCancelled when the user
 /// cancelled); it is aborted when an item was skipped or the operation
 /// cancelled. `hooks` stand in for the user, the clock and the terminal, or

@@ -6,10 +6,8 @@
 #include "platform/shell.h"
 
 namespace vandrix {
-namespace {
 
-// The non-empty ";"-separated segments of `text`, in order.
-std::vector<std::string> Paths(const std::string& text) {
+std::vector<std::string> SplitPaths(const std::string& text) {
   std::vector<std::string> paths;
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -21,17 +19,15 @@ std::vector<std::string> Paths(const std::string& text) {
   return paths;
 }
 
-}  // namespace
-
 std::string PathList(const std::string& text) {
   std::string list;
-  for (const std::string& path : Paths(text)) list.append(path).push_back('\0');
+  for (const std::string& path : SplitPaths(text)) list.append(path).push_back('\0');
   if (list.empty()) list.push_back('\0');
   list.push_back('\0');
   return list;
 }
 
-std::size_t PathCount(const std::string& text) { return Paths(text).size(); }
+std::size_t PathCount(const std::string& text) { return SplitPaths(text).size(); }
 
 WORD FinalFlags(WORD flags, WORD function, std::size_t destinations) {
   WORD final_flags = flags | FOF_NOCONFIRMMKDIR;

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -17,6 +18,9 @@ namespace vandrix {
 /// after it); a segment of spaces is kept as it is. A text with no path
 /// gives two NUL bytes.
 std::string PathList(const std::string& text);
+
+/// The paths PathList(text) holds, in order (empty segments are not paths).
+std::vector<std::string> SplitPaths(const std::string& text);
 
 /// How many paths PathList(text) holds (empty segments are not paths).
 std::size_t PathCount(const std::string& text);

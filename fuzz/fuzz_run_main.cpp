@@ -2,7 +2,8 @@
 // code, the usage box and the one request to the shell keep their rules.
 // The first input byte sets the shell's answer (bit 0: fails with 2) and
 // its aborted flag (bit 1); the rest, up to any NUL, is the tail. On the
-// fake disk, every path that ends in "!" names an existing item.
+// fake disk, every path that ends in "!" names an existing item; full paths
+// are made from the current folder C:\cwd.
 #include <cstring>
 #include <vector>
 
@@ -22,14 +23,15 @@ platform::ShellService recorder = nullptr;
 
 DWORD FakeAttributes(LPCSTR path) {
   const std::size_t length = std::strlen(path);
-  return length > 0 && path[length - 1] == '!' ? FILE_ATTRIBUTE_NORMAL
-                                               : INVALID_FILE_ATTRIBUTES;
+  if (length > 0 && path[length - 1] == '!') return FILE_ATTRIBUTE_NORMAL;
+  platform::SetLastError(ERROR_FILE_NOT_FOUND);
+  return INVALID_FILE_ATTRIBUTES;
 }
 
 // A source or destination that must not be split: it holds ";" and names
-// an item as a whole.
+// an item as a whole (a wildcard's is looked for in its folder instead).
 bool Unsplittable(const std::string& paths) {
-  return paths.find(';') != std::string::npos &&
+  return paths.find(';') != std::string::npos && paths.find_first_of("*?") == std::string::npos &&
          FakeAttributes(paths.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -77,33 +79,60 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// What the arguments ask for, read with the one-pass scanner.
+// What the arguments ask for, read with the one-pass scanner: the
+// operation word and the paths after it, untrimmed.
 struct Request {
-  std::string operation, source, destination;
+  std::string operation;
+  std::vector<std::string> paths;
   bool known = false;
 };
 
 Request Expected(const std::string& tail) {
   Request expected;
-  std::size_t pos = 0, positional = 0;
+  std::size_t pos = 0;
   std::string argument;
   while (vandrix::NextArgument(tail, pos, argument) && !argument.empty()) {
     if (argument[0] == '/' || argument[0] == '-') continue;
-    ++positional;
-    if (positional == 1) {  // the operation word: known, or -1 at once
-      std::string word = Trim(argument);
-      for (char& c : word) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-      expected.operation = word;
-      for (const char* known : {"COPY", "MOVE", "DEL", "DELETE", "REN", "RENAME"})
-        if (word == known) expected.known = true;
-      if (!expected.known) break;
-    } else if (expected.source.empty()) {
-      expected.source = Trim(argument);
-    } else if (expected.destination.empty()) {
-      expected.destination = Trim(argument);
+    if (!expected.operation.empty() || expected.known) {
+      expected.paths.push_back(argument);
+      continue;
     }
+    std::string word = Trim(argument);  // the operation word: known, or -1 at once
+    for (char& c : word) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    expected.operation = word;
+    for (const char* known : {"COPY", "MOVE", "DEL", "DELETE", "REN", "RENAME"})
+      if (word == known) expected.known = true;
+    if (!expected.known) break;
   }
   return expected;
+}
+
+std::size_t PathsTaken(const std::string& operation) {
+  return operation == "DEL" || operation == "DELETE" ? 1 : 2;
+}
+
+// A line the program must take as it stands: quotes apart, the number of
+// paths the operation takes, none of spaces only, starting with a space,
+// holding ";" or anywhere near MAX_PATH, and no rename (its folder rule has
+// its own table).
+bool PlainlyMeant(const std::string& tail, const Request& request) {
+  if (!request.known || !vandrix::QuotesStandApart(tail)) return false;
+  if (request.operation.compare(0, 3, "REN") == 0) return false;
+  if (request.paths.size() != PathsTaken(request.operation)) return false;
+  for (const std::string& path : request.paths) {
+    if (Trim(path).empty() || path[0] == ' ' || path.find(';') != std::string::npos) return false;
+    if (path.size() > 200) return false;
+  }
+  return true;
+}
+
+bool FitsMaxPath(const std::vector<std::string>& paths) {
+  char buffer[MAX_PATH];
+  for (const std::string& path : paths) {
+    const DWORD length = vandrix_test::FakeFullPath(path.c_str(), MAX_PATH, buffer, nullptr);
+    if (length == 0 || length >= MAX_PATH) return false;
+  }
+  return true;
 }
 
 UINT FunctionOf(const std::string& word) {
@@ -127,10 +156,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   vandrix_test::FakePlatform fake(answer, aborted);
   recorder = platform::ReplaceShellService(InspectRequest);
   const platform::FileAttributesService disk = platform::ReplaceFileAttributes(FakeAttributes);
+  const platform::FullPathService full_path = platform::ReplaceFullPath(vandrix_test::FakeFullPath);
   from_paths.clear();
   to_paths.clear();
   const std::int32_t code = vandrix::RunMain();
   platform::ReplaceFileAttributes(disk);
+  platform::ReplaceFullPath(full_path);
   platform::ReplaceShellService(recorder);
 
   FUZZ_CHECK(code == -1 || code == 0 || code == 1);
@@ -142,17 +173,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data,
   FUZZ_CHECK(fake.boxes.empty());
 
   const Request expected = Expected(tail);
-  if (!expected.known || Unsplittable(expected.source) || Unsplittable(expected.destination)) {
-    FUZZ_CHECK(fake.requests.empty() && code == -1);
+  if (PlainlyMeant(tail, expected)) FUZZ_CHECK(fake.requests.size() == 1);
+  if (fake.requests.empty()) {
+    FUZZ_CHECK(code == -1);
     return 0;
   }
-  FUZZ_CHECK(fake.requests.size() == 1);
+  // Taken: only as the line names its items.
   const vandrix_test::RecordedRequest& request = fake.requests[0];
   const UINT function = FunctionOf(expected.operation);
+  FUZZ_CHECK(expected.known && vandrix::QuotesStandApart(tail));
+  FUZZ_CHECK(expected.paths.size() == PathsTaken(expected.operation));
+  const std::string source = Trim(expected.paths[0]);
+  const std::string destination = expected.paths.size() > 1 ? Trim(expected.paths[1]) : "";
+  FUZZ_CHECK(!Unsplittable(source) && !Unsplittable(destination));
   FUZZ_CHECK(request.wFunc == function);
-  FUZZ_CHECK(request.wFunc >= FO_MOVE && request.wFunc <= FO_RENAME);
-  FUZZ_CHECK(from_paths == Segments(expected.source));
-  FUZZ_CHECK(to_paths == Segments(expected.destination));
+  FUZZ_CHECK(from_paths == Segments(source) && !from_paths.empty());
+  if (function == FO_RENAME) FUZZ_CHECK(to_paths.size() == from_paths.size());
+  if (function != FO_RENAME) FUZZ_CHECK(to_paths == Segments(destination));
+  if (function != FO_DELETE) FUZZ_CHECK(to_paths.size() == 1 || to_paths.size() == from_paths.size());
+  FUZZ_CHECK(FitsMaxPath(from_paths) && FitsMaxPath(to_paths));
   for (const auto* paths : {&from_paths, &to_paths})
     for (const std::string& path : *paths) FUZZ_CHECK(!path.empty());
   FUZZ_CHECK(request.fFlags & FOF_NOCONFIRMMKDIR);

@@ -23,7 +23,8 @@ E2E_RELEASE_README=${E2E_README%/*}/resources/README.txt.in
 # One case a line: name | program | arguments | exit code | checks [| wine
 # [| linux]]. {NAME} in the arguments is a file or folder in the scratch
 # folder; <NAME> inside it is the path of NAME spelt with look-alike
-# characters (U+FF1A for ":", U+FF3C for "\", U+FF0F for "/"). A sixth
+# characters (U+FF1A for ":", U+FF3C for "\", U+FF0F for "/"); LONGNAME, in
+# the arguments or a check, is a name of 230 bytes. A sixth
 # field, "EXIT CHECKS...", is what Wine's shell service does instead where it
 # is known to differ from Windows' (said above the row); a seventh is what
 # vandrix does instead where Linux differs (said above the row too); the
@@ -103,6 +104,52 @@ unicode_hyphen | utf16  | /c /s del {intl/memo‐Hint.txt}          | 0  | gone:
 fullwidth_path | utf16  | /c /s del {intl/old;<keep>}             | -1 | same
 semicolon_name | plain  | /c /s del {old;new}                     | -1 | same
 semicolon_list | plain  | /c /s del {old};{new}                   | 0  | gone:old gone:new keep:old;new
+# Lines the shell would read as naming other items than the user did are
+# refused, nothing touched. A closing quote glued to more text (a batch
+# file's "%USERPROFILE%"\Desktop\x.txt) would end the path at the quote;
+# an empty argument ("%SRC%" with SRC empty) or a name taken for an option
+# would make the destination the source; a path more than the operation
+# takes, or a list of destinations of another length, would be ignored or
+# made folders. On Linux the arguments are split at spaces and stripped of
+# quotes, as a POSIX shell would, and cp's form copies several sources
+# into a folder (rows say what vandrix then does). Each line is started as
+# a command prompt starts it, in UTF-16.
+glued_quote    | utf16  | /c /s del "{My Files}"\old.txt          | -1 | same | | 1 same
+glued_wildcard | utf16  | /c /s del "{My Files}"\*.tmp            | -1 | same | | 1 same
+empty_source   | utf16  | /c /s copy "" {saved/notes.txt}        | -1 | same
+dash_source    | utf16  | /c /s copy -notes.txt {saved/notes.txt} | -1 | same
+three_paths    | utf16  | /c /s copy {b.txt} {a.txt} {out}        | -1 | same | | 0 copy:out/a.txt=a.txt copy:out/b.txt=b.txt keep:a.txt keep:b.txt
+two_deletes    | utf16  | /c /s del {a.txt} {b.txt}               | -1 | same | | 0 gone:a.txt gone:b.txt keep:old.txt
+longer_dests   | utf16  | /c /s move {a.txt};{b.txt} {x.txt};{y.txt};{z.txt} | -1 | same
+shorter_dests  | utf16  | /c /s copy {a.txt} {x.txt};{y.txt}      | -1 | same
+# A ";" text is split only where a look finds nothing of that name: here
+# the folder "runs;old" that the wildcard's last part is matched in, and
+# the file "d/old;fresh" named with a trailing backslash, which a look
+# with the backslash does not find (on Linux the backslash is part of a
+# name that is not there: the list splits, and its second path is missing).
+semicolon_wild | utf16  | /c /s del "{runs;old/*.tmp}"            | -1 | same
+semicolon_slash| utf16  | /c /s del "{d/old;fresh}\"              | -1 | same | | 1 same
+# Windows keeps a leading space in a name: " a.txt" is not a.txt.
+leading_space  | utf16  | /c /s del " a.txt"                      | -1 | same
+# A full path of MAX_PATH (260) or more is more than the shell's call takes:
+# given the relative name alone, Wine's shell deletes the whole current
+# folder. vandrix has no such limit (the relative name is not in the folder
+# it runs in).
+long_path      | utf16  | /c /s del {long/LONGNAME}               | -1 | same | | 0 gone:long/LONGNAME keep:long/short.txt
+long_relative  | utf16  | /c /s del LONGNAME                      | -1 | same | | 1 same
+# A new name without a folder is a name in the item's own folder; a rename
+# into another folder is refused (vandrix fails it: 1).
+rename_bare    | utf16  | /c /s ren {dir/x.txt} x2.txt            | 0  | copy:dir/x2.txt=dir/x.txt gone:dir/x.txt gone:x2.txt
+rename_across  | utf16  | /c /s ren {dir/x.txt} {x2.txt}          | -1 | same | | 1 same
+# /f keeps the folders a wildcard matches, not one named outright (vandrix
+# refuses -f where no source holds a wildcard: it would leave out nothing).
+files_only_dir | plain  | /c /s /f del {dir}                      | 0  | gone:dir keep:a.txt | | -1 same
+files_only_wild| plain  | /c /s /f del {dir/*.*}                  | 0  | gone:dir/x.txt keep:dir/sub/y.txt
+# /r gives the copy a new name beside b.txt; Wine 8's shell ignores it and
+# replaces b.txt (README, Under Wine).
+keep_both      | plain  | /c /s /r copy {a.txt} {b.txt}           | 0  | keep:b.txt keep:a.txt | 0 copy:b.txt=a.txt
+# A new name alone is a name in the item's folder (README.txt's example).
+readme_ren_bare| plain  | ren {Reports/draft.txt} final.txt       | 0  | copy:Reports/final.txt=Reports/draft.txt gone:Reports/draft.txt gone:final.txt
 # Code page 1252 (Windows before 10 1903 ignores the manifest's UTF-8): a
 # line that 1252 cannot hold is refused, nothing touched; a line in 1252
 # works. vandrix has no code page: there the name arrives and goes.
@@ -142,6 +189,32 @@ e2e_make_originals() {
   printf 'old\r\n' >"$o/Notes/old.txt"
   printf 'new\r\n' >"$o/Notes/new.txt"
   e2e_make_lookalikes "$o"
+  e2e_make_decoys "$o"
+}
+
+# A name of 230 bytes: its full path in the scratch folder is past MAX_PATH.
+E2E_LONG=$(printf 'n%.0s' {1..230})
+
+# The items that a line read otherwise than the user meant would reach: a
+# folder with a space, folders whose names hold ";" beside those their parts
+# name, an older backup of a newer file, a name with a leading space.
+e2e_make_decoys() {
+  local o=$1
+  mkdir -p "$o/My Files" "$o/runs;old" "$o/runs" "$o/d/old" "$o/fresh" \
+    "$o/saved" "$o/long"
+  printf 'old\r\n' >"$o/My Files/old.txt"
+  printf 'keep\r\n' >"$o/My Files/keep.txt"
+  printf 'w\r\n' >"$o/runs;old/w.tmp"
+  printf 'l\r\n' >"$o/runs/l.txt"
+  printf 'n\r\n' >"$o/d/old;fresh"
+  printf 'o\r\n' >"$o/d/old/o.txt"
+  printf 'f\r\n' >"$o/fresh/f.txt"
+  printf 'older\r\n' >"$o/saved/notes.txt"
+  printf 'newer\r\n' >"$o/notes.txt"
+  printf 'leading space\r\n' >"$o/ a.txt"
+  printf 'long\r\n' >"$o/long/$E2E_LONG"
+  printf 'long\r\n' >"$o/$E2E_LONG"
+  printf 'short\r\n' >"$o/long/short.txt"
 }
 
 # Names that a code page cannot hold, each beside the names its "?" form or
@@ -183,6 +256,7 @@ e2e_fresh_scratch() {
 e2e_check() {
   local s o name from
   s=$(e2e_scratch) o=$(e2e_originals)
+  set -- "${1//LONGNAME/$E2E_LONG}"
   case $1 in
     keep:*) name=${1#keep:}
             cmp -s "$o/$name" "$s/$name" || echo "$name changed or missing" ;;
@@ -217,7 +291,7 @@ e2e_check_trash() {
 # The arguments with each {NAME} replaced by PATH_FN NAME (default e2e_path),
 # after each <INNER> in NAME is replaced by e2e_lookalike INNER.
 e2e_expand() {
-  local text=$1 path_fn=${2:-e2e_path} out='' name path
+  local text=${1//LONGNAME/$E2E_LONG} path_fn=${2:-e2e_path} out='' name path
   while [[ $text =~ \{([^}]*)\} ]]; do
     name=${BASH_REMATCH[1]} path=${BASH_REMATCH[1]}
     while [[ $path =~ \<([^>]*)\> ]]; do

@@ -50,15 +50,24 @@ e2e_run() {
 # --- vandrix's own command line ---------------------------------------------
 
 # What the cases below add to the scratch folder: three .tmp files in all,
-# an older c.tmp in out, a path that holds "/H", a name that starts with "-".
+# an older c.tmp in out (changed in 2001), a path that holds "/H", a name
+# that starts with "-", a folder logs that holds only a dot file and a dot
+# folder, report?.doc beside report1.doc and reportA.doc.
 posix_make_originals() {
   local o
   o=$(e2e_originals)
   printf 'scratch e\n' >"$o/e.tmp"
   printf 'older c\n' >"$o/out/c.tmp"
+  touch -d '2001-02-03 04:05:06' "$o/out/c.tmp"
   mkdir -p "$o/Pictures"
   printf 'jpeg bytes\n' >"$o/Pictures/Holiday.jpg"
   printf 'notes\n' >"$o/-notes.txt"
+  mkdir -p "$o/logs/.git"
+  printf 'keep\n' >"$o/logs/.keep"
+  printf 'ref\n' >"$o/logs/.git/HEAD"
+  printf 'one\n' >"$o/report?.doc"
+  printf 'two\n' >"$o/report1.doc"
+  printf 'three\n' >"$o/reportA.doc"
 }
 
 # name | command | exit code | checks
@@ -72,11 +81,21 @@ posix_make_originals() {
 #   credit          the last line of standard output is the maker's credit
 posix_cases() {
   cat <<'EOF'
+first_copy       | vandrix copy a.txt a-copy.txt             | 0   | copy:a-copy.txt=a.txt keep:a.txt noerr noout
+first_folder     | vandrix -v copy *.tmp backup/             | 0   | copy:backup/c.tmp=c.tmp copy:backup/d.tmp=d.tmp copy:backup/e.tmp=e.tmp noerr out:^made.folder.'backup/?'$ out:^'e.tmp'.->.'backup/e.tmp'$
 glob_copy        | vandrix -c copy *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp keep:c.tmp keep:e.tmp noerr
 glob_move        | vandrix -c move *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp gone:c.tmp gone:d.tmp gone:e.tmp
 glob_delete      | vandrix -c del *.tmp                      | 0   | gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt notrash noerr
 glob_dash_name   | vandrix -c del *.txt                      | 255 | same noout err:unknown.option.'o'.in.'-notes.txt'
 glob_after_end   | vandrix -c del -- *.txt                   | 0   | gone:-notes.txt gone:a.txt gone:b.txt gone:old.txt keep:c.tmp
+dots_unmatched   | vandrix -c del 'logs/*'                   | 1   | same noout err:^vandrix:.no.item.matches.'logs/\*'$
+dots_matched     | vandrix -c del 'logs/.*'                  | 0   | gone:logs/.keep gone:logs/.git keep:a.txt
+slash_file       | vandrix -c del a.txt old.txt/             | 1   | same noout err:^vandrix:.cannot.delete.'old.txt/':.Not.a.directory$
+slash_move       | vandrix -c move old.txt/ out              | 1   | same noout err:^vandrix:.cannot.move.'old.txt/':.Not.a.directory$
+slash_glob       | vandrix -c del 'dir/*/'                   | 0   | keep:dir/x.txt gone:dir/sub
+wild_name        | vandrix -c del 'report?.doc'              | 255 | same noout err:^vandrix:.'report\?.doc'.names.an.item,.and.as.a.wildcard.other.items.too.\('report1.doc'\):.give.--literal
+literal_name     | vandrix -c --literal del 'report?.doc'    | 0   | gone:report?.doc keep:report1.doc keep:reportA.doc
+literal_list     | vandrix -c --literal del "Notes/old;new.txt" | 0 | gone:Notes/old;new.txt keep:Notes/old.txt keep:Notes/new.txt
 absolute_copy    | vandrix -cs copy ~/a.txt "$PWD/dir"       | 0   | copy:dir/a.txt=a.txt keep:a.txt noerr
 path_with_H      | vandrix -cs copy Pictures/Holiday.jpg out | 0   | copy:out/Holiday.jpg=Pictures/Holiday.jpg keep:Pictures/Holiday.jpg
 dash_name        | vandrix -c del -- -notes.txt              | 0   | gone:-notes.txt keep:a.txt
@@ -84,14 +103,28 @@ combined_options | vandrix -cs copy a.txt b.txt              | 0   | copy:b.txt=
 to_trash         | vandrix -cu del old.txt                   | 0   | gone:old.txt trash:old.txt
 long_names       | vandrix --yes --no-progress copy *.tmp out | 0  | copy:out/c.tmp=c.tmp copy:out/e.tmp=e.tmp keep:d.tmp noerr
 long_trash       | vandrix --trash --yes del old.txt          | 0  | gone:old.txt trash:old.txt noerr
-no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
-dry_run_delete   | vandrix --dry-run del *.tmp               | 0   | same notrash noerr out:^would.ask:.delete.'c.tmp'$ out:^would.remove.'c.tmp'$ out:^would.remove.'d.tmp'$ out:^would.remove.'e.tmp'$
+no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash err:^vandrix:.kept.'e.tmp':.no.terminal.to.ask;.pass.-c.to.move.it.to.the.trash$
+script_clash     | vandrix copy *.tmp out                    | 1   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp err:^vandrix:.kept.'out/c.tmp':.no.terminal.to.ask;.pass.-c.to.replace$
+dry_run_delete   | vandrix --dry-run del *.tmp               | 1   | same notrash err:^vandrix:.kept.'c.tmp':.no.terminal.to.ask;.pass.-c.to.delete$
+dry_run_yes      | vandrix --dry-run -c del *.tmp            | 0   | same notrash noerr out:^would.remove.'c.tmp'$ out:^would.remove.'d.tmp'$ out:^would.remove.'e.tmp'$
 dry_run_copy     | vandrix --dry-run -c copy dir a.txt Store  | 0  | same noerr out:^would.make.folder.'Store'$ out:^would.copy.'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^would.copy.'a.txt'.->.'Store/a.txt'$
-dry_run_replace  | vandrix --dry-run copy *.tmp out          | 0   | same noerr out:^would.ask:.replace.'out/c.tmp'$ out:^would.copy.'c.tmp'.->.'out/c.tmp'.\(replacing.it\)$
+dry_run_replace  | vandrix --dry-run -c copy *.tmp out       | 0   | same noerr out:^would.copy.'c.tmp'.->.'out/c.tmp'.\(replacing.it\)$
+dry_run_no_tty   | vandrix --dry-run copy *.tmp out          | 1   | same err:^vandrix:.kept.'out/c.tmp':.no.terminal.to.ask;.pass.-c.to.replace$
+dry_run_twice    | vandrix --dry-run -c del a.txt a.txt      | 1   | same err:^vandrix:.cannot.delete.'a.txt':.No.such.file.or.directory$
+dry_run_moved    | vandrix --dry-run -c move dir dir/x.txt out | 1 | same err:^vandrix:.cannot.move.'dir/x.txt':.No.such.file.or.directory$
+dry_run_one_place | vandrix --dry-run -c copy "a.txt;b.txt" "out/x;./out/x" | 1 | same err:^vandrix:.will.not.replace.'./out/x',.just.placed.there.from.'a.txt'$
 dry_run_refused  | vandrix --dry-run -c copy dir dir/in      | 1   | same noout err:the.target.lies.inside.the.source.folder
 no_clobber       | vandrix -nv copy *.tmp out                | 0   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.exists$ out:^'d.tmp'.->.'out/d.tmp'$
 no_clobber_keep_both | vandrix -nr copy *.tmp out            | 255 | same noout err:give.one.of.them
+update_older     | vandrix -cv --update copy *.tmp out       | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp noerr out:^'c.tmp'.->.'out/c.tmp'$
+update_newer     | touch out/c.tmp; vandrix -v --update copy *.tmp out | 0 | keep:out/c.tmp copy:out/d.tmp=d.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.is.newer$
+update_with_del  | vandrix --update del *.tmp                | 255 | same noout err:^vandrix:.--update.has.no.effect.on.del:.it.skips.a.file.whose.target.is.as.new.or.newer;
+trash_with_copy  | vandrix -cu copy *.tmp out                | 255 | same noout err:^vandrix:.-u.\(--trash\).has.no.effect.on.copy:.it.makes.del.move.the.items.to.the.trash;
+upper_case       | vandrix -R copy dir Store                 | 255 | same noout err:unknown.option.'-R':.the.letters.are.lower.case,.and.-r.is.--keep-both
+files_only_glob  | vandrix -fc del -- *.tmp                  | 255 | same noout err:-f.\(--files-only\).has.no.effect.on.these.paths
+files_only_list  | vandrix -fc del "old.txt;*.tmp"           | 0   | gone:old.txt gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt noerr
 verbose_copy     | vandrix -cv copy dir a.txt Store          | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt copy:Store/a.txt=a.txt noerr out:^made.folder.'Store'$ out:^'dir'.->.'Store/dir'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^'a.txt'.->.'Store/a.txt'$
+unplaced_tree    | mkfifo dir/pipe; vandrix -cv copy dir out  | 1   | noout gone:out/dir err:^vandrix:.cannot.copy.'dir'.to.'out/dir':.not.all.of.it.arrived
 verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$
 verbose_rename   | vandrix --verbose ren old.txt new.txt     | 0   | copy:new.txt=old.txt out:^'old.txt'.->.'new.txt'$
 verbose_delete   | vandrix -cv del dir b.txt                 | 0   | gone:dir gone:b.txt notrash out:^removed.'dir/sub/y.txt'$ out:^removed.'dir/sub'$ out:^removed.'dir'$ out:^removed.'b.txt'$
@@ -109,7 +142,7 @@ unknown_option   | vandrix -x copy a.txt out                 | 255 | same noout 
 help             | vandrix --help                            | 0   | same noerr out:^Usage:.vandrix.\[OPTION\] out:^..-c,.--yes.+answer.yes credit
 help_anywhere    | vandrix -c copy a.txt out -h              | 0   | same noerr out:^Usage:.vandrix
 help_question    | vandrix '/?'                              | 0   | same noerr out:^Usage:.vandrix
-version          | vandrix --version                         | 0   | same noerr out:^Vandrix.version.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$
+version          | vandrix --version                         | 0   | same noerr out:^vandrix.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ out:^Copyright.\(C\).[0-9]{4}. out:^License.MIT:.<https://opensource.org/license/mit>\.$ out:^This.is.free.software:.you.are.free.to.change.and.redistribute.it\.$ out:^There.is.NO.WARRANTY,.to.the.extent.permitted.by.law\.$
 no_arguments     | vandrix                                   | 255 | same noout err:^Usage:.vandrix err:--help
 help_h_alone     | vandrix /h                                | 255 | same noout err:unknown.operation.'/h'
 EOF

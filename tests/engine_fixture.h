@@ -43,6 +43,8 @@ inline constexpr FILEOP_FLAGS kYes = FOF_NOCONFIRMATION;
 inline constexpr unsigned kNoClobber = 1u << 16;
 inline constexpr unsigned kDryRun = 1u << 17;
 inline constexpr unsigned kVerbose = 1u << 18;
+inline constexpr unsigned kLiteral = 1u << 19;
+inline constexpr unsigned kUpdate = 1u << 20;
 
 // The user, as the tests play it: answers given in turn, then "cancel" (as
 // when nobody can be asked); the questions put are kept.
@@ -84,6 +86,8 @@ inline Outcome WithOwnOptions(const SHFILEOPSTRUCTA& record, unsigned flags,
   request.options.no_clobber = (flags & kNoClobber) != 0;
   request.options.dry_run = (flags & kDryRun) != 0;
   request.options.verbose = (flags & kVerbose) != 0;
+  request.options.literal = (flags & kLiteral) != 0;
+  request.options.update = (flags & kUpdate) != 0;
   const engine::Outcome outcome = engine::RunFileOperation(request, hooks);
   return {outcome.code, outcome.aborted ? TRUE : FALSE};
 }
@@ -218,8 +222,9 @@ class Engine : public ::testing::Test {
         continue;
       }
       testing::internal::CaptureStdout();  // what -v and a dry run say
-      EXPECT_EQ(Request(c.function, c.from, c.to, c.flags | kQuiet).code, c.code);
+      const int code = Request(c.function, c.from, c.to, c.flags | kQuiet).code;
       testing::internal::GetCapturedStdout();
+      EXPECT_EQ(code, c.code);  // a failure said while captured would go unseen
       ExpectPaths(c.present, c.absent);
       if (c.after) c.after();
     }

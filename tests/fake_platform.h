@@ -53,19 +53,32 @@ class FakePlatform {
 };
 
 /// While alive, GetFileAttributesA finds the items named in `existing`
-/// (each a file, FILE_ATTRIBUTE_NORMAL) and nothing else.
+/// (each a file, FILE_ATTRIBUTE_NORMAL) and nothing else. A failed look
+/// says why as Windows does: ERROR_ACCESS_DENIED for a path in
+/// `unreadable`, ERROR_INVALID_NAME for a path holding "*" or "?",
+/// ERROR_FILENAME_EXCED_RANGE for one of MAX_PATH bytes or more, else
+/// ERROR_FILE_NOT_FOUND. GetFullPathNameA answers as Windows does with the
+/// current folder C:\cwd (on every drive): "/" becomes "\", and "." and
+/// ".." parts are resolved.
 class FakeFiles {
  public:
-  explicit FakeFiles(std::vector<std::string> existing);
+  explicit FakeFiles(std::vector<std::string> existing,
+                     std::vector<std::string> unreadable = {});
   ~FakeFiles();
   FakeFiles(const FakeFiles&) = delete;
   FakeFiles& operator=(const FakeFiles&) = delete;
 
   std::vector<std::string> existing;
+  std::vector<std::string> unreadable;
 
  private:
   platform::FileAttributesService previous_;
+  platform::FullPathService previous_full_path_;
 };
+
+/// GetFullPathNameA as FakeFiles answers it (current folder C:\cwd), for
+/// ReplaceFullPath.
+DWORD FakeFullPath(LPCSTR path, DWORD size, LPSTR buffer, LPSTR* file_part);
 
 /// The bytes of a double-NUL-terminated list, as the shell reads it: up to
 /// and including the NUL that follows the last path (or the first NUL of an

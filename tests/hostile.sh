@@ -40,11 +40,16 @@ MAX_LINE=32766
 #   <SEMI:N>     N ";" in a row
 #   <REPEAT:N:T> N times " T"
 #   <LONGNAME>   a 300-byte name (more than MAX_PATH with its folder)
-#   <FILL>       " x" arguments up to a raw line of exactly MAX_LINE bytes
+#   <FILL>       " /x" options (unknown, ignored) up to a raw line of exactly
+#                MAX_LINE bytes
 #   <FILL+1>     the same, one byte more: a line CreateProcessA refuses
 # Copying a folder into its own subfolder: Windows' shell refuses with an
 # error (exit code 1); Wine's does nothing and answers 0. Either way the
 # tree must stay as it was.
+# A line that could name other items than the user meant is refused (-1,
+# nothing touched): more paths than the operation takes, quotes glued to
+# other text, no destination, a full path of MAX_PATH or more, a ";" text
+# that a look cannot show to name nothing (a path past MAX_PATH is such).
 # The exit code "refused" means vxrun could not start the program.
 # Checks: same (the tree's hash is unchanged), and those of
 # end_to_end_cases.sh (keep:F, gone:F, copy:F=G).
@@ -53,9 +58,9 @@ hostile_cases() {
 longest_line     | /c /s copy {a.txt} {out}<FILL>                 | 0       | copy:out/a.txt=a.txt keep:a.txt
 line_too_long    | /c /s copy {a.txt} {out}<FILL+1>               | refused | same
 bytes_as_word    | <BYTES>                                         | -1      | same
-bytes_ignored    | /c /s copy {a.txt} {out} <BYTES>                | 0       | copy:out/a.txt=a.txt keep:a.txt
-bytes_in_source  | /c /s /e copy "{x}<PATHBYTES>" {out}            | 1       | same
-open_quote_src   | /c /s /e copy "{a.txt} {out}                    | 1       | same
+bytes_after      | /c /s copy {a.txt} {out} <BYTES>                | -1      | same
+bytes_in_source  | /c /s /e copy "{x}<PATHBYTES>" {out}            | -1      | same
+open_quote_src   | /c /s /e copy "{a.txt} {out}                    | -1      | same
 open_quote_dest  | /c /s copy {a.txt} "{out}                       | 0       | copy:out/a.txt=a.txt keep:a.txt
 lone_quote_end   | /c /s copy {a.txt} {out} "                      | 0       | copy:out/a.txt=a.txt keep:a.txt
 lone_quote_word  | "                                               | -1      | same
@@ -63,11 +68,11 @@ only_quotes      | """"""""""                                      | -1      | s
 only_quotes_odd  | """""""""""                                     | -1      | same
 quoted_spaces    | "                                  "            | -1      | same
 only_tabs        | 												| -1      | same
-semicolons       | /c /s copy {a.txt}<SEMI:5000>{b.txt} {out}      | 0       | copy:out/a.txt=a.txt copy:out/b.txt=b.txt
-only_semicolons  | /c /s /e copy <SEMI:5000> {out}                 | 1       | same
+semicolons       | /c /s copy {a.txt}<SEMI:5000>{b.txt} {out}      | -1      | same
+only_semicolons  | /c /s /e copy <SEMI:5000> {out}                 | -1      | same
 many_arguments   | /c /s<REPEAT:4995:/x> copy {a.txt} {out}        | 0       | copy:out/a.txt=a.txt keep:a.txt
-many_positionals | /c /s copy {a.txt} {out}<REPEAT:4996:x>         | 0       | copy:out/a.txt=a.txt keep:a.txt
-long_source      | /c /s /e copy {<LONGNAME>}\a.txt {out}          | 1       | same
+many_positionals | /c /s copy {a.txt} {out}<REPEAT:4996:x>         | -1      | same
+long_source      | /c /s /e copy {<LONGNAME>}\a.txt {out}          | -1      | same
 dest_in_source   | /c /s /e copy {tree} {tree}\sub                 | 0       | same
 EOF_CASES
 }
@@ -113,12 +118,12 @@ expand_tokens() {
   printf '%s' "$text"
 }
 
-# " x" arguments (and one space at most) that bring LINE to LENGTH bytes.
+# " /x" options (and two spaces at most) that bring LINE to LENGTH bytes.
 fill_to() {
   local line=$1 length=$2 missing
   missing=$((length - ${#line}))
-  repeat $((missing / 2)) ' x'
-  [ $((missing % 2)) = 0 ] || printf ' '
+  repeat $((missing / 3)) ' /x'
+  repeat $((missing % 3)) ' '
 }
 
 # The raw command line of a case: the program's path, a space, the tail.

@@ -8,6 +8,8 @@ std::string WithoutTrailingSlashes(std::string path) {
   return path;
 }
 
+bool EndsInSlash(const std::string& path) { return !path.empty() && path.back() == '/'; }
+
 std::string NameOf(const std::string& path) {
   const std::string trimmed = WithoutTrailingSlashes(path);
   const std::size_t slash = trimmed.rfind('/');
@@ -36,6 +38,38 @@ std::string NumberedName(const std::string& name, unsigned n, bool folder) {
 
 bool HasWildcard(const std::string& path) {
   return NameOf(path).find_first_of(kWildcardCharacters) != std::string::npos;
+}
+
+namespace {
+
+// '*' and '?' against the whole of `name`; after a mismatch the last '*'
+// takes one byte more.
+bool Globbed(const std::string& pattern, const std::string& name) {
+  std::size_t p = 0, n = 0, star = std::string::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+      ++p;
+      ++n;
+    } else if (star != std::string::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+}  // namespace
+
+bool MatchesPattern(const std::string& pattern, const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  if (name[0] == '.' && (pattern.empty() || pattern[0] != '.')) return false;
+  return pattern == "*.*" || Globbed(pattern, name);
 }
 
 }  // namespace engine

@@ -17,6 +17,9 @@ constexpr char kWildcardCharacters[] = "*?";
 /// `path` without its trailing slashes ("/" stays "/").
 std::string WithoutTrailingSlashes(std::string path);
 
+/// True when `path` ends in '/': it names a folder ("/" too).
+bool EndsInSlash(const std::string& path);
+
 /// The last component of `path` ("a/b/" gives "b").
 std::string NameOf(const std::string& path);
 
@@ -33,6 +36,13 @@ std::string NumberedName(const std::string& name, unsigned n, bool folder);
 /// count) holds '*' or '?', so that it stands for the matching entries of
 /// its folder. "src/*" and "src/*/" both do; "s*/x.txt" does not.
 bool HasWildcard(const std::string& path);
+
+/// True when the name `name` matches `pattern`: '*' stands for any run of
+/// bytes, '?' for one; every other byte stands for itself, letter case
+/// counting. As in the shell, a name that starts with a dot is matched only
+/// by a pattern that starts with a dot, and "." and ".." by none; "*.*"
+/// matches every other name, with a dot or not.
+bool MatchesPattern(const std::string& pattern, const std::string& name);
 
 }  // namespace engine
 

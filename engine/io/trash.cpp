@@ -85,13 +85,17 @@ int ChooseTrash(const std::string& item, TrashPlace& place) {
 
 // A trash folder of our own: a real folder (not a link) owned by us, and,
 // at the top of a file system others share, closed to them (mode 0700).
-int OwnFolder(const TrashPlace& place) {
-  if (::mkdir(place.trash.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+int IsOwnFolder(const TrashPlace& place) {
   struct stat st;
   if (const int err = StatOf(place.trash, st, false)) return err;
   if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return EXDEV;
   if (place.at_top && (st.st_mode & 07777) != 0700) return EXDEV;
   return 0;
+}
+
+int OwnFolder(const TrashPlace& place) {
+  if (::mkdir(place.trash.c_str(), 0700) != 0 && errno != EEXIST) return errno;
+  return IsOwnFolder(place);
 }
 
 int PrepareTrash(const TrashPlace& place, const std::string& item) {
@@ -177,6 +181,14 @@ int MoveInto(const TrashPlace& place, const std::string& item) {
 }
 
 }  // namespace
+
+int TrashRefusal(const std::string& item) {
+  TrashPlace place;
+  if (const int err = ChooseTrash(item, place)) return err;
+  if (place.trash.empty()) return EXDEV;
+  const int err = IsOwnFolder(place);
+  return err == ENOENT ? 0 : err;  // a trash folder not there yet would be made
+}
 
 int MoveToTrash(const std::string& item) {
   TrashPlace place;

@@ -20,6 +20,13 @@ namespace engine {
 /// the item's file system could be used; EBUSY: the item is a mount point).
 int MoveToTrash(const std::string& item);
 
+/// What MoveToTrash would refuse `item` for, found without changing
+/// anything: the item itself (missing; EBUSY: a mount point) and the trash
+/// folder it would go to when that is there and cannot be used (EXDEV).
+/// Returns 0 when neither stands in the way (what the system refuses on
+/// the way is not foreseen).
+int TrashRefusal(const std::string& item);
+
 }  // namespace engine
 
 #endif  // VANDRIX_ENGINE_IO_TRASH_H_

@@ -23,10 +23,12 @@ namespace engine {
 namespace {
 
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr char kNotPlaced[] = "not all of it arrived, so none of it was placed";
 
 // Copies a tree alongside the walk of the source: `into_` holds the target
 // folders, level for level with the source folders, shown by their real
-// names (a new tree's top is the hidden folder being filled).
+// names (a new tree's top is the hidden folder being filled; a top given a
+// free name, by that name).
 class CopyVisitor : public TreeVisitor {
  public:
   CopyVisitor(Session& s, const Target& top, bool follow, Purpose purpose,
@@ -58,6 +60,7 @@ class CopyVisitor : public TreeVisitor {
   bool CopyEntry(const Entry& e, const Target& t, const Decision& d, Way way);
   int MakeFolder(Made made, const Target& t, Fd& folder, struct stat& st);
   bool EnterAbsent(const Entry& e, const Target& t);
+  bool LeaveAbsent(const Entry& e, bool complete);
   int KeepFolderAttributes(const Entry& e);
   bool PlaceTree(const Entry& e, bool complete, int err);
   // Says a copied entry (a move says its items itself); true.
@@ -67,7 +70,7 @@ class CopyVisitor : public TreeVisitor {
   }
 
   Session& s_;
-  const Target& top_;
+  Target top_;  ///< where the top item goes: given, then as decided (a free name)
   bool follow_;
   const Decision* decided_;  ///< for the top item, when decided already
   FolderTrail into_;
@@ -106,6 +109,10 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
   } else if (!Decide(s_, e, sameness, t, d)) {
     return Visit::kFailed;
   }
+  if (e.depth == 0 && t.name != top_.name) {  // a free name: the tree goes there
+    top_ = t;
+    into_ = FolderTrail(t.Shown());
+  }
   s_.Step(e, 0, 0);
   if (S_ISDIR(e.st.st_mode)) {
     folder_ = std::move(t);
@@ -137,6 +144,7 @@ bool CopyVisitor::Opened(const Entry& e) {
   Fd folder;
   struct stat st;
   if (const int err = MakeFolder(made, t, folder, st)) return s_.FailErrno(e.Shown(), t.Shown(), err);
+  if (made == Made::kNewTree) s_.Hold();  // said once placed
   if (!merge_) Tell(e, t);
   targets_.insert(IdentityOf(st));
   if (made == Made::kInTree) tree_folders_.push_back(IdentityOf(st));
@@ -165,20 +173,30 @@ int CopyVisitor::MakeFolder(Made made, const Target& t, Fd& folder, struct stat&
   return folder.ok() && ::fstat(folder.get(), &st) == 0 ? 0 : errno;
 }
 
-// A dry run goes into a folder it would make as into one that is empty.
+// A dry run goes into a folder it would make as into one that is empty:
+// the first is a new tree's top, said as the run says it, once placed.
 bool CopyVisitor::EnterAbsent(const Entry& e, const Target& t) {
+  if (absent_ == 0) s_.Hold();
   Tell(e, t);
   absent_path_ = t.Shown();
   ++absent_;
   return true;
 }
 
+// A dry run leaves a folder it would make; a new tree's top is placed as
+// the run would place it (PlaceTree), or not.
+bool CopyVisitor::LeaveAbsent(const Entry& e, bool complete) {
+  const std::string shown = absent_path_;
+  absent_path_ = ParentOf(absent_path_);
+  if (--absent_ > 0) return complete;
+  const bool placing = !Stopped() && complete;
+  s_.Release(placing);
+  if (!placing && !Stopped()) s_.Fail(e.Shown(), shown, kErrorOther, kNotPlaced);
+  return placing;
+}
+
 bool CopyVisitor::Left(const Entry& e, bool complete) {
-  if (absent_ > 0) {
-    absent_path_ = ParentOf(absent_path_);
-    --absent_;
-    return complete;
-  }
+  if (absent_ > 0) return LeaveAbsent(e, complete);
   const Made made = made_.back();
   made_.pop_back();
   const int err = made == Made::kMerged || into_.lost() ? 0 : KeepFolderAttributes(e);
@@ -199,9 +217,9 @@ bool CopyVisitor::PlaceTree(const Entry& e, bool complete, int err) {
   const bool placing = !Stopped() && complete;
   if (err == 0 && placing) err = tree->Place();
   if (err != 0) s_.FailErrno(e.Shown(), shown, err);
-  if (err == 0 && !placing && !Stopped())
-    s_.Fail(e.Shown(), shown, kErrorOther, "not all of it arrived, so none of it was placed");
+  if (err == 0 && !placing && !Stopped()) s_.Fail(e.Shown(), shown, kErrorOther, kNotPlaced);
   items_.TreeDone(err == 0 && placing);
+  s_.Release(err == 0 && placing);
   if (err != 0 || !placing) {
     if (const int left = tree->Remove())
       s_.Report(kErrorOther, "cannot remove the unfinished copy " + Quoted(tree->name()) +

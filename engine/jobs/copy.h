@@ -37,9 +37,10 @@ namespace engine {
 /// in it, go into the request's record (record.h).
 ///
 /// A copy says each file, link and folder it makes (Session::Done), a new
-/// tree's as they are written; in a dry run it makes nothing, only decides
-/// and says each entry, and goes into a folder it would make as into an
-/// empty one.
+/// tree's once the tree is placed (held until then: a tree not placed is
+/// not said at all); in a dry run it makes nothing, only decides and says
+/// each entry, goes into a folder it would make as into an empty one, and
+/// places such a tree, or says it would not, as the run would.
 Copied CopyTree(Session& s, int at, const std::string& name, const std::string& shown,
                 bool follow, const Target& target, Purpose purpose,
                 const Decision* decided = nullptr);

@@ -54,9 +54,10 @@ class RemoveVisitor : public TreeVisitor {
   bool deleting_;
 };
 
-// Moves the item into the trash, and says so; never deletes it.
+// Moves the item into the trash, and says so; never deletes it. A dry run
+// finds what the item's own look and the trash there would refuse.
 bool TrashItem(Session& s, const std::string& item) {
-  const int err = s.options().dry_run ? 0 : MoveToTrash(item);
+  const int err = s.options().dry_run ? TrashRefusal(item) : MoveToTrash(item);
   if (err == EXDEV)
     return s.Fail(item, kErrorOther, "no trash on its file system can take it; the item is kept");
   if (err == EBUSY)
@@ -79,8 +80,11 @@ bool DeleteJob(Session& s, const Job& job) {
   const bool undo = s.options().to_trash;
   if (!s.Confirm(undo ? "move" : "delete", item, undo ? " to the trash" : ""))
     return false;
-  if (undo) return TrashItem(s, item);
-  return RemoveTree(s, AT_FDCWD, item, item, nullptr, true);
+  const bool dry = s.options().dry_run;
+  if (dry && s.record().Vanished(item)) return s.FailErrno(item, ENOENT);  // as the run finds it
+  const bool gone = undo ? TrashItem(s, item) : RemoveTree(s, AT_FDCWD, item, item, nullptr, true);
+  if (gone && dry) s.record().Vanish(item);
+  return gone;
 }
 
 }  // namespace engine

@@ -29,7 +29,8 @@ bool RemoveTree(Session& s, int at, const std::string& name, const std::string& 
 /// confirmed first; with to_trash it goes to the trash instead
 /// (trash.h) and is kept when it cannot. Each item is said
 /// (Session::Done: each entry removed, or the item trashed); a dry run
-/// changes nothing.
+/// changes nothing, and fails an item an earlier one would have taken away
+/// as the run fails it (record.h).
 bool DeleteJob(Session& s, const Job& job);
 
 }  // namespace engine

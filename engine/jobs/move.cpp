@@ -18,12 +18,25 @@
 #include "engine/io/lookup.h"
 #include "engine/io/place.h"
 #include "engine/io/walk.h"
+#include "engine/jobs/copy.h"
 #include "engine/jobs/move_across.h"
 #include "engine/rules/decide.h"
 #include "engine/rules/target.h"
 
 namespace engine {
 namespace {
+
+// True when the entry would go to another file system: the target's
+// folder, or for a folder a dry run would make the nearest one there, is
+// on another device.
+bool Across(const Entry& e, const Target& t) {
+  struct stat there;
+  if (t.folder >= 0) return ::fstat(t.folder, &there) == 0 && there.st_dev != e.st.st_dev;
+  for (std::string folder = ParentOf(t.Shown()); StatOf(folder, there, true) != 0;
+       folder = ParentOf(folder))
+    if (folder == "." || folder == "/") return false;
+  return there.st_dev != e.st.st_dev;
+}
 
 // Says an item moved; true.
 bool Said(Session& s, const std::string& item, const std::string& target, bool replacing) {
@@ -116,6 +129,7 @@ class MoveVisitor : public TreeVisitor {
     complete = RemoveCopied(e) && complete;
     if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
     complete = complete && !into_.lost();
+    if (complete && s_.options().dry_run) s_.record().Vanish(e.Shown());
     if (complete && !s_.options().dry_run &&
         ::unlinkat(e.folder, e.name.c_str(), AT_REMOVEDIR) != 0)
       return s_.FailErrno(e.Shown(), errno);
@@ -128,7 +142,7 @@ class MoveVisitor : public TreeVisitor {
 
  private:
   bool Relocate(const Entry& e, const Target& t, const Decision& d);
-  bool Across(const Entry& e, const Target& t, const Decision& d);
+  bool CopyOver(const Entry& e, const Target& t, const Decision& d);
   bool RemoveCopied(const Entry& e);
 
   Session& s_;
@@ -142,11 +156,18 @@ class MoveVisitor : public TreeVisitor {
 };
 
 // Renames the item into place, or moves it across file systems, and says
-// so; a dry run only says it.
+// so. A dry run renames nothing; across file systems it copies as the run
+// would, making nothing, to meet what the copy would fail on, and notes the
+// item gone.
 bool MoveVisitor::Relocate(const Entry& e, const Target& t, const Decision& d) {
-  if (!s_.options().dry_run) {
+  if (s_.options().dry_run) {
+    if (Across(e, t) &&
+        !CopyTree(s_, e.folder, e.name, e.Shown(), false, t, Purpose::kMove, &d).complete)
+      return false;
+    s_.record().Vanish(e.Shown());
+  } else {
     const int err = Place(e.folder, e.name, t.folder, t.name, d.replacing());
-    if (err == EXDEV) return Across(e, t, d);
+    if (err == EXDEV) return CopyOver(e, t, d);
     if (err != 0) return s_.FailErrno(e.Shown(), t.Shown(), err);
     s_.record().Placed(e.st);
   }
@@ -155,7 +176,7 @@ bool MoveVisitor::Relocate(const Entry& e, const Target& t, const Decision& d) {
 
 // The item is copied now; its source goes with its batch's (the top item)
 // or its folder's others (RemoveCopied).
-bool MoveVisitor::Across(const Entry& e, const Target& t, const Decision& d) {
+bool MoveVisitor::CopyOver(const Entry& e, const Target& t, const Decision& d) {
   CopiedAcross copied;
   if (!CopyAcross(s_, e, t, d, batch_.disks(), copied)) return false;
   if (e.depth == 0)

@@ -19,7 +19,10 @@ namespace engine {
 /// job is none of them (nor one of their sources met again), after 512 of
 /// them, and at the end of the request (SettleMoves). Each item moved is
 /// said (Session::Done) as its source goes; a dry run decides as the move
-/// would and says each item, and changes nothing.
+/// would and says each item, and changes nothing: across file systems it
+/// walks the copy as the run would (copy.h), to fail where the copy would
+/// (a fifo, a socket), and what it would move away fails a later item as
+/// the run fails it (record.h).
 bool MoveJob(Session& s, const Job& job);
 
 /// Removes the sources still to go of the request's moves across file

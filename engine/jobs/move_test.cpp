@@ -44,6 +44,8 @@ TEST_F(Engine, AnotherFileSystem) {
   // placed and the folder stays.
   Write("e/g.txt", "G");
   ASSERT_EQ(mkfifo("e/pipe", 0600), 0);
+  EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}, kQuiet | kDryRun).code,
+            engine::kErrorOther);  // as the run ends
   EXPECT_EQ(Request(FO_MOVE, {"e"}, {other_ + "/to"}).code, engine::kErrorOther);
   ExpectPaths({"e/g.txt", "e/pipe"}, {other_ + "/to/e"});
   EXPECT_EQ(EntriesOf(other_ + "/to"), (Paths{"a.txt", "d"}));  // nor a hidden folder

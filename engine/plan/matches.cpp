@@ -2,7 +2,6 @@
 #include "engine/plan/matches.h"
 
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -14,27 +13,12 @@
 namespace engine {
 namespace {
 
-// Only '*' and '?' are wildcards: fnmatch's other pattern characters are escaped.
-std::string EscapedPattern(const std::string& pattern) {
-  std::string escaped;
-  for (const char c : pattern) {
-    if (c == '[' || c == '\\') escaped += '\\';
-    escaped += c;
-  }
-  return escaped;
-}
-
 bool IsFolderAt(int folder, const std::string& name) {
   struct stat st;
   return StatAt(folder, name, st, false) == 0 && S_ISDIR(st.st_mode);
 }
 
 }  // namespace
-
-bool MatchesPattern(const std::string& pattern, const std::string& name) {
-  if (pattern == "*.*") return true;
-  return ::fnmatch(EscapedPattern(pattern).c_str(), name.c_str(), 0) == 0;
-}
 
 std::string PatternFolder(const std::string& source) {
   const std::string path = WithoutTrailingSlashes(source);
@@ -50,11 +34,14 @@ int MatchingPaths(const std::string& source, bool files_only, Paths& found) {
   Paths names;
   if (!folder.ok()) return errno;
   if (const int err = ListNames(folder.get(), names)) return err;
+  const bool folders_only = EndsInSlash(source);
   bool matched = false;
   for (const std::string& name : names) {
     if (!MatchesPattern(NameOf(path), name)) continue;
+    const bool is_folder = (files_only || folders_only) && IsFolderAt(folder.get(), name);
+    if (folders_only && !is_folder) continue;
     matched = true;
-    if (files_only && IsFolderAt(folder.get(), name)) continue;
+    if (files_only && is_folder) continue;
     found.push_back(prefix + name);
   }
   return matched ? 0 : kErrorNoMatch;

@@ -8,18 +8,15 @@
 
 namespace engine {
 
-/// True when `name` matches `pattern`: '*' stands for any run of
-/// characters, '?' for one; letter case counts; a leading dot is an
-/// ordinary character; "*.*" matches every name, with a dot or not.
-bool MatchesPattern(const std::string& pattern, const std::string& name);
-
 /// The folder part of the wildcard `source`, as MatchingPaths reads it ("."
 /// when it has none).
 std::string PatternFolder(const std::string& source);
 
 /// Sets `found` to the entries of the folder of `source` (a path whose last
 /// component is a pattern, see HasWildcard) that match it, as paths beside
-/// the pattern, sorted by name; with `files_only` without the folders.
+/// the pattern, sorted by name; with `files_only` without the folders, and
+/// when `source` ends in '/' only the folders (never a link: it is looked
+/// at, not followed).
 /// Returns 0; kErrorNoMatch when no entry matches (folders too); or the
 /// errno of the folder that cannot be read.
 int MatchingPaths(const std::string& source, bool files_only, Paths& found);

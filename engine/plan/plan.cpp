@@ -27,11 +27,16 @@ bool RefuseWildcard(Session& s, const std::string& source, int err) {
                             ": " + ErrorText(err));
 }
 
+// A path whose last component is a wildcard; with literal, none is.
+bool Wild(const Session& s, const std::string& path) {
+  return !s.options().literal && HasWildcard(path);
+}
+
 // The items `source` stands for, added to `jobs`: itself, or the entries
 // its wildcard matches. False when a wildcard stands for none (reported).
 bool Expand(Session& s, const std::string& source, Jobs& jobs) {
-  if (!HasWildcard(source)) {
-    jobs.push_back({WithoutTrailingSlashes(source), "", false});
+  if (!Wild(s, source)) {
+    jobs.push_back({WithoutTrailingSlashes(source), "", false, EndsInSlash(source)});
     return true;
   }
   Paths found;
@@ -42,11 +47,11 @@ bool Expand(Session& s, const std::string& source, Jobs& jobs) {
 }
 
 // A destination that names a folder the items go into.
-bool NamesFolder(const std::string& dest) { return dest.back() == '/' || IsFolder(dest); }
+bool NamesFolder(const std::string& dest) { return EndsInSlash(dest) || IsFolder(dest); }
 
 bool AddPair(Session& s, const std::string& source, const std::string& dest, bool into,
              Jobs& jobs) {
-  into = into || HasWildcard(source) || NamesFolder(dest);
+  into = into || Wild(s, source) || NamesFolder(dest);
   const std::size_t first = jobs.size();
   if (!Expand(s, source, jobs)) return false;
   for (std::size_t i = first; i < jobs.size(); ++i)
@@ -56,8 +61,9 @@ bool AddPair(Session& s, const std::string& source, const std::string& dest, boo
 
 bool Refuse(Session& s, const std::string& why) { return s.Fail("", kErrorInvalidFiles, why); }
 
-// A destination holding a wildcard, or "".
-std::string WildDestination(const Paths& to) {
+// A destination holding a wildcard, or "" (with literal, none does).
+std::string WildDestination(const Session& s, const Paths& to) {
+  if (s.options().literal) return "";
   for (const std::string& dest : to)
     if (dest.find_first_of(kWildcardCharacters) != std::string::npos)
       return "a destination holds a wildcard: " + Quoted(dest);
@@ -76,7 +82,7 @@ bool PlanCopyOrMove(Session& s, const Paths& from, const Paths& to, Jobs& jobs) 
   if (!paired && to.size() != 1)
     return Refuse(s, Counted(from.size(), "source") + " and " +
                          Counted(to.size(), "destination") + " do not pair up");
-  const std::string wild = WildDestination(to);
+  const std::string wild = WildDestination(s, to);
   if (!wild.empty()) return Refuse(s, wild);
   const bool several = !paired && from.size() > 1;
   bool all = true;
@@ -92,14 +98,15 @@ bool PlanRename(Session& s, const Paths& from, const Paths& to, Jobs& jobs) {
     return Refuse(s, "a rename takes one item and one new name, not " +
                          Counted(from.size(), "source") + " and " +
                          Counted(to.size(), "new name"));
-  if (HasWildcard(from[0])) return Refuse(s, "a wildcard cannot be renamed: " + Quoted(from[0]));
-  const std::string wild = WildDestination(to);
+  if (Wild(s, from[0])) return Refuse(s, "a wildcard cannot be renamed: " + Quoted(from[0]));
+  const std::string wild = WildDestination(s, to);
   if (!wild.empty()) return Refuse(s, wild);
   const std::string& dest = to[0];
   const bool bare = dest.find('/') == std::string::npos;
   const bool here = from[0].find('/') == std::string::npos;
   jobs.push_back({WithoutTrailingSlashes(from[0]),
-                  bare && !here ? Join(ParentOf(from[0]), dest) : dest, false});
+                  bare && !here ? Join(ParentOf(from[0]), dest) : dest, false,
+                  EndsInSlash(from[0])});
   return true;
 }
 

@@ -12,9 +12,10 @@ namespace engine {
 
 /// One item of a request and where it goes.
 struct Job {
-  std::string source;
+  std::string source;    ///< without trailing slashes
   std::string target;    ///< the item's full new path; empty for a delete
   bool matched = false;  ///< found by a wildcard, so it existed when listed
+  bool folder = false;   ///< named with a trailing slash: it must be a folder
 };
 using Jobs = std::vector<Job>;
 
@@ -25,11 +26,13 @@ using Planner = bool (*)(Session& s, const Paths& from, const Paths& to, Jobs& j
 
 /// In every plan a source with a wildcard in its last component (HasWildcard)
 /// stands for the matching entries of its folder, sorted by name (with
-/// files_only folders are left out). A wildcard that matches nothing ("no
+/// files_only folders are left out; after a trailing slash, "src/*/", only
+/// folders match, never a link to one). A wildcard that matches nothing ("no
 /// item matches 'src/*.tmp'"), or whose folder cannot be read, is reported
 /// (0x02 for a folder that is missing or a file; see SourceResultCodeFor)
 /// and the plan fails, after the other sources are looked at: nothing is
-/// done, as for a named source that is not there.
+/// done, as for a named source that is not there. With literal options
+/// there is no wildcard: every path, a destination's too, is one name.
 
 /// Copy and move: one destination takes every item into it when it is an
 /// existing folder (or ends in '/'), or when there are several sources or a

@@ -57,12 +57,27 @@ TEST_F(Engine, DestinationRules) {
       // and several sources; one folder goes to the file's name.
       {"wildcard into a file", FO_COPY, {"sub/*"}, {"noext"}, 0, engine::kErrorOther,
        {"sub/x.txt"}, {"noext/x.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
-      {"wildcard with a slash into a file", FO_COPY, {"sub/*/"}, {"noext"}, 0,
-       engine::kErrorOther, {"sub/x.txt"}, {"noext/x.txt"}},
+      {"wildcard with a slash into a file", FO_COPY, {"merge/*/"}, {"noext"}, 0,
+       engine::kErrorOther, {"merge/d/old.txt"}, {"noext/d"}},
       {"several into a file", FO_COPY, {"a.txt", "b.txt"}, {"noext"}, 0, engine::kErrorOther,
        {"a.txt"}, {"noext/a.txt"}},
       {"folder with a slash onto a file", FO_COPY, {"d/"}, {"noext"}, 0, 5, {"d/f.txt"},
        {"noext/f.txt"}, nullptr, [] { EXPECT_EQ(Read("noext"), "N"); }},
+      // A trailing slash says "a folder": a file named so is no source,
+      // and nothing is done. A link named so is a folder only to a copy,
+      // which follows a link it is given; the others take the link itself.
+      {"delete of a file with a slash", FO_DELETE, {"a.txt", "noext/"}, {}, kYes, 2,
+       {"a.txt", "noext"}, {}},
+      {"move of a file with a slash", FO_MOVE, {"noext/"}, {"out"}, 0, 2, {"noext"},
+       {"out/noext"}},
+      {"rename of a file with a slash", FO_RENAME, {"noext/"}, {"n2"}, 0, 2, {"noext"}, {"n2"}},
+      {"trash of a file with a slash", FO_DELETE, {"noext/"}, {}, kYes | FOF_ALLOWUNDO, 2,
+       {"noext"}, {"data/Trash/files/noext"},
+       [] { return setenv("XDG_DATA_HOME", (fs::current_path() / "data").c_str(), 1) == 0; }},
+      {"delete of a link to a folder with a slash", FO_DELETE, {"ld/"}, {}, kYes, 2,
+       {"ld", "d/f.txt"}, {}, [] { return symlink("d", "ld") == 0; }},
+      {"copy of a link to a folder with a slash", FO_COPY, {"ld/"}, {"out"}, 0, 0,
+       {"out/ld/f.txt"}, {}, [] { return symlink("d", "ld") == 0; }},
       {"wildcard in destination", FO_COPY, {"a.txt"}, {"o*"}, 0, 0x7C, {"a.txt"}, {"o*"}},
       {"wildcard in destination folder part", FO_MOVE, {"a.txt"}, {"o?t/x"}, 0, 0x7C,
        {"a.txt"}, {}},
@@ -79,11 +94,26 @@ TEST_F(Engine, Wildcards) {
       {"question mark", FO_COPY, {"?.txt"}, {"made"}, 0, 0, {"made/a.txt", "made/b.txt"},
        {"made/[ab].txt"}},
       {"case counts", FO_COPY, {"?.txt", "*.TXT"}, {"made"}, 0, 2, {}, {"made"}},
-      {"*.* takes names without a dot and dot files; out itself fails, the rest go on", FO_COPY,
-       {"*.*"}, {"out"}, 0, 0x76, {"out/noext", "out/.hidden", "out/d/f.txt", "out/sub/x.txt"},
-       {"out/out"}},
-      {"dot files are ordinary", FO_COPY, {"*d*"}, {"out"}, 0, 0, {"out/.hidden", "out/d/f.txt"},
-       {"out/a.txt"}},
+      {"*.* takes names without a dot, not dot files; out itself fails, the rest go on",
+       FO_COPY, {"*.*"}, {"out"}, 0, 0x76, {"out/noext", "out/d/f.txt", "out/sub/x.txt"},
+       {"out/out", "out/.hidden"}},
+      // As in the shell, a name that starts with a dot is matched only by a
+      // pattern that starts with one, and "." and ".." never.
+      {"dot files only by a dot", FO_COPY, {"*d*"}, {"out"}, 0, 0, {"out/d/f.txt"},
+       {"out/a.txt", "out/.hidden"}},
+      {"only dot files: no match, nothing deleted", FO_DELETE, {"logs/*"}, {}, kYes, 2,
+       {"logs/.keep", "logs/.git/HEAD"}, {}, [] {
+         Write("logs/.keep", "");
+         Write("logs/.git/HEAD", "H");
+         return true;
+       }},
+      {"a dot pattern takes dot files, never . or ..", FO_DELETE, {"logs/.*"}, {}, kYes, 0,
+       {"logs/keep", "a.txt"}, {"logs/.keep", "logs/.git"}, [] {
+         Write("logs/.keep", "");
+         Write("logs/.git/HEAD", "H");
+         Write("logs/keep", "");
+         return true;
+       }},
       {"brackets are plain characters", FO_COPY, {"[ab]*"}, {"out"}, 0, 0, {"out/[ab].txt"},
        {"out/a.txt"}},
       // A wildcard that matches nothing, or whose folder cannot be read,
@@ -105,11 +135,38 @@ TEST_F(Engine, Wildcards) {
        {"sub/x.txt"}, {"out/sub"}},
       {"only the last component", FO_COPY, {"s*/x.txt"}, {"out"}, 0, 2, {}, {"out/x.txt"}},
       {"inside a folder", FO_DELETE, {"d/*"}, {}, kYes, 0, {"d"}, {"d/f.txt"}},
+      {"a slash takes only folders, never a link to one", FO_DELETE, {"w/*/"}, {}, kYes, 0,
+       {"w/file.txt", "w/link", "d/f.txt"}, {"w/sub"}, [] {
+         Write("w/file.txt", "");
+         Write("w/sub/x", "");
+         return symlink("../d", "w/link") == 0;
+       }},
+      {"a slash and only files: no match", FO_DELETE, {"w/*/"}, {}, kYes, 2, {"w/file.txt"}, {},
+       [] {
+         Write("w/file.txt", "");
+         return true;
+       }},
       {"move", FO_MOVE, {"sub/*"}, {"out"}, 0, 0, {"out/x.txt", "sub"}, {"sub/x.txt"}},
       {"files only skips matched folders", FO_COPY, {"*"}, {"out"}, FOF_FILESONLY, 0,
        {"out/a.txt", "out/noext"}, {"out/d", "out/sub", "out/merge"}},
       {"files only keeps named folders", FO_DELETE, {"d", "s*"}, {}, kYes | FOF_FILESONLY, 0,
        {"sub/x.txt"}, {"d"}},
+      // --literal: every path is one name, a destination's too.
+      {"literal: a name holding a wildcard", FO_DELETE, {"r?.txt"}, {}, kYes | kLiteral, 0,
+       {"r1.txt"}, {"r?.txt"}, [] {
+         Write("r?.txt", "");
+         Write("r1.txt", "");
+         return true;
+       }},
+      {"literal: no such name", FO_COPY, {"*.txt"}, {"out"}, kLiteral, 2, {}, {"out/a.txt"}},
+      {"literal: a destination holding a wildcard", FO_COPY, {"a.txt"}, {"o*"}, kLiteral, 0,
+       {"o*"}, {"o*/a.txt"}},
+      {"literal: a rename", FO_RENAME, {"r?.txt"}, {"r*.txt"}, kLiteral, 0, {"r*.txt", "r1.txt"},
+       {"r?.txt"}, [] {
+         Write("r?.txt", "");
+         Write("r1.txt", "");
+         return true;
+       }},
   };
   Check(cases);
 }

@@ -19,6 +19,7 @@ bool OpenTarget(Session& s, const std::string& source, const std::string& target
                 Fd& folder, Target& to) {
   struct stat st;
   if (const int err = StatOf(source, st, follow)) return s.FailErrno(source, err);
+  if (s.options().dry_run && s.record().Vanished(source)) return s.FailErrno(source, ENOENT);
   const FolderMade made = [&s](const std::string& path, int parent, const struct stat* status) {
     struct stat up;
     if (status && ::fstat(parent, &up) == 0) s.record().MadeFolder(path, up, *status);

@@ -26,7 +26,8 @@ struct Target {
 };
 
 /// The start of a copy or move of `source` to the path `target`: the source
-/// must be there (looked at through a link only with `follow`); opens the
+/// must be there (looked at through a link only with `follow`; in a dry
+/// run, not taken away by an earlier item, record.h); opens the
 /// folder that the target goes into as `folder` (following links, as a
 /// shell would), making it and its missing parents (mode 0777 less the
 /// umask; each said, Session::Done, and noted in the request's record), and

@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <set>
 #include <string>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -80,8 +82,11 @@ class RequestRecord {
   /// on the file system `device`: each is reported once.
   bool FirstLoss(int kind, dev_t device);
 
-  /// A dry run places nothing, so what it would place is known by path (as
-  /// shown): `source` would go to `target`.
+  /// A dry run places nothing, so what it would place is known by where
+  /// its path leads: the nearest folder on it that is there, by identity,
+  /// and the names below it (so "out/x" and "./out/x" are one target, and
+  /// "new/x" and "new/../new/x" too where "new" would be made): `source`
+  /// would go to `target`.
   void Plan(const std::string& target, const std::string& source);
   /// True when the dry run would have placed an item at `target`; `from` is
   /// then its source.
@@ -89,6 +94,14 @@ class RequestRecord {
   /// True the first time it is told of a folder `path` a dry run would make
   /// for a target, so that it is said once.
   bool PlanFolder(const std::string& path);
+
+  /// A dry run removes and moves nothing, so what it would take away is
+  /// noted: the item at the path `path` (its name in its folder, known by
+  /// identity; a folder also by its own identity, with all it holds).
+  void Vanish(const std::string& path);
+  /// True when a dry run would have taken away the item at `path` by now:
+  /// it, or a folder it lies in.
+  bool Vanished(const std::string& path) const;
 
  private:
   struct Item {
@@ -103,6 +116,8 @@ class RequestRecord {
   bool folders_ = false;
   std::unordered_map<std::string, std::string> planned_;  ///< target to source
   std::set<std::string> planned_folders_;
+  std::set<std::tuple<dev_t, ino_t, std::string>> vanished_;  ///< folder, name
+  std::unordered_set<Identity, IdentityHash> vanished_folders_;
 };
 
 }  // namespace engine

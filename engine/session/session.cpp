@@ -78,11 +78,14 @@ bool Session::Confirm(const char* action, const std::string& item, const char* s
   if (all_ || options_.confirm_all) return true;
   if (progress_) progress_->Clear();
   const std::string question = std::string(action) + " " + Quoted(item) + suffix;
-  if (options_.dry_run) {
+  if (options_.dry_run && (hooks_.answer || HasTerminal())) {
     Tell("would ask: " + question);
     return true;
   }
-  const Answer answer = hooks_.answer ? hooks_.answer(question) : AskUser(Said(question));
+  // A dry run with nobody to ask ends as the run would, with nobody's answer.
+  const Answer answer = options_.dry_run     ? Answer::kNobody
+                        : hooks_.answer      ? hooks_.answer(question)
+                                             : AskUser(Said(question));
   if (answer == Answer::kAll) all_ = true;
   if (answer == Answer::kYes || answer == Answer::kAll) return true;
   aborted_ = true;
@@ -92,7 +95,7 @@ bool Session::Confirm(const char* action, const std::string& item, const char* s
         (hint.empty() ? "" : "; " + hint + " " + action +
                                  (*suffix ? std::string(" it") + suffix : "")));
   }
-  if (answer == Answer::kCancel || answer == Answer::kNobody) Cancel();
+  if (answer == Answer::kCancel) Cancel();
   return false;
 }
 
@@ -125,6 +128,8 @@ constexpr DeedWords kDeedWords[] = {
     {"removed ", "would remove ", nullptr, ""},           // kRemove
     {"trashed ", "would trash ", nullptr, ""},            // kTrash
     {"skipped ", "would skip ", ": ", " exists"},         // kSkip
+    {"skipped ", "would skip ", ": ", " is newer"},       // kSkipNewer
+    {"skipped ", "would skip ", ": ", " is as new"},      // kSkipAsNew
     {"copied ", "would copy ", " -> ", ""},               // kCopyKept
 };
 
@@ -136,24 +141,45 @@ bool Session::Done(Deed deed, const std::string& item, const std::string& target
   const DeedWords& words = kDeedWords[static_cast<int>(deed)];
   const bool dry = options_.dry_run;
   if (dry && deed == Deed::kMakeFolder && !record_.PlanFolder(item)) return true;
-  if (dry && (deed == Deed::kCopy || deed == Deed::kMove || deed == Deed::kRename))
-    record_.Plan(target, item);
+  if (dry && (deed == Deed::kCopy || deed == Deed::kMove || deed == Deed::kRename)) {
+    if (holding_)
+      held_plans_.emplace_back(target, item);
+    else
+      record_.Plan(target, item);
+  }
   std::string line = (dry ? words.would : words.done) + Quoted(item);
   if (words.between) line += words.between + Quoted(target) + words.after;
   Tell(dry && replacing ? line + " (replacing it)" : line);
   return true;
 }
 
-bool Session::Skip(const std::string& item, const std::string& target) {
-  Done(Deed::kSkip, item, target);
+bool Session::Skip(const std::string& item, const std::string& target, Deed deed) {
+  Done(deed, item, target);
   return false;
 }
 
-// A line on standard output, sent at once, so that it keeps its place among
-// the lines on standard error.
+void Session::Release(bool say) {
+  holding_ = false;
+  if (say) {
+    for (const auto& [target, source] : held_plans_) record_.Plan(target, source);
+    if (!held_.empty()) Write(held_);
+  }
+  held_.clear();
+  held_plans_.clear();
+}
+
+// A line on standard output, sent at once (unless held), so that it keeps
+// its place among the lines on standard error.
 void Session::Tell(const std::string& line) {
+  if (holding_) {
+    held_ += line + "\n";
+    return;
+  }
+  Write(line + "\n");
+}
+
+void Session::Write(const std::string& text) {
   if (progress_) progress_->Clear();
-  const std::string text = line + "\n";
   if (std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
       std::fflush(stdout) == 0)
     return;
@@ -171,9 +197,11 @@ void Session::StartProgress(ProgressCounts total) {
                                              hooks_.clock);
 }
 
-// The line shows no more of a name than its width, so no more is built.
+// The line shows no more of a name than its width, and a column takes at
+// most four bytes of it (more only with combining marks), so no more is
+// built.
 void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
-  if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
+  if (progress_) progress_->Step(entry.Tail(4 * (kProgressWidth + 1)), items, bytes);
 }
 
 void Session::Reach(ProgressCounts done) {

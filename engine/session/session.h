@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/io/walk.h"
 #include "engine/session/hooks.h"
@@ -76,11 +78,12 @@ class Session {
   /// True to go ahead and ACTION `item` (the question "ACTION 'ITEM'SUFFIX",
   /// as "replace 'x'" or "move 'x' to the trash"): without confirm_all or an
   /// earlier "all", the user is asked. "no" marks the request aborted;
-  /// "cancel" also stops it, and so does the lack of a terminal to ask on,
-  /// which is said once ("kept 'x': no terminal to ask", and the caller's
-  /// hint: "; pass -c to replace"). In a dry run nobody is asked: the
+  /// "cancel" also stops it. Without a terminal to ask on, the item is
+  /// kept as with "no", and that is said for each such item ("kept 'x': no
+  /// terminal to ask", and the caller's hint: "; pass -c to replace"); the
+  /// request goes on. In a dry run nobody is asked: the
   /// question is said on standard output ("would ask: replace 'x'") and the
-  /// answer is yes.
+  /// answer is yes; with no terminal to ask on, it goes as in the run.
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
   /// Asks once per item and target, however often the work comes back to it.
   bool ConfirmReplace(const std::string& target);
@@ -88,19 +91,23 @@ class Session {
   // --- what is done: one line each on standard output, with verbose or in
   // a dry run
   /// What is done to an item.
-  enum class Deed { kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip, kCopyKept };
+  enum class Deed {
+    kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip, kSkipNewer, kSkipAsNew, kCopyKept
+  };
   /// True when items done are said (verbose or dry_run): only then need a
   /// caller build the names it gives Done.
   bool telling() const { return options_.verbose || options_.dry_run; }
   /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
-  /// kRename, kSkip and kCopyKept), names quoted (quote.h): with verbose
+  /// kRename, the skips and kCopyKept), names quoted (quote.h): with verbose
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
-  ///                             a move or a rename
+  ///                             a move or a rename (a new tree's held until
+  ///                             it is placed: Hold, Release)
   ///   made folder 'ITEM'        a folder made for a target
   ///   removed 'ITEM'            each item of a deleted tree, and a folder
   ///                             made for a target that stayed empty
   ///   trashed 'ITEM'            an item moved to the trash
   ///   skipped 'ITEM': 'TARGET' exists   (no_clobber)
+  ///   skipped 'ITEM': 'TARGET' is newer   (update; "is as new" for kSkipAsNew)
   ///   copied 'ITEM' -> 'TARGET' a move across file systems that placed its
   ///                             copy but kept some of its source
   /// and in a dry run, with or without verbose, "would copy", "would move",
@@ -112,9 +119,17 @@ class Session {
   /// reported once, a failure of the request.
   bool Done(Deed deed, const std::string& item, const std::string& target = "",
             bool replacing = false);
-  /// `item` does not replace the file `target` (no_clobber): said as kSkip
-  /// when telling, no failure; returns false, as the item does not go ahead.
-  bool Skip(const std::string& item, const std::string& target);
+  /// `item` does not replace the file `target` (no_clobber, update): said
+  /// as `deed` (kSkip, kSkipNewer or kSkipAsNew) when telling, no failure;
+  /// returns false, as the item does not go ahead.
+  bool Skip(const std::string& item, const std::string& target, Deed deed = Deed::kSkip);
+  /// From now on the lines of Done are held back: those of a new tree,
+  /// which are said only once it is placed (see Release).
+  void Hold() { holding_ = true; }
+  /// Ends a Hold: with `say` the lines held are said now, in their order;
+  /// else they are dropped, and so are the targets a dry run noted as
+  /// planned meanwhile (nothing of the tree is placed).
+  void Release(bool say);
 
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).
@@ -131,6 +146,7 @@ class Session {
   void Say(const std::string& line) const;
   std::string Said(const std::string& text) const;
   void Tell(const std::string& line);
+  void Write(const std::string& text);
 
   const Options& options_;
   const Caller& caller_;
@@ -143,6 +159,9 @@ class Session {
   bool aborted_ = false;
   bool output_failed_ = false;
   std::string approved_;
+  bool holding_ = false;
+  std::string held_;  ///< the lines held back, each ending in a newline
+  std::vector<std::pair<std::string, std::string>> held_plans_;  ///< target, source
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;
   std::unique_ptr<Pending> pending_;

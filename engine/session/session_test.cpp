@@ -25,11 +25,13 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
   // Each line says what was being done, to which item and where; a name
   // that would break the line or drive the terminal is shown quoted.
   ASSERT_EQ(mkfifo("p\nq\033[31mRED", 0600), 0);
+  ASSERT_EQ(mkfifo("merge/d/pipe", 0600), 0);
   Write("out/d", "a file where a folder would go");
   struct Line {
     UINT function;
     Paths from, to;
     const char* shown;
+    unsigned flags = 0;
   };
   const Line lines[] = {
       {FO_COPY, {"p\nq\033[31mRED"}, {"out"},
@@ -56,9 +58,14 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
       {FO_COPY, {"d", "sub/x.txt"}, {"out/e", "out/e/f.txt"},  // placed with its folder
        "will not replace 'out/e/f.txt', just placed there from 'd/f.txt'"},
       {FO_DELETE, {"noext/*"}, {}, "cannot read the folder 'noext' of 'noext/*': Not a directory"},
+      // A folder given a free name: its entries are named where they went.
+      {FO_COPY, {"d", "merge/d"}, {"new"},
+       "cannot copy 'merge/d/pipe' to 'new/d (2)/pipe': not a regular file, folder or link\n"
+       "vandrix: cannot copy 'merge/d' to 'new/d (2)': not all of it arrived, so none of it was "
+       "placed", FOF_RENAMEONCOLLISION},
   };
   for (const Line& line : lines)
-    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes),
+    EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes | line.flags),
               std::string("vandrix: ") + line.shown + "\n");
 }
 
@@ -74,8 +81,10 @@ TEST_F(Engine, Confirmations) {
     BOOL aborted;
     std::size_t asked;
     Paths present, absent;
+    const char* said = nullptr;  // standard error, when checked
   };
   const Answer y = Answer::kYes, n = Answer::kNo, all = Answer::kAll, c = Answer::kCancel;
+  const Answer nobody = Answer::kNobody;
   const std::vector<Row> rows = {
       {"replace: yes", FO_COPY, {"a.txt"}, {"out"}, {y}, 0, FALSE, 1, {}, {}},
       {"replace: no skips", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {n}, 0, TRUE, 1, {"out/b.txt"},
@@ -95,6 +104,19 @@ TEST_F(Engine, Confirmations) {
        {"a.txt", "b.txt", "d"}},
       {"delete: cancel", FO_DELETE, {"a.txt", "b.txt"}, {}, {y, c}, 0x4C7, TRUE, 2, {"b.txt"},
        {"a.txt"}},
+      // A cancel says how many items were not done: the one asked about
+      // (some of its tree may be done) and those after it.
+      {"cancel: the count of items not done", FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, {c},
+       0x4C7, TRUE, 1, {}, {"out/b.txt", "out/d"}, "vandrix: cancelled: 3 of 3 items not done\n"},
+      {"cancel in a tree: its item counts", FO_COPY, {"a.txt", "d", "noext"}, {"merge"}, {c},
+       0x4C7, TRUE, 1, {"merge/a.txt"}, {"merge/noext"},
+       "vandrix: cancelled: 2 of 3 items not done\n"},
+      {"delete: cancel the last", FO_DELETE, {"a.txt"}, {}, {c}, 0x4C7, TRUE, 1, {"a.txt"}, {},
+       "vandrix: cancelled: 1 of 1 item not done\n"},
+      // With nobody to ask, the item is kept and the rest goes on.
+      {"nobody to ask: kept, the rest goes on", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {nobody},
+       0, TRUE, 1, {"out/b.txt"}, {},
+       "vandrix: kept 'out/a.txt': no terminal to ask; pass -c to replace\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -103,7 +125,12 @@ TEST_F(Engine, Confirmations) {
     Write("merge/d/f.txt", "OLD");
     Write("d/g.txt", "G");
     answers = row.given;
-    const Outcome outcome = Request(row.function, row.from, row.to);
+    testing::internal::CaptureStderr();
+    const Outcome outcome = Request(row.function, row.from, row.to, row.said ? 0 : kQuiet);
+    const std::string said = testing::internal::GetCapturedStderr();
+    if (row.said) {
+      EXPECT_EQ(said, row.said);
+    }
     EXPECT_EQ(outcome.code, row.code);
     EXPECT_EQ(outcome.aborted, row.aborted);
     EXPECT_EQ(questions.size(), row.asked);
@@ -117,10 +144,11 @@ TEST_F(Engine, Confirmations) {
   EXPECT_EQ(Read("out/a.txt"), "A");
 }
 
-// Without a terminal nobody can be asked: replacing and deleting are
-// cancelled, and one line says so and how to go ahead. Run in a child in a
-// session of its own, which has no controlling terminal.
-TEST_F(Engine, NoTerminalCancels) {
+// Without a terminal nobody can be asked: each file that would be replaced
+// and each item that would be deleted is kept, a line says so and how to
+// go ahead, and the rest goes on (a new file is copied). Run in a child in
+// a session of its own, which has no controlling terminal.
+TEST_F(Engine, NoTerminalKeepsEachItemAndGoesOn) {
   Write("out/a.txt", "OLD");
   int output[2];
   ASSERT_EQ(pipe(output), 0);
@@ -130,9 +158,8 @@ TEST_F(Engine, NoTerminalCancels) {
     if (setsid() < 0 || dup2(output[1], STDERR_FILENO) < 0) _exit(100);
     const Outcome replace = Request(FO_COPY, {"a.txt", "b.txt"}, {"out"}, 0, nullptr, Hooks{});
     const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, 0, nullptr, Hooks{});
-    const bool cancelled = replace.code == engine::kErrorCancelled &&
-                           remove.code == engine::kErrorCancelled;
-    _exit(cancelled && replace.aborted && remove.aborted ? 0 : 1);
+    const bool kept = replace.code == 0 && remove.code == 0;
+    _exit(kept && replace.aborted && remove.aborted ? 0 : 1);
   }
   close(output[1]);
   std::string shown;
@@ -144,9 +171,10 @@ TEST_F(Engine, NoTerminalCancels) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(shown,
             "vandrix: kept 'out/a.txt': no terminal to ask; pass -c to replace\n"
-            "vandrix: kept 'b.txt': no terminal to ask; pass -c to delete\n");
+            "vandrix: kept 'b.txt': no terminal to ask; pass -c to delete\n"
+            "vandrix: kept 'd': no terminal to ask; pass -c to delete\n");
   EXPECT_EQ(Read("out/a.txt"), "OLD");
-  ExpectPaths({"b.txt", "d/f.txt"}, {"out/b.txt"});
+  ExpectPaths({"b.txt", "d/f.txt", "out/b.txt"}, {});
 }
 
 // Every entry of `folder` and below, with a file's bytes and a link's text:
@@ -164,7 +192,7 @@ std::string Listing(const std::string& folder) {
 
 // What vandrix's -v and --dry-run say on standard output, item by item; a
 // dry run changes nothing, asks nothing, and ends as the run would. Fresh()
-// files, plus out/a.txt ("OLD").
+// files, plus out/a.txt ("OLD") and the fifo sub/pipe.
 TEST_F(Engine, SaysEachItemDone) {
   setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
   struct Row {
@@ -183,6 +211,14 @@ TEST_F(Engine, SaysEachItemDone) {
        "would make folder 'new'\nwould make folder 'new/deep'\nwould copy 'd' -> 'new/deep/d'\n"
        "would copy 'd/f.txt' -> 'new/deep/d/f.txt'\nwould copy 'b.txt' -> 'new/deep/b.txt'\n"},
       {FO_COPY, {"d"}, {"merge"}, v, 0, "'d/f.txt' -> 'merge/d/f.txt'\n"},
+      // A new tree is said once placed; one that is not placed (a fifo in
+      // sub) is not said at all.
+      {FO_COPY, {"sub", "b.txt"}, {"out"}, v, engine::kErrorOther, "'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"sub", "b.txt"}, {"out"}, dry, engine::kErrorOther,
+       "would copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION, 0,
+       "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
+       "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry, 0,
        "would ask: replace 'out/a.txt'\nwould copy 'a.txt' -> 'out/a.txt' (replacing it)\n"
        "would copy 'b.txt' -> 'out/b.txt'\n"},
@@ -190,6 +226,13 @@ TEST_F(Engine, SaysEachItemDone) {
        "skipped 'a.txt': 'out/a.txt' exists\n'b.txt' -> 'out/b.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry | kNoClobber, 0,
        "would skip 'a.txt': 'out/a.txt' exists\nwould copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, v | kUpdate, 0,
+       "skipped 'a.txt': 'out/a.txt' is newer\n'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry | kUpdate, 0,
+       "would skip 'a.txt': 'out/a.txt' is newer\nwould copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"b.txt"}, {"out/a.txt"}, v | kUpdate, 0, "skipped 'b.txt': 'out/a.txt' is as new\n"},
+      {FO_MOVE, {"out/a.txt"}, {"a.txt"}, dry | kUpdate, 0,
+       "would ask: replace 'a.txt'\nwould move 'out/a.txt' -> 'a.txt' (replacing it)\n"},
       {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry | FOF_RENAMEONCOLLISION, 0,
        "would copy 'a.txt' -> 'merge/a.txt'\nwould copy './a.txt' -> 'merge/a (2).txt'\n"},
       {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry, engine::kErrorOther,
@@ -208,6 +251,18 @@ TEST_F(Engine, SaysEachItemDone) {
       {FO_DELETE, {"*.txt"}, {}, dry | FOF_ALLOWUNDO | kYes, 0,
        "would trash '[ab].txt'\nwould trash 'a.txt'\nwould trash 'b.txt'\n"},
       {FO_DELETE, {"*.tmp"}, {}, dry | kYes, engine::kErrorFileNotFound, ""},
+      // An earlier item takes a later source away, and two targets are one
+      // place however they are written: the dry run fails as the run does.
+      {FO_DELETE, {"a.txt", "a.txt"}, {}, dry | kYes, engine::kErrorFileNotFound,
+       "would remove 'a.txt'\n"},
+      {FO_DELETE, {"d", "d/f.txt"}, {}, dry | kYes, engine::kErrorFileNotFound,
+       "would remove 'd/f.txt'\nwould remove 'd'\n"},
+      {FO_MOVE, {"d", "d/f.txt"}, {"out"}, dry | kYes, engine::kErrorFileNotFound,
+       "would move 'd' -> 'out/d'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out/x", "./out/x"}, dry | kYes, engine::kErrorOther,
+       "would copy 'd' -> 'out/x'\nwould copy 'd/f.txt' -> 'out/x/f.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"new/x", "new/../new/x"}, dry | kYes, engine::kErrorOther,
+       "would make folder 'new'\nwould copy 'a.txt' -> 'new/x'\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(testing::Message() << row.function << " " << testing::PrintToString(row.from)
@@ -215,14 +270,27 @@ TEST_F(Engine, SaysEachItemDone) {
     Fresh();
     fs::remove_all(root_ + "/data");
     Write("out/a.txt", "OLD");
+    ASSERT_EQ(mkfifo("sub/pipe", 0600), 0);  // never copied
+    // out/a.txt was changed a minute after a.txt, and b.txt with it.
+    const struct timespec then[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {1000000060, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, "a.txt", then, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, "out/a.txt", later, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, "b.txt", later, 0), 0);
     const std::string before = Listing(here_);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(Request(row.function, row.from, row.to, row.flags | kQuiet).code, row.code);
+    const int code = Request(row.function, row.from, row.to, row.flags | kQuiet).code;
     EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said);
+    EXPECT_EQ(code, row.code);
     if (row.flags & kDryRun) {
       EXPECT_EQ(Listing(here_), before);
       EXPECT_FALSE(Exists(root_ + "/data/Trash"));
       EXPECT_TRUE(questions.empty());
+      answers = {Answer::kAll};  // as the dry run goes on
+      testing::internal::CaptureStdout();
+      const int run = Request(row.function, row.from, row.to, (row.flags & ~dry) | kQuiet).code;
+      testing::internal::GetCapturedStdout();
+      EXPECT_EQ(run, row.code) << "the run ends otherwise than its dry run";
     }
   }
 }

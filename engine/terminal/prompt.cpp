@@ -58,8 +58,16 @@ Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out) {
   }
 }
 
+// The controlling terminal, open for a question, or -1.
+int OpenTerminal() { return ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC); }
+
+bool HasTerminal() {
+  const int tty = OpenTerminal();
+  return tty >= 0 && ::close(tty) == 0;
+}
+
 Answer AskUser(const std::string& question) {
-  const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+  const int tty = OpenTerminal();
   if (tty < 0) return Answer::kNobody;
   const int copy = ::fcntl(tty, F_DUPFD_CLOEXEC, 0);
   std::FILE* in = copy >= 0 ? ::fdopen(copy, "r") : nullptr;

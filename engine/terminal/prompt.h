@@ -13,7 +13,7 @@ enum class Answer {
   kNo,      ///< skip this item
   kAll,     ///< do this item and every later one without asking
   kCancel,  ///< stop the whole operation
-  kNobody,  ///< nobody could be asked (no terminal): as kCancel
+  kNobody,  ///< nobody could be asked (no terminal): the item is kept, as with kNo
 };
 
 /// Reads one answer line: y/yes, n/no, a/all, c/cancel, any letter case,
@@ -30,6 +30,10 @@ Answer AskOn(const std::string& question, std::FILE* in, std::FILE* out);
 /// input and standard error are; kNobody when the process has none. While
 /// the question waits, a signal that ends the process ends its line first.
 Answer AskUser(const std::string& question);
+
+/// True when the process has a controlling terminal to ask on, so that
+/// AskUser would not answer kNobody at once.
+bool HasTerminal();
 
 }  // namespace engine
 

@@ -1,5 +1,6 @@
 # Bash completion for vandrix: the operation word first, then paths; options
-# anywhere before "--" (the letters and long names of vandrix --help).
+# anywhere before "--" (the letters and long names of vandrix --help), their
+# Windows forms only before the operation word.
 
 _vandrix() {
   local cur=${COMP_WORDS[COMP_CWORD]} word operation='' ended='' i
@@ -7,16 +8,16 @@ _vandrix() {
     word=${COMP_WORDS[i]}
     if [[ -z $ended && $word == -- ]]; then
       ended=1
-    elif [[ -z $ended && ($word == -?* || $word == /[cdefprsuCDEFPRSU?]) ]]; then
-      continue  # an option, also in its Windows form
+    elif [[ -z $ended && ($word == -?* || ($word == /[cdefprsuCDEFPRSU?] && -z $operation)) ]]; then
+      continue  # an option, also in its Windows form before the operation
     elif [[ -z $operation ]]; then
       operation=$word
     fi
   done
   if [[ -z $ended && $cur == -* ]]; then
     local long='--yes --make-folders --quiet --files-only --interactive --no-clobber
-                --no-names --keep-both --no-progress --trash --verbose --dry-run
-                --help --version'
+                --update --no-names --keep-both --no-progress --trash --verbose
+                --dry-run --literal --help --version'
     [[ $cur == --* ]] || long+=' -c -d -e -f -i -n -p -r -s -u -v -h'
     mapfile -t COMPREPLY < <(compgen -W "$long" -- "$cur")
   elif [[ -z $operation ]]; then
