@@ -20,6 +20,7 @@
 #include "engine/operations.h"
 #include "engine/plan/plan.h"
 #include "engine/rules/refusals.h"
+#include "engine/rules/target.h"
 #include "engine/session/session.h"
 #include "engine/terminal/progress.h"
 
@@ -97,6 +98,8 @@ void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
     if (DotsAllowed(s, jobs[i].source, operation.done)) operation.run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }
+  if (operation.settle) operation.settle(s);
+  RemoveFoldersLeftEmpty(s);
   if (s.cancelled() && i > 0) SayCancelled(s, jobs.size() - i + 1, jobs.size());
 }
 

@@ -16,7 +16,8 @@
 //              result codes), fd (an open descriptor)
 //   io/        the file system, no user in sight: identity (device and
 //              inode, and the stamp of a change), lookup (status,
-//              names), place (rename, never over something else),
+//              names), place (rename, never over something else; a
+//              file system written to disk),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
 //              and times; a move's owner, extended attributes, capability),
 //              byte_copy (a file's bytes), temp_file (a file, or a new
@@ -74,9 +75,10 @@ namespace engine {
 /// and a folder never goes into itself by any path (decide.h, target.h); a
 /// copied file reaches its target only whole, and a new tree only whole or
 /// not at all (temp_file.h, copy.h); a move across
-/// file systems removes its source only once the copy is complete, item by
-/// item, only what it copied and is unchanged since, and a failed one takes
-/// back only what it made (move_across.h); nothing the request placed is
+/// file systems removes its source only once the copy is complete and
+/// written to disk (syncfs), item by item, only what it copied and is
+/// unchanged since, and a failed one takes back only what it made
+/// (move_across.h); nothing the request placed is
 /// replaced or merged into by a later item of it (decide.h, record.h); "."
 /// and ".." are never moved, renamed or deleted (refusals.h).
 ///

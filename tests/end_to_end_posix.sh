@@ -128,6 +128,7 @@ unplaced_tree    | mkfifo dir/pipe; vandrix -cv copy dir out  | 1   | noout gone
 verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$
 verbose_rename   | vandrix --verbose ren old.txt new.txt     | 0   | copy:new.txt=old.txt out:^'old.txt'.->.'new.txt'$
 verbose_delete   | vandrix -cv del dir b.txt                 | 0   | gone:dir gone:b.txt notrash out:^removed.'dir/sub/y.txt'$ out:^removed.'dir/sub'$ out:^removed.'dir'$ out:^removed.'b.txt'$
+failed_copy      | mkfifo p; vandrix -cv copy p Store/in/q   | 1   | gone:Store out:^made.folder.'Store/in'$ out:^removed.'Store/in'$ out:^removed.'Store'$ err:'p'.to.'Store/in/q':.not.a.regular.file
 verbose_trash    | vandrix -cuv del old.txt                  | 0   | trash:old.txt out:^trashed.'old.txt'$
 rename_status    | vandrix ren old.txt new.txt; echo $?      | 0   | gone:old.txt copy:new.txt=old.txt out:^0$
 windows_forms    | vandrix /c /s copy "a.txt;b.txt" out      | 0   | copy:out/a.txt=a.txt copy:out/b.txt=b.txt

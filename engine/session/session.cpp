@@ -130,6 +130,7 @@ constexpr DeedWords kDeedWords[] = {
     {"skipped ", "would skip ", ": ", " exists"},         // kSkip
     {"skipped ", "would skip ", ": ", " is newer"},       // kSkipNewer
     {"skipped ", "would skip ", ": ", " is as new"},      // kSkipAsNew
+    {"copied ", "would copy ", " -> ", ""},               // kCopyKept
 };
 
 }  // namespace

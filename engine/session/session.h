@@ -38,6 +38,13 @@ class Session {
   const Hooks& hooks() const { return hooks_; }
   /// What the request has done so far (record.h).
   RequestRecord& record() { return record_; }
+  /// What a job leaves for a later job of the request or for its end (a
+  /// move's sources still to go, move.h), kept here in between.
+  class Pending {
+   public:
+    virtual ~Pending() = default;
+  };
+  std::unique_ptr<Pending>& pending() { return pending_; }
   /// A new top-level item, `source` going to `target` (empty for a
   /// delete): its answers start afresh, and the record starts on it.
   void BeginItem(const std::string& source, const std::string& target) {
@@ -85,21 +92,24 @@ class Session {
   // a dry run
   /// What is done to an item.
   enum class Deed {
-    kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip, kSkipNewer, kSkipAsNew
+    kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip, kSkipNewer, kSkipAsNew, kCopyKept
   };
   /// True when items done are said (verbose or dry_run): only then need a
   /// caller build the names it gives Done.
   bool telling() const { return options_.verbose || options_.dry_run; }
   /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
-  /// kRename and the skips), names quoted (quote.h): with verbose
+  /// kRename, the skips and kCopyKept), names quoted (quote.h): with verbose
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
   ///                             a move or a rename (a new tree's held until
   ///                             it is placed: Hold, Release)
   ///   made folder 'ITEM'        a folder made for a target
-  ///   removed 'ITEM'            each item of a deleted tree
+  ///   removed 'ITEM'            each item of a deleted tree, and a folder
+  ///                             made for a target that stayed empty
   ///   trashed 'ITEM'            an item moved to the trash
   ///   skipped 'ITEM': 'TARGET' exists   (no_clobber)
   ///   skipped 'ITEM': 'TARGET' is newer   (update; "is as new" for kSkipAsNew)
+  ///   copied 'ITEM' -> 'TARGET' a move across file systems that placed its
+  ///                             copy but kept some of its source
   /// and in a dry run, with or without verbose, "would copy", "would move",
   /// "would rename" before the first form, and "would make folder", "would
   /// remove", "would trash", "would skip" for the others; " (replacing it)"
@@ -154,6 +164,7 @@ class Session {
   std::vector<std::pair<std::string, std::string>> held_plans_;  ///< target, source
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;
+  std::unique_ptr<Pending> pending_;
 };
 
 }  // namespace engine
