@@ -1,6 +1,7 @@
 // vandrix: performs one file operation, read from a POSIX command line, with
 // the program's own engine, and reports the outcome as the exit code (a
 // refusal is 255).
+#include <clocale>
 #include <cstdint>
 #include <string>
 
@@ -31,6 +32,7 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
   engine::Request request = platform::EngineRequestOf(record);
   request.options.verbose = (command.own & vandrix::kVerbose) != 0;
   request.options.no_clobber = (command.own & vandrix::kNoClobber) != 0;
+  request.options.update = (command.own & vandrix::kUpdate) != 0;
   request.options.dry_run = (command.own & vandrix::kDryRun) != 0;
   request.options.literal = (command.own & vandrix::kLiteral) != 0;
   request.options.jobs = command.jobs;  // 0: as the engine finds best
@@ -47,5 +49,8 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The character set of the user's terminal, for the progress line's
+  // columns (engine/terminal/columns.h); the C locale when unset.
+  std::setlocale(LC_CTYPE, "");
   platform::ExitProcess(static_cast<UINT>(vandrix::RunPosixProgram(argc, argv, PerformByEngine)));
 }

@@ -35,7 +35,13 @@ Cases (sizes as the tree rows of bench/RESULTS.md name them):
   delete10k-tmpfs  10,000 files in 100 folders in /dev/shm: old, new,
               new -j1, new -j2, rm -rf
   big         a 1 GiB file: old, new, cp
-  move        2,000 files moved from the disk to /dev/shm: old, new, mv
+  move        2,000 files in 20 folders moved from the disk to /dev/shm: old,
+              new, mv
+  move-ext4   the same to an ext4 file system of its own, loop-mounted from
+              a sparse image under build/bench (needs root; skipped, with
+              the reason, where it cannot be mounted): old, new, mv
+  move-files-ext4  1,000 files of one folder, named one by one (as a shell
+              glob names them), moved into a folder on that ext4: old, new, mv
   trash       the same 2,000 files to the trash: old, new, gio trash
   start       `vandrix -cs ren a b`, one run (the mean of 50 a round): old,
               new, /bin/true
@@ -66,18 +72,18 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCRATCH = os.path.join(ROOT, "build", "bench", "rounds")
 CASES = ["tree", "tree-tmpfs", "tree-one-core", "tree-one-core-tmpfs", "tree100k-tmpfs",
-         "delete", "delete-tmpfs", "delete10k-tmpfs", "big", "move", "trash", "start", "calls",
-         "memory"]
+         "delete", "delete-tmpfs", "delete10k-tmpfs", "big", "move", "move-ext4",
+         "move-files-ext4", "trash", "start", "calls", "memory"]
 ONE_CORE = ["taskset", "-c", "0"]
 
 
-def make_tree(path, folders, seed):
-    """`folders` folders of 100 files of 1-8 KiB each."""
+def make_tree(path, folders, seed, files=100):
+    """`folders` folders of `files` files of 1-8 KiB each."""
     rng = random.Random(seed)
     for d in range(folders):
         folder = os.path.join(path, f"d{d:03}")
         os.makedirs(folder)
-        for f in range(100):
+        for f in range(files):
             with open(os.path.join(folder, f"f{f:03}.dat"), "wb") as out:
                 out.write(os.urandom(rng.randint(1024, 8192)))
 
@@ -99,16 +105,39 @@ class Bench:
         self.graves = 0
         self.env = dict(os.environ, HOME=os.path.join(SCRATCH, "home"),
                         XDG_DATA_HOME=os.path.join(SCRATCH, "home", "data"))
+        self.ext4 = None
+
+    def mount_ext4(self):
+        """A 4 GiB ext4 (a sparse image) loop-mounted under SCRATCH; the reason when not."""
+        image, point = os.path.join(SCRATCH, "ext4.img"), os.path.join(SCRATCH, "ext4")
+        os.makedirs(point, exist_ok=True)
+        with open(image, "wb") as out:
+            out.truncate(4 << 30)
+        for argv in (["mkfs.ext4", "-q", "-F", image], ["mount", "-o", "loop", image, point]):
+            try:
+                done = subprocess.run(argv, capture_output=True, text=True)
+            except OSError as e:
+                return str(e)
+            if done.returncode != 0:
+                return f"{' '.join(argv[:2])}: {done.stderr.strip()}"
+        self.ext4 = point
+        return None
+
+    def unmount_ext4(self):
+        if self.ext4:
+            subprocess.run(["umount", self.ext4])
+            self.ext4 = None
 
     def prepare_data(self):
         shutil.rmtree(SCRATCH, ignore_errors=True)
         os.makedirs(self.grave)
         os.makedirs(self.env["XDG_DATA_HOME"])
         print("rounds: making the test data", file=sys.stderr)
-        for name, folders, seed in (("tree", 100, 1), ("tree2k", 20, 2), ("tree1k", 10, 3)):
-            make_tree(os.path.join(SCRATCH, name), folders, seed)
+        for name, folders, files, seed in (("tree", 100, 100, 1), ("tree2k", 20, 100, 2),
+                                           ("tree1k", 10, 100, 3), ("flat1k", 1, 1000, 4)):
+            make_tree(os.path.join(SCRATCH, name), folders, seed, files)
         if self.wants_100k:
-            make_tree(os.path.join(self.shm, "tree100k"), 1000, 4)
+            make_tree(os.path.join(self.shm, "tree100k"), 1000, 5)
             if self.wants_100k_disk:
                 sh("cp", "-r", os.path.join(self.shm, "tree100k"), SCRATCH)
         if self.wants_big:
@@ -210,14 +239,23 @@ class Bench:
             return result
         return self.rounds_of(programs, run)
 
-    def move_case(self):
+    def move_case(self, where, named=False):
+        """tree2k moved from the disk into `where` as one folder, or (`named`)
+        flat1k's files, each named, into a folder there."""
         programs = [("old", None), ("new", None), ("mv", ["mv"])]
 
         def run(label, tool):
-            source, target = os.path.join(SCRATCH, "moving"), os.path.join(self.shm, "moved")
-            sh("cp", "-r", os.path.join(SCRATCH, "tree2k"), source)
-            result = self.timed(tool + [source, target] if tool else
-                                [self.vandrix[label], "-cs", "move", source, target])
+            source, target = os.path.join(SCRATCH, "moving"), os.path.join(where, "moved")
+            shutil.rmtree(source, ignore_errors=True)
+            sh("cp", "-r", os.path.join(SCRATCH, "flat1k" if named else "tree2k"), source)
+            items = [source]
+            if named:
+                os.makedirs(target)
+                items = sorted(os.path.join(source, folder, name)
+                               for folder in os.listdir(source)
+                               for name in os.listdir(os.path.join(source, folder)))
+            result = self.timed(tool + items + [target] if tool else
+                                [self.vandrix[label], "-cs", "move"] + items + [target])
             shutil.rmtree(target)
             return result
         return self.rounds_of(programs, run)
@@ -323,10 +361,18 @@ def main():
                 "delete10k-tmpfs":
                     lambda: bench.victim_case("tree", bench.shm, "-cs", "del", ["rm", "-rf"],
                                               workers=True),
-                "big": bench.big_case, "move": bench.move_case,
+                "big": bench.big_case, "move": lambda: bench.move_case(bench.shm),
+                "move-ext4": lambda: bench.move_case(bench.ext4),
+                "move-files-ext4": lambda: bench.move_case(bench.ext4, named=True),
                 "trash":
                     lambda: bench.victim_case("tree2k", SCRATCH, "-csu", "del", ["gio", "trash"]),
                 "start": bench.start_case}
+        if "move-ext4" in cases or "move-files-ext4" in cases:
+            why = bench.mount_ext4()
+            if why:
+                print(f"rounds: the ext4 cases are skipped: cannot mount one here ({why})",
+                      file=sys.stderr)
+                cases = [case for case in cases if not case.endswith("-ext4")]
         for case in cases:
             if case in runs:
                 print(f"rounds: {case} (load {os.getloadavg()[0]:.2f})", file=sys.stderr)
@@ -342,6 +388,7 @@ def main():
                 print(f"| {label} | {calls} | {calls / per:.2f} |")
     finally:
         print("rounds: removing the scratch folders", file=sys.stderr)
+        bench.unmount_ext4()
         shutil.rmtree(bench.shm, ignore_errors=True)
         shutil.rmtree(SCRATCH, ignore_errors=True)
 

@@ -19,7 +19,8 @@ inline constexpr unsigned kNoClobber = 1u << 1;    ///< never replace a file
 inline constexpr unsigned kDryRun = 1u << 2;       ///< change nothing, say what would be done
 inline constexpr unsigned kInteractive = 1u << 3;  ///< ask (the default, said explicitly)
 inline constexpr unsigned kLiteral = 1u << 4;      ///< every path one name: no wildcard, no ";" list
-inline constexpr unsigned kJobs = 1u << 5;         ///< workers asked for (PosixCommand::jobs)
+inline constexpr unsigned kUpdate = 1u << 5;       ///< skip a file whose target is as new or newer
+inline constexpr unsigned kJobs = 1u << 6;         ///< workers asked for (PosixCommand::jobs)
 
 /// The most workers --jobs may ask for.
 inline constexpr unsigned kMostJobs = 64;
@@ -51,6 +52,8 @@ inline constexpr OptionLetter kOptionLetters[] = {
     {'N', "no-clobber", 0, kNoClobber,
      "never replace a file: skip it without asking, no failure\n(a folder still merges into a "
      "folder); wins over -c,\nnot with -r"},
+    {'\0', "update", 0, kUpdate,
+     "copy or move a file only over an older one: a target\nas new or newer is skipped without asking, no failure\n(an older one is replaced as ever); not with -r or -n"},
     {'P', "no-names", FOF_SIMPLEPROGRESS, 0, "show no names on the progress line"},
     {'R', "keep-both", FOF_RENAMEONCOLLISION, 0,
      "give an item a free name, \"a (2).txt\", when its name is\ntaken, instead of replacing what "
@@ -74,7 +77,8 @@ inline constexpr OptionLetter kOptionLetters[] = {
 };
 
 /// Options that say opposite things of the same items: each alone is
-/// clear, both together are refused with `why`.
+/// clear, all together are refused with `why`. A contradiction holds when
+/// the flag `bit` (none when 0) and every own option of `own` are given.
 struct Contradiction {
   WORD bit;
   unsigned own;
@@ -87,6 +91,37 @@ inline constexpr Contradiction kContradictions[] = {
      "name: give one of them"},
     {FOF_NOCONFIRMATION, kInteractive,
      "-i (--interactive) asks, -c (--yes) answers yes: give one of them"},
+    {FOF_RENAMEONCOLLISION, kUpdate,
+     "--update skips a file whose target is as new or newer, -r (--keep-both) gives it a free "
+     "name: give one of them"},
+    {0, kNoClobber | kUpdate,
+     "-n (--no-clobber) replaces nothing, --update replaces what is older: give one of them"},
+};
+
+/// The operations an option acts on, as bits: 1 << FO_COPY, and so on.
+inline constexpr unsigned OperationBit(WORD function) { return 1u << function; }
+inline constexpr unsigned kOnCopyOrMove = OperationBit(FO_COPY) | OperationBit(FO_MOVE);
+
+/// An option that acts on some operations only (vandrix refuses it with
+/// the others, saying what it does); an option not listed here acts on
+/// every operation.
+struct OptionScope {
+  const char* name;     ///< the option's long name
+  unsigned operations;  ///< OperationBit of each operation it acts on
+  const char* does;     ///< what it does, for the refusal: "it ..."
+};
+
+inline constexpr OptionScope kOptionScopes[] = {
+    {"trash", OperationBit(FO_DELETE), "makes del move the items to the trash"},
+    {"files-only", kOnCopyOrMove | OperationBit(FO_DELETE),
+     "takes only the files a wildcard matches"},
+    {"keep-both", kOnCopyOrMove | OperationBit(FO_RENAME),
+     "gives an item a free name where its name is taken"},
+    {"no-clobber", kOnCopyOrMove | OperationBit(FO_RENAME),
+     "skips an item whose name is taken"},
+    {"update", kOnCopyOrMove, "skips a file whose target is as new or newer"},
+    {"jobs", OperationBit(FO_COPY) | OperationBit(FO_DELETE),
+     "copies a new folder's files and deletes a folder's with workers side by side"},
 };
 
 }  // namespace vandrix

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "cmdline/operations.h"
 #include "cmdline/options.h"
 #include "cmdline/refusal_on_disk.h"
+#include "engine/base/path_text.h"
 #include "engine/base/quote.h"
 #include "fileop/file_operation.h"
 #include "platform/shell.h"
@@ -135,14 +137,27 @@ std::string NamedLetter(const std::string& argument, std::size_t i) {
   return engine::Quoted(std::string(1, argument[i])) + " in " + engine::Quoted(argument);
 }
 
+// On Linux the letters after "-" are lower case (a cp user's -R is no
+// option here); only the Windows forms ("/C") take any case.
+bool WrongCase(const std::string& argument, std::size_t i) {
+  return argument[0] == '-' && argument[i] >= 'A' && argument[i] <= 'Z';
+}
+
+// What the refusal of a letter of the wrong case adds: its option.
+std::string CaseNote(const std::string& argument, std::size_t i, const OptionLetter* option) {
+  if (option == nullptr || !WrongCase(argument, i)) return std::string();
+  return std::string(": the letters are lower case, and -") +
+         static_cast<char>(argument[i] - 'A' + 'a') + " is --" + option->name;
+}
+
 // "-cs" or "/c": letters after the first byte, each an option or help.
 void ReadLetters(const std::string& argument, Scan& scan) {
   for (std::size_t i = 1; i < argument.size() && scan.stop == Stop::kNone; ++i) {
     const OptionLetter* option = LetterOption(argument[i]);
     if (IsHelpLetter(argument[i])) {
       scan.stop = Stop::kHelp;
-    } else if (option == nullptr) {
-      StopAtUnknown(NamedLetter(argument, i), scan);
+    } else if (option == nullptr || WrongCase(argument, i)) {
+      StopAtUnknown(NamedLetter(argument, i) + CaseNote(argument, i, option), scan);
     } else if (option->value == nullptr) {
       Take(*option, scan);
     } else if (i + 1 < argument.size()) {  // "-j4": the rest is its value
@@ -198,16 +213,12 @@ std::string Joined(const std::vector<std::string>& paths) {
   return text;
 }
 
-// The arguments after the program's name as one line: single spaces, each
-// argument that is empty or holds a space in double quotes.
-std::string Title(const std::vector<std::string>& args) {
-  std::string title;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (i > 1) title += ' ';
-    const bool quoted = a.empty() || a.find(' ') != std::string::npos;
-    title += quoted ? '"' + a + '"' : a;
-  }
+// The progress title: the operation and its paths, quoted as the error
+// lines quote them ("copy 'a.txt' 'b.txt' to 'out'"); not the options.
+std::string Title(const OperationWord& operation, const PosixCommand& command) {
+  std::string title = operation.name;
+  for (const std::string& source : command.sources) title += ' ' + engine::Quoted(source);
+  if (operation.function != FO_DELETE) title += " to " + engine::Quoted(command.destination);
   return title;
 }
 
@@ -236,9 +247,49 @@ std::string PairsProblem(const PosixCommand& command) {
 // Why the scanned options cannot go together (options.h), or null.
 const char* ContradictionOf(const Scan& scan) {
   for (const Contradiction& c : kContradictions) {
-    if ((scan.flags & c.bit) != 0 && (scan.own & c.own) != 0) return c.why;
+    if ((c.bit == 0 || (scan.flags & c.bit) != 0) && (scan.own & c.own) == c.own) return c.why;
   }
   return nullptr;
+}
+
+bool Given(const OptionLetter& option, const Scan& scan) {
+  return (scan.flags & option.bit) != 0 || (scan.own & option.own) != 0;
+}
+
+// "-u (--trash)", or "--update" for an option without a letter.
+std::string OptionShown(const OptionLetter& option) {
+  const std::string name = std::string("--") + option.name;
+  if (option.letter == '\0') return name;
+  return std::string("-") + static_cast<char>(option.letter - 'A' + 'a') + " (" + name + ")";
+}
+
+// An option given that does nothing for `operation` (kOptionScopes), as
+// the refusal says it, or empty.
+std::string InapplicableOption(const OperationWord& operation, const Scan& scan) {
+  for (const OptionScope& scope : kOptionScopes) {
+    const OptionLetter* option = NamedOption(scope.name);
+    if (option == nullptr || !Given(*option, scan) ||
+        (scope.operations & OperationBit(operation.function)) != 0)
+      continue;
+    return OptionShown(*option) + " has no effect on " + operation.name + ": it " + scope.does;
+  }
+  return std::string();
+}
+
+// -f without a wildcard among the sources: the shell expanded it, or there
+// was none, or --literal makes every path one name, and -f would leave out
+// nothing.
+std::string FilesOnlyWithoutWildcard(const PosixCommand& command) {
+  if ((command.flags & FOF_FILESONLY) == 0) return std::string();
+  if ((command.own & kLiteral) != 0)
+    return "-f (--files-only) has no effect with --literal: it takes only the files a wildcard "
+           "matches, and --literal makes every path one name";
+  const std::string list = PathList(command.source);
+  for (const char* path = list.c_str(); *path != '\0'; path += std::strlen(path) + 1) {
+    if (engine::HasWildcard(path)) return std::string();
+  }
+  return "-f (--files-only) has no effect on these paths: it takes only the files a wildcard "
+         "matches, and no source holds one (quote it for vandrix: '*.txt')";
 }
 
 PosixCommand Request(const OperationWord& operation, std::vector<std::string> paths,
@@ -254,6 +305,7 @@ PosixCommand Request(const OperationWord& operation, std::vector<std::string> pa
   }
   command.source = Joined(paths);
   command.sources = std::move(paths);
+  command.title = Title(operation, command);
   return command;
 }
 
@@ -269,11 +321,15 @@ PosixCommand Interpreted(const Scan& scan) {
   std::vector<std::string> paths(scan.positional.begin() + 1, scan.positional.end());
   const std::string problem = PathsProblem(*operation, paths);
   if (!problem.empty()) return Refused(problem);
+  const std::string inapplicable = InapplicableOption(*operation, scan);
+  if (!inapplicable.empty()) return Refused(inapplicable);
   if (const char* why = ContradictionOf(scan)) return Refused(why);
   PosixCommand command = Request(*operation, std::move(paths), scan);
-  if ((scan.own & kLiteral) != 0) return command;  // one destination, whatever it holds
-  const std::string unpaired = PairsProblem(command);
-  return unpaired.empty() ? command : Refused(unpaired);
+  // With --literal a destination is one path, whatever it holds.
+  const std::string unpaired = (scan.own & kLiteral) != 0 ? std::string() : PairsProblem(command);
+  if (!unpaired.empty()) return Refused(unpaired);
+  const std::string files_only = FilesOnlyWithoutWildcard(command);
+  return files_only.empty() ? command : Refused(files_only);
 }
 
 bool Write(const std::string& text, std::FILE* stream) {
@@ -307,9 +363,7 @@ PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args) {
   if (scan.stop == Stop::kHelp) return Decided(PosixAction::kHelp);
   if (scan.stop == Stop::kVersion) return Decided(PosixAction::kVersion);
   if (scan.stop == Stop::kUnknown) return Refused("unknown option " + scan.unknown);
-  PosixCommand command = Interpreted(scan);
-  command.title = Title(args);
-  return command;
+  return Interpreted(scan);
 }
 
 PosixReply RunPosixCommandLine(const std::vector<std::string>& args, PosixPerformer perform) {

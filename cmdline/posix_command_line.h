@@ -3,11 +3,12 @@
 //
 //   vandrix [OPTION]... OPERATION PATH...
 //
-// Options are "-" and letters of c d e f i n p r s u v (either case), alone
+// Options are "-" and letters of c d e f i n p r s u v (lower case), alone
 // or combined ("-cs"), or "--" and a long name written in full ("--yes",
-// "--dry-run"; the names are in options.h), anywhere on the line; before
-// the operation word, "/" and one letter of the Windows options ("/c") is
-// the same option. "-h", "-?", "/?" and "--help" ask for the help,
+// "--dry-run", "--update"; the names are in options.h), anywhere on the
+// line; before the operation word, "/" and one letter of the Windows
+// options ("/c", "/C") is the same option. "-h", "-?", "/?" and "--help"
+// ask for the help,
 // "--version" for the version; "--" ends the options. Every other argument
 // is positional: the first is the operation word, the others are paths,
 // whatever their first byte ("-" and "/x" alone included, and "/c" after
@@ -49,13 +50,18 @@ struct PosixCommand {
 /// unknown option, no or an unknown operation word, another number of
 /// paths, an empty path, a ";" list of destinations that does not name as
 /// many paths as the sources (a list of as many pairs them up; with
-/// --literal a destination is one path, whatever it holds), options
-/// that contradict each other (-n and -r, -i and -c), an option's value
-/// that is missing or not one it takes (--jobs: 1 to kMostJobs). A refusal
-/// names an argument as engine::Quoted shows it ($'\033[2J' for a control
-/// character), never as raw bytes. The title is the arguments after the
-/// name joined by spaces, each one that is empty or holds a space in double
-/// quotes. Looks at nothing but `args`.
+/// --literal a destination is one path, whatever it holds), an upper-case
+/// letter after "-" (the Windows forms "/C" take any case), an option that
+/// has no effect on the operation (options.h, kOptionScopes: -u but with
+/// del, -r, -n and --update with del, -f and --update with ren, -j but with
+/// copy and del) or on the paths (-f when no source holds a wildcard, or
+/// with --literal), options that contradict each other (-n and -r, -i and
+/// -c, --update and -r or -n), an option's value that is missing or not one
+/// it takes (--jobs: 1 to kMostJobs). A refusal names an argument as
+/// engine::Quoted shows it ($'\033[2J' for a control character), never as
+/// raw bytes, and an option by its letter and long name with what it does.
+/// The title is the operation word and the paths, quoted ("copy 'a.txt' to
+/// 'out'"). Looks at nothing but `args`.
 PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args);
 
 /// What one run prints, and its exit code.

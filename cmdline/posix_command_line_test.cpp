@@ -23,6 +23,7 @@ using vandrix_test::RecordedRequest;
 constexpr WORD kCopyFlags = FOF_NOCONFIRMMKDIR;  // one destination
 constexpr WORD kPairedFlags = FOF_NOCONFIRMMKDIR | FOF_MULTIDESTFILES;
 constexpr WORD kAllOptions = 0x07DC;  // c d e f p r s u
+constexpr WORD kCopyOptions = kAllOptions & ~FOF_ALLOWUNDO;  // all but u, del's alone
 
 struct PosixCase {
   std::vector<std::string> args;  // after the program's name
@@ -77,20 +78,42 @@ const PosixCase kPosixCases[] = {
     {{"-c", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {{"copy", "a", "b", "-s"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_SILENT},
     {{"copy", "-cs", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_SILENT},
-    {{"-cdefprsu", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | kAllOptions},
-    {{"-CDEFPRSU", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | kAllOptions},
-    {{"/c", "/D", "/e", "/F", "/p", "/R", "/s", "/U", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | kAllOptions},
+    {{"-cdefprs", "copy", "a*", "b"}, 0, "", "", FO_COPY, "a*\0\0"s, "b\0\0"s, kCopyFlags | kCopyOptions},
+    {{"-cdefpsu", "del", "a*"}, 0, "", "", FO_DELETE, "a*\0\0"s, "\0"s, kCopyFlags | (kAllOptions & ~FOF_RENAMEONCOLLISION)},
+    {{"/c", "/D", "/e", "/F", "/p", "/R", "/s", "copy", "a*", "b"}, 0, "", "", FO_COPY, "a*\0\0"s, "b\0\0"s, kCopyFlags | kCopyOptions},
+    {{"/U", "/C", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO | FOF_NOCONFIRMATION},
     // After the operation word a Windows form is a path, never an option.
     {{"copy", "a", "b", "/s"}, 0, "", "", FO_COPY, "a\0b\0\0"s, "/s\0\0"s, kCopyFlags},
     {{"/c", "del", "/c", "/S"}, 0, "", "", FO_DELETE, "/c\0/S\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {{"-u", "-u", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO},
+    // After "-" the letters are lower case: an upper-case one is refused,
+    // naming the option of its lower case.
+    {{"-CDEFPRS", "copy", "a", "b"}, -1, "", "unknown option 'C' in '-CDEFPRS': the letters are lower case, and -c is --yes", 0, ""s, ""s, 0},
+    {{"-R", "copy", "Photos", "B2"}, -1, "", "vandrix: unknown option '-R': the letters are lower case, and -r is --keep-both; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    {{"-cV", "del", "a"}, -1, "", "unknown option 'V' in '-cV': the letters are lower case, and -v is --verbose", 0, ""s, ""s, 0},
+    {{"copy", "a", "b", "-U"}, -1, "", "unknown option '-U': the letters are lower case, and -u is --trash", 0, ""s, ""s, 0},
+    {{"-X", "copy", "a", "b"}, -1, "", "vandrix: unknown option '-X'; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    // An option that has no effect on the operation is refused, saying
+    // what it does.
+    {{"-cu", "copy", "Photos", "B2"}, -1, "", "vandrix: -u (--trash) has no effect on copy: it makes del move the items to the trash; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    {{"move", "a", "b", "--trash"}, -1, "", "-u (--trash) has no effect on move: it makes del", 0, ""s, ""s, 0},
+    {{"/u", "ren", "a", "b"}, -1, "", "-u (--trash) has no effect on ren:", 0, ""s, ""s, 0},
+    {{"-r", "del", "a"}, -1, "", "-r (--keep-both) has no effect on del: it gives an item a free name where its name is taken", 0, ""s, ""s, 0},
+    {{"/R", "delete", "a"}, -1, "", "-r (--keep-both) has no effect on delete:", 0, ""s, ""s, 0},
+    {{"-n", "del", "a"}, -1, "", "-n (--no-clobber) has no effect on del: it skips an item whose name is taken", 0, ""s, ""s, 0},
+    {{"--update", "del", "a"}, -1, "", "vandrix: --update has no effect on del: it skips a file whose target is as new or newer; try", 0, ""s, ""s, 0},
+    {{"--update", "ren", "a", "b"}, -1, "", "--update has no effect on ren:", 0, ""s, ""s, 0},
+    {{"-f", "copy", "a.txt", "b.txt", "out"}, -1, "", "-f (--files-only) has no effect on these paths: it takes only the files a wildcard matches, and no source holds one", 0, ""s, ""s, 0},
+    {{"-fc", "del", "x/a;y/b"}, -1, "", "-f (--files-only) has no effect on these paths", 0, ""s, ""s, 0},
+    {{"-fc", "del", "x/a", "y/*"}, 0, "", "", FO_DELETE, "x/a\0y/*\0\0"s, "\0"s, kCopyFlags | FOF_FILESONLY | FOF_NOCONFIRMATION},
+    {{"-f", "ren", "a?", "b"}, -1, "", "-f (--files-only) has no effect on ren: it takes only the files a wildcard matches", 0, ""s, ""s, 0},
     // Long names, written in full, mixed with letters.
-    {{"--yes", "--make-folders", "--quiet", "--files-only", "--no-names", "--keep-both", "--no-progress", "--trash", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | kAllOptions},
+    {{"--yes", "--make-folders", "--quiet", "--files-only", "--no-names", "--keep-both", "--no-progress", "copy", "a*", "b"}, 0, "", "", FO_COPY, "a*\0\0"s, "b\0\0"s, kCopyFlags | kCopyOptions},
     {{"copy", "a", "b", "--yes"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {{"-c", "--trash", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_ALLOWUNDO},
     {{"--yes", "-u", "del", "a", "--no-progress"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_SILENT},
-    {{"-c", "--files-only", "--keep-both", "-u", "move", "a*", "out"}, 0, "", "", FO_MOVE, "a*\0\0"s, "out\0\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_FILESONLY | FOF_RENAMEONCOLLISION | FOF_ALLOWUNDO},
-    {{"-cu", "--quiet", "--no-names", "ren", "a", "b"}, 0, "", "", FO_RENAME, "a\0\0"s, "b\0\0"s, FOF_NOCONFIRMMKDIR | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI | FOF_SIMPLEPROGRESS},
+    {{"-c", "--files-only", "--keep-both", "move", "a*", "out"}, 0, "", "", FO_MOVE, "a*\0\0"s, "out\0\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_FILESONLY | FOF_RENAMEONCOLLISION},
+    {{"-c", "--quiet", "--no-names", "ren", "a", "b"}, 0, "", "", FO_RENAME, "a\0\0"s, "b\0\0"s, FOF_NOCONFIRMMKDIR | FOF_NOCONFIRMATION | FOF_NOERRORUI | FOF_SIMPLEPROGRESS},
     {{"-c", "del", "--", "--trash"}, 0, "", "", FO_DELETE, "--trash\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION},
     {{"-u", "del", "--trash"}, -1, "", "del takes one or more paths, not 0", 0, ""s, ""s, 0},
     {{"--ye", "copy", "a", "b"}, -1, "", "unknown option '--ye'", 0, ""s, ""s, 0},
@@ -100,6 +123,7 @@ const PosixCase kPosixCases[] = {
     {{"-c", "-yes", "copy", "a", "b"}, -1, "", "unknown option 'y' in '-yes'", 0, ""s, ""s, 0},
     {{"/yes", "copy", "a", "b"}, -1, "", "unknown operation '/yes'", 0, ""s, ""s, 0},
     {{"-x", "copy", "a", "b"}, -1, "", "vandrix: unknown option '-x'; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    {{"--upd", "copy", "a", "b"}, -1, "", "unknown option '--upd'", 0, ""s, ""s, 0},
     {{"copy", "a", "b", "-cxs"}, -1, "", "unknown option 'x' in '-cxs'", 0, ""s, ""s, 0},
     {{"--frob", "copy", "a", "b"}, -1, "", "unknown option '--frob'", 0, ""s, ""s, 0},
     {{"--help=x"}, -1, "", "unknown option '--help=x'", 0, ""s, ""s, 0},
@@ -109,7 +133,7 @@ const PosixCase kPosixCases[] = {
     {{"-n", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kNoClobber},
     {{"copy", "a", "b", "--no-clobber", "-c"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kNoClobber},
     {{"-cnv", "move", "a", "b"}, 0, "", "", FO_MOVE, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kNoClobber | kVerbose},
-    {{"-V", "--verbose", "-u", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO, kVerbose},
+    {{"-v", "--verbose", "-u", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_ALLOWUNDO, kVerbose},
     {{"--dry-run", "del", "a*"}, 0, "", "", FO_DELETE, "a*\0\0"s, "\0"s, kCopyFlags, kDryRun},
     {{"-cu", "--dry-run", "-v", "del", "a", "b"}, 0, "", "", FO_DELETE, "a\0b\0\0"s, "\0"s, kCopyFlags | FOF_NOCONFIRMATION | FOF_ALLOWUNDO, kDryRun | kVerbose},
     {{"--dry-run", "-n", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kDryRun | kNoClobber},
@@ -130,7 +154,17 @@ const PosixCase kPosixCases[] = {
     {{"-j", "-4", "del", "a"}, -1, "", "not '-4'", 0, ""s, ""s, 0},
     {{"del", "a", "-j"}, -1, "", "-j (--jobs) wants a number of workers from 1 to 64 after it", 0, ""s, ""s, 0},
     {{"/j", "del", "a"}, -1, "", "unknown operation '/j'", 0, ""s, ""s, 0},
-    {{"-n", "del", "--", "--dry-run"}, 0, "", "", FO_DELETE, "--dry-run\0\0"s, "\0"s, kCopyFlags, kNoClobber},
+    {{"-j", "2", "move", "a", "b"}, -1, "", "-j (--jobs) has no effect on move: it copies a new folder's files and deletes a folder's with workers side by side", 0, ""s, ""s, 0},
+    {{"--jobs=2", "ren", "a", "b"}, -1, "", "-j (--jobs) has no effect on ren", 0, ""s, ""s, 0},
+    {{"-v", "del", "--", "--dry-run"}, 0, "", "", FO_DELETE, "--dry-run\0\0"s, "\0"s, kCopyFlags, kVerbose},
+    {{"--update", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kUpdate},
+    {{"-cv", "move", "a", "b", "--update"}, 0, "", "", FO_MOVE, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kUpdate | kVerbose},
+    {{"--update", "--dry-run", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kUpdate | kDryRun},
+    {{"--update", "-r", "copy", "a", "b"}, -1, "", "--update skips a file whose target is as new or newer, -r (--keep-both) gives it a free name: give one of them", 0, ""s, ""s, 0},
+    {{"-n", "--update", "move", "a", "b"}, -1, "", "-n (--no-clobber) replaces nothing, --update replaces what is older: give one of them", 0, ""s, ""s, 0},
+    {{"-u", "--update", "del", "a"}, -1, "", "--update has no effect on del", 0, ""s, ""s, 0},
+    {{"-U", "copy", "a", "b"}, -1, "", "unknown option '-U'", 0, ""s, ""s, 0},
+    {{"-f", "--literal", "del", "a*"}, -1, "", "-f (--files-only) has no effect with --literal", 0, ""s, ""s, 0},
     {{"-n", "-r", "copy", "a", "b"}, -1, "", "vandrix: -n (--no-clobber) skips an item whose name is taken, -r (--keep-both) gives it a free name: give one of them; try 'vandrix --help'\n", 0, ""s, ""s, 0},
     {{"--keep-both", "--dry-run", "--no-clobber", "copy", "a", "b"}, -1, "", "-n (--no-clobber) skips", 0, ""s, ""s, 0},
     {{"-ci", "del", "a"}, -1, "", "-i (--interactive) asks, -c (--yes) answers yes: give one of them", 0, ""s, ""s, 0},
@@ -158,8 +192,8 @@ const PosixCase kPosixCases[] = {
     {{"copy", "a", "b", "/?"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
     {{"--help", "-x"}, 0, "Usage: vandrix", "", 0, ""s, ""s, 0},
     {{"-x", "--help"}, -1, "", "unknown option '-x'", 0, ""s, ""s, 0},
-    {{"--version"}, 0, "Vandrix version ", "", 0, ""s, ""s, 0},
-    {{"frob", "--version"}, 0, "Vandrix version ", "", 0, ""s, ""s, 0},
+    {{"--version"}, 0, "vandrix 1.0.0.1\nCopyright (C) ", "", 0, ""s, ""s, 0},
+    {{"frob", "--version"}, 0, "vandrix 1.0.0.1\n", "", 0, ""s, ""s, 0},
     {{"/h"}, -1, "", "unknown operation '/h'", 0, ""s, ""s, 0},
 };
 
@@ -200,11 +234,22 @@ TEST(PosixCommandLine, ReadsArgvTheLinuxWay) {
   }
 }
 
-TEST(PosixCommandLine, TitleIsTheArgumentsAsTheWindowsTailHoldsThem) {
-  FakePlatform fake;
-  RunPosixCommandLine({"/opt/my tools/vandrix", "-c", "copy", "my file.txt", "out"}, ThroughShell);
-  ASSERT_EQ(fake.requests.size(), 1u);
-  EXPECT_EQ(fake.requests[0].title, "-c copy \"my file.txt\" out");
+// The progress title: the operation and its paths, quoted as the error
+// lines quote them; the options are left out.
+TEST(PosixCommandLine, TitleIsTheOperationAndItsPathsQuoted) {
+  const std::vector<std::vector<std::string>> lines = {
+      {"-c", "copy", "my file.txt", "b;c", "out", "-s"}, {"--yes", "del", "a\nb", "-v"},
+      {"ren", "old", "new"}};
+  const char* const titles[] = {"copy 'my file.txt' 'b;c' to 'out'", "del $'a\\nb'",
+                                "ren 'old' to 'new'"};
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    FakePlatform fake;
+    std::vector<std::string> args = {"/opt/my tools/vandrix"};
+    args.insert(args.end(), lines[i].begin(), lines[i].end());
+    RunPosixCommandLine(args, ThroughShell);
+    ASSERT_EQ(fake.requests.size(), 1u);
+    EXPECT_EQ(fake.requests[0].title, titles[i]);
+  }
 }
 
 struct DiskCase {
@@ -252,10 +297,12 @@ TEST(PosixCommandLine, LooksAtTheDiskBeforeSplittingOrCopyingOntoAFile) {
       {{"{}x;z"}, false, nullptr},
       {{"a;b", "{}x;y"}, true, "will not split '{}x;y' at ';'"},
       {{"{}missing/x;y"}, false, nullptr},
-      // A wildcard matches in its folder: split, its parts would not.
+      // A wildcard matches in its folder: in a folder whose name holds the
+      // ";", anything may match; else an entry that matches it may.
       {{"{}folder;old/*.tmp"}, false, nullptr},
-      {{"{}fold*;x"}, false, "will not split '{}fold*;x' at ';'"},
       {{"{}x;y/*.tmp"}, false, "will not split"},
+      {{"{}x;*"}, false, "will not split '{}x;*' at ';'"},
+      {{"{}file.txt;*.tmp"}, false, nullptr},
       {{"--literal", "{}x;y"}, false, nullptr},
       {{"--literal", "a", "b", "{}file.txt"}, true, "is not a folder"},
       {{"--literal", "*.txt", "{}file.txt"}, true, nullptr},

@@ -82,12 +82,29 @@ std::string Ambiguous(const PosixCommand& command, std::string& other) {
   return std::string();
 }
 
+// True unless the wildcard `path` (";" in its last part only) certainly
+// matches nothing in its folder: a folder that cannot be listed may.
+bool MayMatch(const std::string& path) {
+  std::vector<std::string> names;
+  if (!platform::FolderNames(engine::ParentOf(path).c_str(), names)) {
+    const DWORD error = platform::GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+  }
+  const std::string pattern = engine::NameOf(path);
+  return std::any_of(names.begin(), names.end(), [&pattern](const std::string& name) {
+    return engine::MatchesPattern(pattern, name);
+  });
+}
+
 // A path holding ";" that may name an item as a whole: the item of that
 // name or, when its last part holds a wildcard, what that part matches in
-// its folder (an item of that very name, too, is in that folder).
+// its folder: any of it when the folder's own name holds the ";" (an item
+// of that very name, too, is in that folder), else an entry it matches.
 bool MayNameAnItem(const std::string& path) {
   if (path.find(';') == std::string::npos) return false;
-  return MayExist(engine::HasWildcard(path) ? engine::ParentOf(path) : path);
+  if (!engine::HasWildcard(path)) return MayExist(path);
+  const std::string folder = engine::ParentOf(path);
+  return folder.find(';') != std::string::npos ? MayExist(folder) : MayMatch(path);
 }
 
 // A path argument holding ";" that may name an item as a whole.

@@ -13,7 +13,8 @@ namespace vandrix {
 /// wildcard test) whose destination is an existing item other than a
 /// folder; a path argument holding ";" that may name an item as a whole
 /// (it would be split): the item of that very name, or, when its last part
-/// holds a wildcard, the items it matches in its folder; a source holding
+/// holds a wildcard, its folder when the folder's name holds the ";", else
+/// an entry of that folder the last part matches; a source holding
 /// '*' or '?' that names an item and, as a wildcard, would also match
 /// others (by the engine's own matching: it would stand for them all). With --literal (kLiteral) a
 /// path is one name, never split nor matched: only several sources onto

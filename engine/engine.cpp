@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <exception>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "engine/base/errors.h"
@@ -19,6 +20,7 @@
 #include "engine/operations.h"
 #include "engine/plan/plan.h"
 #include "engine/rules/refusals.h"
+#include "engine/rules/target.h"
 #include "engine/session/session.h"
 #include "engine/terminal/progress.h"
 
@@ -74,6 +76,13 @@ std::vector<ProgressCounts> CountJobs(const Session& s, const Jobs& jobs, bool f
   return after;
 }
 
+// After a cancel: how many of the items were not done, the one being worked
+// on (some of its tree may be done) and those after it.
+void SayCancelled(Session& s, std::size_t left, std::size_t all) {
+  s.Report(kErrorCancelled, "cancelled: " + std::to_string(left) + " of " + std::to_string(all) +
+                                (all == 1 ? " item" : " items") + " not done");
+}
+
 // The totals need a walk of every tree, made only when they may be shown (a
 // dry run shows none).
 void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
@@ -83,11 +92,15 @@ void DoJobs(Session& s, const OperationRow& operation, const Jobs& jobs) {
     after = CountJobs(s, jobs, operation.follows_named_link);
     s.StartProgress(after.back());
   }
-  for (std::size_t i = 0; i < jobs.size() && !s.cancelled(); ++i) {
+  std::size_t i = 0;
+  for (; i < jobs.size() && !s.cancelled(); ++i) {
     s.BeginItem(jobs[i].source, jobs[i].target);
     if (DotsAllowed(s, jobs[i].source, operation.done)) operation.run(s, jobs[i]);
     if (!after.empty()) s.Reach(after[i]);
   }
+  if (operation.settle) operation.settle(s);
+  RemoveFoldersLeftEmpty(s);
+  if (s.cancelled() && i > 0) SayCancelled(s, jobs.size() - i + 1, jobs.size());
 }
 
 Outcome Perform(const Request& request, const Hooks& hooks) {

@@ -16,7 +16,8 @@
 //              result codes), fd (an open descriptor)
 //   io/        the file system, no user in sight: identity (device and
 //              inode, and the stamp of a change), lookup (status,
-//              names), place (rename, never over something else),
+//              names), place (rename, never over something else; a
+//              file system written to disk),
 //              make_folders (the one mkdir -p), attributes (a copy's mode
 //              and times; a move's owner, extended attributes, capability),
 //              byte_copy (a file's bytes), temp_file (a file, or a new
@@ -27,7 +28,8 @@
 //   pool/      workers (a few threads that take a tree's per-file work in
 //              the walk's order and hand it back in that order), how_many
 //              (how many a tree gets)
-//   terminal/  the user: prompt (questions), progress (the progress line)
+//   terminal/  the user: prompt (questions), progress (the progress line),
+//              columns (text measured in the terminal's columns)
 //   session/   one request while it runs: options (and the caller's words),
 //              hooks (stand-ins for the world), record (what the request
 //              placed, first copies of linked files, losses reported),
@@ -78,17 +80,23 @@ namespace engine {
 /// and a folder never goes into itself by any path (decide.h, target.h); a
 /// copied file reaches its target only whole, and a new tree only whole or
 /// not at all (temp_file.h, copy.h); a move across
-/// file systems removes its source only once the copy is complete, item by
-/// item, only what it copied and is unchanged since, and a failed one takes
-/// back only what it made (move_across.h); nothing the request placed is
+/// file systems removes its source only once the copy is complete and
+/// written to disk (syncfs), item by item, only what it copied and is
+/// unchanged since, and a failed one takes back only what it made
+/// (move_across.h); nothing the request placed is
 /// replaced or merged into by a later item of it (decide.h, record.h); "."
 /// and ".." are never moved, renamed or deleted (refusals.h).
 ///
 /// Replacing a file and deleting an item are confirmed first (confirm_all
 /// answers yes to all; see prompt.h): "no" skips the item, "cancel" stops
-/// the operation. With to_trash a delete only moves items to the trash
-/// (trash.h). With no_clobber a file is never replaced: the item is
-/// skipped, asking nothing, and that is no failure. Unless silent, a
+/// the operation, and then a line says how many of its items were not done
+/// ("cancelled: 3 of 5 items not done"); with no terminal to ask on, the
+/// item is kept, a line says so, and the operation goes on. With to_trash
+/// a delete only moves items to the trash (trash.h). With no_clobber a
+/// file is never replaced: the item is skipped, asking nothing, and that
+/// is no failure; with update the same befalls a file whose target was
+/// last changed at the same time or later (an older one is confirmed as
+/// ever). Unless silent, a
 /// progress line may show on a terminal (progress.h); unless
 /// no_error_lines, each failed item is one line on standard error, its
 /// name quoted (quote.h), started by the caller's program name. The items

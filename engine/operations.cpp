@@ -10,10 +10,10 @@ namespace engine {
 namespace {
 
 const OperationRow kOperations[] = {
-    {Operation::kCopy, "copy", "Copying", PlanCopyOrMove, CopyJob, true, nullptr},
-    {Operation::kMove, "move", "Moving", PlanCopyOrMove, MoveJob, false, "moved"},
-    {Operation::kDelete, "delete", "Deleting", PlanDelete, DeleteJob, false, "deleted"},
-    {Operation::kRename, "rename", "Renaming", PlanRename, RenameJob, false, "renamed"},
+    {Operation::kCopy, "copy", "Copying", PlanCopyOrMove, CopyJob, true, nullptr, nullptr},
+    {Operation::kMove, "move", "Moving", PlanCopyOrMove, MoveJob, false, "moved", SettleMoves},
+    {Operation::kDelete, "delete", "Deleting", PlanDelete, DeleteJob, false, "deleted", nullptr},
+    {Operation::kRename, "rename", "Renaming", PlanRename, RenameJob, false, "renamed", nullptr},
 };
 
 }  // namespace

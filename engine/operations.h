@@ -24,6 +24,9 @@ struct OperationRow {
   /// What the operation would do to "." or ".." (see DotsAllowed); null
   /// when such a source stands for its folder.
   const char* done;
+  /// Finishes what its jobs left for the end of the request (after the last
+  /// job, also when the request was cancelled); null when there is nothing.
+  void (*settle)(Session& s);
 };
 
 /// The row of `operation`, or null when it is none of the table's.

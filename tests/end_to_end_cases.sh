@@ -141,8 +141,9 @@ long_relative  | utf16  | /c /s del LONGNAME                      | -1 | same | 
 # into another folder is refused (vandrix fails it: 1).
 rename_bare    | utf16  | /c /s ren {dir/x.txt} x2.txt            | 0  | copy:dir/x2.txt=dir/x.txt gone:dir/x.txt gone:x2.txt
 rename_across  | utf16  | /c /s ren {dir/x.txt} {x2.txt}          | -1 | same | | 1 same
-# /f keeps the folders a wildcard matches, not one named outright.
-files_only_dir | plain  | /c /s /f del {dir}                      | 0  | gone:dir keep:a.txt
+# /f keeps the folders a wildcard matches, not one named outright (vandrix
+# refuses -f where no source holds a wildcard: it would leave out nothing).
+files_only_dir | plain  | /c /s /f del {dir}                      | 0  | gone:dir keep:a.txt | | -1 same
 files_only_wild| plain  | /c /s /f del {dir/*.*}                  | 0  | gone:dir/x.txt keep:dir/sub/y.txt
 # /r gives the copy a new name beside b.txt; Wine 8's shell ignores it and
 # replaces b.txt (README, Under Wine).

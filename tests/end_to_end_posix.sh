@@ -50,14 +50,15 @@ e2e_run() {
 # --- vandrix's own command line ---------------------------------------------
 
 # What the cases below add to the scratch folder: three .tmp files in all,
-# an older c.tmp in out, a path that holds "/H", a name that starts with "-",
-# a folder logs that holds only a dot file and a dot folder, report?.doc
-# beside report1.doc and reportA.doc.
+# an older c.tmp in out (changed in 2001), a path that holds "/H", a name
+# that starts with "-", a folder logs that holds only a dot file and a dot
+# folder, report?.doc beside report1.doc and reportA.doc.
 posix_make_originals() {
   local o
   o=$(e2e_originals)
   printf 'scratch e\n' >"$o/e.tmp"
   printf 'older c\n' >"$o/out/c.tmp"
+  touch -d '2001-02-03 04:05:06' "$o/out/c.tmp"
   mkdir -p "$o/Pictures"
   printf 'jpeg bytes\n' >"$o/Pictures/Holiday.jpg"
   printf 'notes\n' >"$o/-notes.txt"
@@ -80,6 +81,8 @@ posix_make_originals() {
 #   credit          the last line of standard output is the maker's credit
 posix_cases() {
   cat <<'EOF'
+first_copy       | vandrix copy a.txt a-copy.txt             | 0   | copy:a-copy.txt=a.txt keep:a.txt noerr noout
+first_folder     | vandrix -v copy *.tmp backup/             | 0   | copy:backup/c.tmp=c.tmp copy:backup/d.tmp=d.tmp copy:backup/e.tmp=e.tmp noerr out:^made.folder.'backup/?'$ out:^'e.tmp'.->.'backup/e.tmp'$
 glob_copy        | vandrix -c copy *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp keep:c.tmp keep:e.tmp noerr
 glob_move        | vandrix -c move *.tmp out                 | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp gone:c.tmp gone:d.tmp gone:e.tmp
 glob_delete      | vandrix -c del *.tmp                      | 0   | gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt notrash noerr
@@ -100,7 +103,8 @@ combined_options | vandrix -cs copy a.txt b.txt              | 0   | copy:b.txt=
 to_trash         | vandrix -cu del old.txt                   | 0   | gone:old.txt trash:old.txt
 long_names       | vandrix --yes --no-progress copy *.tmp out | 0  | copy:out/c.tmp=c.tmp copy:out/e.tmp=e.tmp keep:d.tmp noerr
 long_trash       | vandrix --trash --yes del old.txt          | 0  | gone:old.txt trash:old.txt noerr
-no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash
+no_terminal      | vandrix -u del *.tmp                      | 1   | same notrash err:^vandrix:.kept.'e.tmp':.no.terminal.to.ask;.pass.-c.to.move.it.to.the.trash$
+script_clash     | vandrix copy *.tmp out                    | 1   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp err:^vandrix:.kept.'out/c.tmp':.no.terminal.to.ask;.pass.-c.to.replace$
 dry_run_delete   | vandrix --dry-run del *.tmp               | 1   | same notrash err:^vandrix:.kept.'c.tmp':.no.terminal.to.ask;.pass.-c.to.delete$
 dry_run_yes      | vandrix --dry-run -c del *.tmp            | 0   | same notrash noerr out:^would.remove.'c.tmp'$ out:^would.remove.'d.tmp'$ out:^would.remove.'e.tmp'$
 dry_run_copy     | vandrix --dry-run -c copy dir a.txt Store  | 0  | same noerr out:^would.make.folder.'Store'$ out:^would.copy.'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^would.copy.'a.txt'.->.'Store/a.txt'$
@@ -118,11 +122,20 @@ jobs_delete      | vandrix -c --jobs 4 -v del dir            | 0   | gone:dir no
 jobs_one         | vandrix -cs --jobs 1 copy dir Store       | 0   | copy:Store/sub/y.txt=dir/sub/y.txt noerr
 jobs_zero        | vandrix -c --jobs 0 copy dir Store        | 255 | same noout err:-j.\(--jobs\).wants.a.number.of.workers.from.1.to.64,.not.'0'
 jobs_word        | vandrix -c -j x del dir                   | 255 | same noout err:not.'x'
+jobs_with_move   | vandrix -c -j 2 move dir Store            | 255 | same noout err:-j.\(--jobs\).has.no.effect.on.move
+update_older     | vandrix -cv --update copy *.tmp out       | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp noerr out:^'c.tmp'.->.'out/c.tmp'$
+update_newer     | touch out/c.tmp; vandrix -v --update copy *.tmp out | 0 | keep:out/c.tmp copy:out/d.tmp=d.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.is.newer$
+update_with_del  | vandrix --update del *.tmp                | 255 | same noout err:^vandrix:.--update.has.no.effect.on.del:.it.skips.a.file.whose.target.is.as.new.or.newer;
+trash_with_copy  | vandrix -cu copy *.tmp out                | 255 | same noout err:^vandrix:.-u.\(--trash\).has.no.effect.on.copy:.it.makes.del.move.the.items.to.the.trash;
+upper_case       | vandrix -R copy dir Store                 | 255 | same noout err:unknown.option.'-R':.the.letters.are.lower.case,.and.-r.is.--keep-both
+files_only_glob  | vandrix -fc del -- *.tmp                  | 255 | same noout err:-f.\(--files-only\).has.no.effect.on.these.paths
+files_only_list  | vandrix -fc del "old.txt;*.tmp"           | 0   | gone:old.txt gone:c.tmp gone:d.tmp gone:e.tmp keep:a.txt keep:dir/x.txt noerr
 verbose_copy     | vandrix -cv copy dir a.txt Store          | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt copy:Store/a.txt=a.txt noerr out:^made.folder.'Store'$ out:^'dir'.->.'Store/dir'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$ out:^'a.txt'.->.'Store/a.txt'$
 unplaced_tree    | mkfifo dir/pipe; vandrix -cv copy dir out  | 1   | noout gone:out/dir err:^vandrix:.cannot.copy.'dir'.to.'out/dir':.not.all.of.it.arrived
 verbose_move     | vandrix -v move *.tmp Store               | 0   | copy:Store/c.tmp=c.tmp gone:c.tmp out:^'c.tmp'.->.'Store/c.tmp'$ out:^'e.tmp'.->.'Store/e.tmp'$
 verbose_rename   | vandrix --verbose ren old.txt new.txt     | 0   | copy:new.txt=old.txt out:^'old.txt'.->.'new.txt'$
 verbose_delete   | vandrix -cv del dir b.txt                 | 0   | gone:dir gone:b.txt notrash out:^removed.'dir/sub/y.txt'$ out:^removed.'dir/sub'$ out:^removed.'dir'$ out:^removed.'b.txt'$
+failed_copy      | mkfifo p; vandrix -cv copy p Store/in/q   | 1   | gone:Store out:^made.folder.'Store/in'$ out:^removed.'Store/in'$ out:^removed.'Store'$ err:'p'.to.'Store/in/q':.not.a.regular.file
 verbose_trash    | vandrix -cuv del old.txt                  | 0   | trash:old.txt out:^trashed.'old.txt'$
 rename_status    | vandrix ren old.txt new.txt; echo $?      | 0   | gone:old.txt copy:new.txt=old.txt out:^0$
 windows_forms    | vandrix /c /s copy "a.txt;b.txt" out      | 0   | copy:out/a.txt=a.txt copy:out/b.txt=b.txt
@@ -136,7 +149,7 @@ unknown_option   | vandrix -x copy a.txt out                 | 255 | same noout 
 help             | vandrix --help                            | 0   | same noerr out:^Usage:.vandrix.\[OPTION\] out:^..-c,.--yes.+answer.yes credit
 help_anywhere    | vandrix -c copy a.txt out -h              | 0   | same noerr out:^Usage:.vandrix
 help_question    | vandrix '/?'                              | 0   | same noerr out:^Usage:.vandrix
-version          | vandrix --version                         | 0   | same noerr out:^Vandrix.version.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$
+version          | vandrix --version                         | 0   | same noerr out:^vandrix.[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ out:^Copyright.\(C\).[0-9]{4}. out:^License.MIT:.<https://opensource.org/license/mit>\.$ out:^This.is.free.software:.you.are.free.to.change.and.redistribute.it\.$ out:^There.is.NO.WARRANTY,.to.the.extent.permitted.by.law\.$
 no_arguments     | vandrix                                   | 255 | same noout err:^Usage:.vandrix err:--help
 help_h_alone     | vandrix /h                                | 255 | same noout err:unknown.operation.'/h'
 EOF

@@ -46,9 +46,10 @@ inline constexpr unsigned kNoClobber = 1u << 16;
 inline constexpr unsigned kDryRun = 1u << 17;
 inline constexpr unsigned kVerbose = 1u << 18;
 inline constexpr unsigned kLiteral = 1u << 19;
+inline constexpr unsigned kUpdate = 1u << 20;
 // Four workers for a tree's files (--jobs 4): more than this machine's
 // cores, so that they race each other and the walk.
-inline constexpr unsigned kWorkers = 1u << 20;
+inline constexpr unsigned kWorkers = 1u << 21;
 
 // The user, as the tests play it: answers given in turn, then "cancel" (as
 // when nobody can be asked); the questions put are kept.
@@ -91,6 +92,7 @@ inline Outcome WithOwnOptions(const SHFILEOPSTRUCTA& record, unsigned flags,
   request.options.dry_run = (flags & kDryRun) != 0;
   request.options.verbose = (flags & kVerbose) != 0;
   request.options.literal = (flags & kLiteral) != 0;
+  request.options.update = (flags & kUpdate) != 0;
   if ((flags & kWorkers) != 0) request.options.jobs = 4;
   const engine::Outcome outcome = engine::RunFileOperation(request, hooks);
   return {outcome.code, outcome.aborted ? TRUE : FALSE};

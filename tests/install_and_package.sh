@@ -5,8 +5,10 @@
 #       cleanly and names the options of --help (and no others), and the
 #       bash, zsh and fish completions offer the operations and those options
 #   install_and_package.sh package BUILD  cpack's Debian package: lintian
-#       finds no error, and it holds the program, the page, the completions
-#       and the copyright file
+#       (-I --pedantic) finds no error and no hardening tag, it holds the
+#       program, the page, the completions and the copyright file, it depends
+#       on the shared C and C++ libraries, and its program binds every symbol
+#       at start (BIND_NOW) with read-only relocations (GNU_RELRO)
 set -euo pipefail
 
 mode=$1 build=$(cd "$2" && pwd)
@@ -81,18 +83,26 @@ check_install() {
 check_package() {
   rm -rf "$build/package"
   (cd "$build" && cpack >/dev/null) || { fail "cpack"; return; }
-  local deb lint contents
+  local deb lint contents depends unpacked
   deb=$(ls "$build"/package/vandrix_*.deb)
-  lint=$(lintian "$deb" 2>&1 | grep -v 'root privileges') || true
-  echo "lintian: ${lint:-no tags}"
+  lint=$(lintian -I --pedantic "$deb" 2>&1 | grep -v 'root privileges') || true
+  echo "lintian -I --pedantic: ${lint:-no tags}"
   ! grep -q '^E:' <<<"$lint" || fail "lintian finds errors"
+  ! grep -q ' hardening-' <<<"$lint" || fail "lintian finds the program not hardened"
   contents=$(dpkg-deb -c "$deb")
   for path in /usr/bin/vandrix /usr/share/man/man1/vandrix.1.gz \
     /usr/share/bash-completion/completions/vandrix /usr/share/zsh/vendor-completions/_vandrix \
     /usr/share/fish/vendor_completions.d/vandrix.fish /usr/share/doc/vandrix/copyright; do
     grep -q " \.$path\$" <<<"$contents" || fail "the package has no $path"
   done
-  grep -q '^libc6' <<<"$(dpkg-deb -f "$deb" Depends)" || fail "no dependency found by shlibdeps"
+  depends=$(dpkg-deb -f "$deb" Depends)
+  echo "Depends: $depends"
+  grep -q '^libc6' <<<"$depends" || fail "no dependency found by shlibdeps"
+  grep -q 'libstdc++6' <<<"$depends" || fail "no dependency on the shared C++ library"
+  unpacked=$build/package/unpacked
+  rm -rf "$unpacked" && dpkg-deb -x "$deb" "$unpacked"
+  readelf -d "$unpacked/usr/bin/vandrix" | grep -q 'BIND_NOW' || fail "the program is not BIND_NOW"
+  readelf -lW "$unpacked/usr/bin/vandrix" | grep -q 'GNU_RELRO' || fail "the program has no RELRO"
   [ "$(dpkg-deb -f "$deb" Section)" = utils ] || fail "the section is not utils"
 }
 

@@ -21,16 +21,26 @@ constexpr char kIntroduction[] =
     "  vandrix [OPTION]... ren OLD NEW\n"
     "\n"
     "OPERATION is copy, move, del (or delete) or ren (or rename), in any letter\n"
-    "case. Options may stand anywhere on the line. Letters may be combined\n"
-    "(-cs) and written in either case; the Windows forms /c, /s, ... work too,\n"
-    "before the operation word (-i, -n, -v and -j have none).\n"
-    "Long names are written in full. -- ends the options: every argument after\n"
-    "it is the operation or a path.\n";
+    "case. Options may stand anywhere on the line. Letters are lower case and\n"
+    "may be combined (-cs); the Windows forms /c, /S, ... work too, in either\n"
+    "case, before the operation word (-i, -n, -v and -j have none). Long names\n"
+    "are written in full. An option that has no effect on the operation is\n"
+    "refused (-u with copy, say). -- ends the options: every argument after it\n"
+    "is the operation or a path.\n";
 
 // After the option table.
 constexpr char kRequests[] =
     "  -h, --help          print this help and exit (also -? and /?)\n"
     "      --version       print the version and exit\n";
+
+constexpr char kForCpUsers[] =
+    "For users of cp, mv and rm: copy always copies folders whole (no -r is\n"
+    "needed), and some letters mean something else here: -r keeps both items,\n"
+    "-f takes only the files a wildcard matches (-c asks nothing), -u is del's\n"
+    "trash (cp's -u is --update), and -i asks, as vandrix does anyway.\n"
+    "Upper-case letters (-R) are refused, and so is an option that has no\n"
+    "effect on the operation.\n"
+    "\n";
 
 constexpr char kPaths[] =
     "Every other argument is a path, whatever its first character: /srv/a.txt,\n"
@@ -56,12 +66,13 @@ constexpr char kPaths[] =
     "every path as one name.\n"
     "\n"
     "Replacing a file and deleting ask first on the terminal: y(es), n(o),\n"
-    "a(ll) or c(ancel). With no terminal the answer is cancel, so scripts pass\n"
-    "-c (--yes), or -n (--no-clobber) to replace nothing. A dry run asks\n"
-    "nothing: it says each question (would ask: replace 'out/a') and goes on\n"
-    "as if the answer were yes; with no terminal it ends as the run would.\n"
-    "A long operation shows a progress line on the terminal, after a second,\n"
-    "unless -s (--no-progress) is given.\n"
+    "a(ll) or c(ancel); cancel stops the run. With no terminal, as in a\n"
+    "script, each such item is kept, said in a line, and the rest goes on\n"
+    "(exit 1), so scripts pass -c (--yes), or -n (--no-clobber) to replace\n"
+    "nothing. A dry run asks nothing: it says each question (would ask:\n"
+    "replace 'out/a') and goes on as if the answer were yes; with no terminal\n"
+    "it keeps the item as the run would. A long operation shows a progress\n"
+    "line on the terminal, after a second, unless -s (--no-progress) is given.\n"
     "\n"
     "Exit status:\n"
     "  0    done\n"
@@ -71,6 +82,12 @@ constexpr char kPaths[] =
     "  130  stopped by ^C; a file being copied is removed, what was done stays\n"
     "       (another signal N gives 128+N, as the shell counts it)\n"
     "\n";
+
+// After the version and the maker's notice.
+constexpr char kLicence[] =
+    "License MIT: <https://opensource.org/license/mit>.\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
 
 constexpr std::size_t kHelpColumn = 22;  // where an option's help starts
 
@@ -110,9 +127,12 @@ std::string OptionLines(const OptionLetter& option) {
 std::string PosixHelpText() {
   std::string help = kIntroduction;
   for (const OptionLetter& option : kOptionLetters) help += OptionLines(option);
-  return help + kRequests + "\n" + kPaths + kMakerNotice + " - " + kMakerWebsite + "\n";
+  return help + kRequests + "\n" + kForCpUsers + kPaths + kMakerNotice + " - " + kMakerWebsite +
+         "\n";
 }
 
-std::string PosixVersionText() { return VANDRIX_VERSION_LINE "\n"; }
+std::string PosixVersionText() {
+  return std::string("vandrix ") + kVersionText + "\n" + kMakerNotice + "\n" + kLicence;
+}
 
 }  // namespace vandrix

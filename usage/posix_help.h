@@ -7,12 +7,16 @@
 namespace vandrix {
 
 /// The help for the POSIX command line, lines ended by LF: the usage, the
-/// operations, the options, how paths and the destination are read, the
+/// operations, the options, what users of cp, mv and rm should know, how
+/// paths and the destination are read, the
 /// questions and the progress line, the exit status, and the maker's
 /// credit (notice " - " web address) as its last line.
 std::string PosixHelpText();
 
-/// "Vandrix version X.Y.Z.W" and a LF: the first line of the usage text.
+/// The version as GNU programs print it, lines ended by LF: "vandrix
+/// X.Y.Z.W" (the version after the last space), the maker's copyright
+/// notice, the licence, that it is free software, and that there is no
+/// warranty.
 std::string PosixVersionText();
 
 }  // namespace vandrix

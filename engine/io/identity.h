@@ -50,13 +50,16 @@ inline bool SameTime(const struct timespec& a, const struct timespec& b) {
 
 /// True when `now` is the status of the item `then` stamped, unchanged
 /// since; `unlinked` of its names were removed meanwhile by the caller, which
-/// moved its change time but left the rest as it was.
+/// moved its change time and its number of names but left the rest as it
+/// was. In an overlay a name removed from the lower layer moves neither (a
+/// hidden entry in the upper layer covers it): a change time that did not
+/// move says unchanged then too.
 inline bool Unchanged(const Stamp& then, const struct stat& now, nlink_t unlinked = 0) {
   if (!(then.id == IdentityOf(now)) || then.size != now.st_size ||
       !SameTime(then.modified, now.st_mtim))
     return false;
-  if (unlinked == 0) return SameTime(then.changed, now.st_ctim);
-  return now.st_nlink + unlinked == then.links;
+  if (SameTime(then.changed, now.st_ctim)) return true;
+  return unlinked > 0 && now.st_nlink + unlinked == then.links;
 }
 
 }  // namespace engine

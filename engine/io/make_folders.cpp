@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "engine/base/errors.h"
 #include "engine/io/lookup.h"
@@ -57,6 +58,14 @@ int OpenOrMake(int at, const std::string& part, mode_t mode, const struct stat* 
   return next.ok() ? 0 : errno;
 }
 
+// Tells `made` of the folder `path` just made in `parent`, open as `folder`
+// (closed in a dry run).
+void Tell(const FolderMade& made, const std::string& path, const Fd& parent, int folder) {
+  struct stat st;
+  const bool looked = parent.ok() && ::fstat(folder, &st) == 0;
+  made(path, looked ? parent.get() : -1, looked ? &st : nullptr);
+}
+
 }  // namespace
 
 int MakeFolders(const std::string& path, mode_t mode, Fd& out, const struct stat* keep_out,
@@ -69,6 +78,7 @@ int MakeFolders(const std::string& path, mode_t mode, Fd& out, const struct stat
     const std::string part = path.substr(start, end - start);
     if (part.empty()) continue;
     bool made_now = absent > 0 && part != "." && part != "..";
+    Fd parent;  // the folder `part` is in, once `at` is `part`
     if (absent > 0) {
       absent = DeeperAfter(absent, part);
     } else {
@@ -76,11 +86,11 @@ int MakeFolders(const std::string& path, mode_t mode, Fd& out, const struct stat
       const int err = OpenOrMake(at.get(), part, mode, keep_out, dry, next, made_now);
       if (err != 0) return err;
       if (next.ok())
-        at = std::move(next);
+        parent = std::exchange(at, std::move(next));
       else
         absent = 1;
     }
-    if (made_now && made) made(path.substr(0, end));
+    if (made_now && made) Tell(made, path.substr(0, end), parent, at.get());
   }
   if (absent == 0 && KeptOut(at.get(), keep_out)) return kErrorInsideSource;
   out = absent == 0 ? std::move(at) : Fd();

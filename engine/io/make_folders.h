@@ -12,9 +12,12 @@
 
 namespace engine {
 
-/// Told the path of each folder MakeFolders makes (or would make), as the
-/// part of its `path` up to that folder.
-using FolderMade = std::function<void(const std::string& path)>;
+/// Told of each folder MakeFolders makes (or would make): `path` is the
+/// part of its path up to that folder; `parent` is the folder it was made
+/// in, open, and `made` its status (in a dry run `parent` is -1 and `made`
+/// null).
+using FolderMade =
+    std::function<void(const std::string& path, int parent, const struct stat* made)>;
 
 /// Opens the folder `path` part by part, each relative to the one before
 /// (following links, as a shell would), making each missing one with

@@ -77,7 +77,10 @@ std::string ItemCopy::PathNow(const Target& t, Way way) const {
 bool ItemCopy::CopyFile(const Entry& e, const Target& t, const Decision& d, Way way,
                         bool follow) {
   bool arrived = false;
-  if (moving() && e.st.st_nlink > 1 && Linked(e, t, d, way, arrived)) return arrived;
+  // Its other names may be gone already, moved by an earlier item.
+  if (moving() && (e.st.st_nlink > 1 || s_.record().FirstCopyOf(e.st)) &&
+      Linked(e, t, d, way, arrived))
+    return arrived;
   Fd in;
   struct stat st;
   if (const int err = OpenToCopy(e.folder, e.name, follow, in, st))
@@ -195,7 +198,10 @@ int ItemCopy::LinkAttributes(int folder, const std::string& name, const Entry& e
 }
 
 void ItemCopy::Arrived(const struct stat& source) {
-  if (moving()) copied_.sources.emplace(IdentityOf(source), StampOf(source));
+  if (!moving()) return;
+  Stamp stamp = StampOf(source);
+  stamp.links += s_.record().NamesRemoved(source);  // as if the request had removed none
+  copied_.sources.emplace(IdentityOf(source), stamp);
 }
 
 // For a move, the first copy of a file with several links.

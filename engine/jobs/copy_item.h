@@ -33,7 +33,8 @@ struct Copied {
   bool made = false;      ///< something new was placed at the target itself
   struct stat placed {};  ///< that item (device and inode)
   /// For a move: every source entry that arrived, as it was when copied (a
-  /// file's stamp is taken before its bytes are read).
+  /// file's stamp is taken before its bytes are read; its number of names
+  /// counts those the request's moves had removed by then).
   std::unordered_map<Identity, Stamp, IdentityHash> sources;
 };
 
@@ -81,8 +82,8 @@ class ItemCopy {
   /// Copies the file `e` to `t` as decided there (`d`), the `way` given; a
   /// link at the top is followed only with `follow`. It gets the source's
   /// mode (less the set-id bits) and times, or for a move all it has
-  /// (kept.h); for a move, one more name of a file copied already is made a
-  /// link to that copy.
+  /// (kept.h); for a move, one more name of a file copied already, by this
+  /// item or an earlier one of the request, is made a link to that copy.
   bool CopyFile(const Entry& e, const Target& t, const Decision& d, Way way, bool follow);
   /// Copies the link `e` (whose lstat it has) to `t`, as a link, with its
   /// times (and for a move its owner).

@@ -45,7 +45,9 @@ void ReportLosses(Session& s, const Losses& lost, int on, const std::string& sho
 bool LinkToFirstCopy(Session& s, const struct stat& source, const std::string& shown, int folder,
                      const MakeLink& make) {
   const RequestRecord::FirstCopy* first = s.record().FirstCopyOf(source);
-  if (!first) return false;
+  if (!first || first->source.size != source.st_size ||
+      !SameTime(first->source.modified, source.st_mtim))
+    return false;
   struct stat made;
   const int err = make(first->path, made);
   if (err == 0) return IdentityOf(made) == first->made;

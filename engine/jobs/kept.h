@@ -34,12 +34,15 @@ void ReportLosses(Session& s, const Losses& lost, int on, const std::string& sho
 using MakeLink = std::function<int(const std::string& existing, struct stat& made)>;
 
 /// Makes, with `make`, one more name of the first copy the request made of
-/// the file `source` (which has several links), in the open folder `folder`,
-/// checked to be that very copy. True when it did. False when there is none
-/// (or it is gone or another item by now), or the link is refused (reported
-/// once, as a loss of hard links): the file is then copied on its own, and
-/// the caller removes a name made that is not the copy. `shown` is the
-/// target.
+/// the file `source` (which had several links when that copy was made; an
+/// earlier item of the move may have removed the others since), in the open
+/// folder `folder`, checked to be that very copy. True when it did. False
+/// when there is none (or it is gone or another item by now), when the
+/// file's size or modification time differs from the first copy's source
+/// (its bytes changed, or its inode now holds another file), or the link is
+/// refused (reported once, as a loss of hard links): the file is then
+/// copied on its own, and the caller removes a name made that is not the
+/// copy. `shown` is the target.
 bool LinkToFirstCopy(Session& s, const struct stat& source, const std::string& shown, int folder,
                      const MakeLink& make);
 

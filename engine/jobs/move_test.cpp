@@ -58,10 +58,18 @@ TEST_F(Engine, AnotherFileSystem) {
                         "\4\0\4\0\377\377\377\377\20\0\4\0\377\377\377\377"
                         "\40\0\4\0\377\377\377\377", 44);
   const std::string cap("\1\0\0\2\0\40\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 20);  // cap_net_raw
+  const std::string overlay = root_ + "/overlay", lower = overlay + "/lower";
+  const auto linked = [](const std::string& to, const Paths& names) {  // one file, all of them
+    const struct stat first = StatusOf(to + "/" + names[0]);
+    EXPECT_EQ(first.st_nlink, names.size());
+    for (const std::string& name : names) EXPECT_EQ(StatusOf(to + "/" + name).st_ino, first.st_ino);
+  };
   struct Row {
     const char* what;
     std::function<bool()> prepare;  // makes the folder k; false: not possible here
     std::function<void()> check;    // of `moved`
+    Paths from = {"k"};             // ... moved to `to`, else into other_
+    std::string to = "";
   };
   const std::vector<Row> rows = {
       {"hard links stay links",
@@ -69,12 +77,48 @@ TEST_F(Engine, AnotherFileSystem) {
          Write("k/sub/a", "L");
          return link("k/sub/a", "k/b") == 0 && link("k/sub/a", "k/c") == 0;
        },
+       [&] { linked(moved, {"sub/a", "b", "c"}); }},
+      {"hard links stay links between separate sources",
+       [] {
+         Write("k/f1", "1");
+         Write("k/d1/x", "X");
+         fs::create_directory("k/d2");
+         return link("k/f1", "k/f2") == 0 && link("k/d1/x", "k/d2/y") == 0;
+       },
        [&] {
-         const struct stat a = StatusOf(moved + "/sub/a");
-         EXPECT_EQ(a.st_nlink, 3u);
-         EXPECT_EQ(StatusOf(moved + "/b").st_ino, a.st_ino);
-         EXPECT_EQ(StatusOf(moved + "/c").st_ino, a.st_ino);
-       }},
+         linked(moved, {"f1", "f2"});
+         linked(moved, {"d1/x", "d2/y"});
+       },
+       {"k/f1", "k/f2", "k/d1", "k/d2"}, moved},
+      {"hard links stay links into folders that are there",
+       [&] {
+         Write("k/f1", "1");
+         fs::create_directories(moved + "/sub");
+         return link("k/f1", "k/f2") == 0 && fs::create_directory("k/sub") &&
+                link("k/f1", "k/sub/f3") == 0;
+       },
+       [&] { linked(moved, {"f1", "f2", "sub/f3"}); }},
+      {"a folder of an overlay's lower layer, whose rename is refused",
+       [&] {
+         if (MountScratchFileSystem(overlay).empty()) return false;  // its layers on a tmpfs
+         Write(lower + "/k/a1", "A");
+         Write(lower + "/k/sub/b", "B");
+         for (const char* folder : {"upper", "work", "m"}) fs::create_directories(overlay + "/" + folder);
+         if (link((lower + "/k/a1").c_str(), (lower + "/k/sub/a2").c_str()) == 0 &&
+             mount("overlay", (overlay + "/m").c_str(), "overlay", 0,
+                   ("redirect_dir=off,lowerdir=" + lower + ",upperdir=" + overlay +
+                    "/upper,workdir=" + overlay + "/work").c_str()) == 0)
+           return true;
+         umount2(overlay.c_str(), MNT_DETACH);
+         return false;
+       },
+       [&] {
+         linked(overlay + "/m/moved", {"a1", "sub/a2"});
+         EXPECT_EQ(Read(overlay + "/m/moved/sub/b"), "B");
+         umount2((overlay + "/m").c_str(), MNT_DETACH);
+         umount2(overlay.c_str(), MNT_DETACH);
+       },
+       {overlay + "/m/k"}, overlay + "/m/moved"},
       {"owner and group, and the set-user-id bit with them",
        [] {
          Write("k/o", "O");
@@ -118,8 +162,8 @@ TEST_F(Engine, AnotherFileSystem) {
       std::printf("[ SKIPPED  ] %s: not possible here\n", row.what);
       continue;
     }
-    EXPECT_EQ(Request(FO_MOVE, {"k"}, {other_}, kQuiet | kYes).code, 0);
-    EXPECT_FALSE(Exists("k"));
+    EXPECT_EQ(Request(FO_MOVE, row.from, {row.to.empty() ? other_ : row.to}, kQuiet | kYes).code, 0);
+    for (const std::string& item : row.from) EXPECT_FALSE(Exists(item)) << item;
     row.check();
   }
   // A file system that takes no extended attributes: the items move without
@@ -151,6 +195,7 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
     Paths from;
     std::function<void(Hooks&)> strike;  // sets a hook that plays the other program
     Bytes after, before = {};
+    std::string said = "";  // on standard output, with -v
   };
   const std::string gone = "<unreadable>";
   const std::vector<Row> rows = {
@@ -206,7 +251,8 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
          };
        },
        {{"d/late.txt", "LATE"}, {to + "/d/late.txt", gone}, {to + "/d/f.txt", "F"},
-        {"d/f.txt", gone}}},
+        {"d/f.txt", gone}},
+       {}, "copied 'd' -> '" + to + "/d'\n"},
       {"a file changed after it was copied stays", {"d"},
        [&](Hooks& h) {
          Write("d/g.txt", "G");
@@ -215,7 +261,8 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
          };
        },
        {{"d/f.txt", "CHANGED"}, {to + "/d/f.txt", "F"}, {to + "/d/g.txt", "G"},
-        {"d/g.txt", gone}}},
+        {"d/g.txt", gone}},
+       {}, "copied 'd' -> '" + to + "/d'\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -225,7 +272,9 @@ TEST_F(Engine, MoveAcrossFileSystemsNeverRemovesWhatItDidNotMake) {
     for (const auto& [path, bytes] : row.before) Write(path, bytes);
     Hooks hooks = Answering();
     row.strike(hooks);
-    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes, nullptr, hooks).code, 0);
+    testing::internal::CaptureStdout();
+    EXPECT_NE(Request(FO_MOVE, row.from, {to}, kQuiet | kYes | kVerbose, nullptr, hooks).code, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), row.said);
     for (const auto& [path, bytes] : row.after) EXPECT_EQ(Read(path), bytes) << path;
   }
 }

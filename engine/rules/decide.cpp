@@ -34,6 +34,20 @@ void TakeFreeName(Session& s, Target& target, bool folder) {
   }
 }
 
+// By the time of last change, to the nanosecond.
+bool Older(const struct stat& a, const struct stat& b) {
+  return a.st_mtim.tv_sec != b.st_mtim.tv_sec ? a.st_mtim.tv_sec < b.st_mtim.tv_sec
+                                              : a.st_mtim.tv_nsec < b.st_mtim.tv_nsec;
+}
+
+// With update, the file at the target is as new as the source or newer:
+// it stays, and the line says which.
+bool SkipNotOlder(Session& s, const Entry& source, const Target& target, const Decision& d) {
+  const Session::Deed deed =
+      Older(source.st, d.there) ? Session::Deed::kSkipNewer : Session::Deed::kSkipAsNew;
+  return s.Skip(source.Shown(), target.Shown(), deed);
+}
+
 bool RefusePlaced(Session& s, const std::string& shown, const std::string& from) {
   return s.Report(kErrorOther,
                   "will not replace " + Quoted(shown) + ", just placed there from " + Quoted(from));
@@ -106,6 +120,7 @@ bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, 
   if (from_folder || to_folder) return MeetFolder(s, source, target, to_folder, folders, d);
   d.clash = Clash::kReplace;
   if (s.options().no_clobber) return s.Skip(source.Shown(), target.Shown());
+  if (s.options().update && !Older(d.there, source.st)) return SkipNotOlder(s, source, target, d);
   return s.ConfirmReplace(target.Shown());
 }
 

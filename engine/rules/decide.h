@@ -49,8 +49,9 @@ enum class FolderClash {
 /// rename_on_collision (target.name, and so its path, change), refuses an
 /// item the request itself placed there ("will not replace 'out/x', just
 /// placed there from 'd1/x'", see record.h), meets a folder as `folders`
-/// says, and before a file replaces a file skips it with no_clobber
-/// (Session::Skip), else asks. In a dry run, what the run would have
+/// says, and before a file replaces a file skips it with no_clobber, and
+/// with update when the file there was last changed at the same time as
+/// the source or later (Session::Skip), else asks. In a dry run, what the run would have
 /// placed at the target by then counts as placed there. False when the
 /// item does not go ahead (reported, skipped, or declined by the user).
 bool Decide(Session& s, const Entry& source, Sameness sameness, Target& target, Decision& d,

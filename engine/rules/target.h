@@ -30,7 +30,8 @@ struct Target {
 /// run, not taken away by an earlier item, record.h); opens the
 /// folder that the target goes into as `folder` (following links, as a
 /// shell would), making it and its missing parents (mode 0777 less the
-/// umask; each said, Session::Done), and sets `to` to the entry there. When
+/// umask; each said, Session::Done, and noted in the request's record), and
+/// sets `to` to the entry there. When
 /// the source is a folder, refuses (RefuseInside) a target folder that is
 /// the source or lies inside it, by whatever path, and makes no folder
 /// inside it. In a dry run nothing is made: `folder` stays closed (and
@@ -38,6 +39,13 @@ struct Target {
 /// ahead (reported).
 bool OpenTarget(Session& s, const std::string& source, const std::string& target, bool follow,
                 Fd& folder, Target& to);
+
+/// At the end of a request, removes each folder OpenTarget made for it that
+/// is still empty (nothing arrived in it, or what did went again), newest
+/// first, and only while its name still holds that very folder (device and
+/// inode); each is said (Session::Done: removed 'FOLDER'). A folder that
+/// holds anything stays, and is not mentioned.
+void RemoveFoldersLeftEmpty(Session& s);
 
 /// Reports (0x76) that `target`, where `source` goes, lies inside the
 /// source folder; returns false.

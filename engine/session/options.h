@@ -18,6 +18,7 @@ struct Options {
   bool to_trash = false;             ///< a delete moves the items to the trash
   bool paired = false;  ///< as many targets as sources pair up, first with first
   bool no_clobber = false;  ///< a file is never replaced: it is skipped, asking nothing
+  bool update = false;      ///< a file is replaced only when older: else skipped, asking nothing
   bool verbose = false;     ///< each item done is said on standard output
   bool dry_run = false;     ///< nothing is changed: what would be done is said instead
   bool literal = false;     ///< every path is one name: no wildcard

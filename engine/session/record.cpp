@@ -76,7 +76,7 @@ bool RequestRecord::PlacedBefore(const struct stat& st, const std::string& at,
 
 void RequestRecord::AddFirstCopy(const struct stat& source, const std::string& path,
                                  const struct stat& made) {
-  first_copies_.emplace(IdentityOf(source), FirstCopy{path, IdentityOf(made)});
+  first_copies_.emplace(IdentityOf(source), FirstCopy{path, IdentityOf(made), StampOf(source)});
 }
 
 const RequestRecord::FirstCopy* RequestRecord::FirstCopyOf(const struct stat& source) const {
@@ -90,6 +90,11 @@ void RequestRecord::FirstCopiesMoved(const std::string& from, const std::string&
     if (first.path.compare(0, inside.size(), inside) == 0)
       first.path = to + first.path.substr(from.size());
   }
+}
+
+void RequestRecord::MadeFolder(const std::string& shown, const struct stat& parent,
+                               const struct stat& made) {
+  folders_made_.push_back({shown, IdentityOf(parent), IdentityOf(made)});
 }
 
 bool RequestRecord::FirstLoss(int kind, dev_t device) {

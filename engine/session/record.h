@@ -1,6 +1,6 @@
 // What a request has done so far that its later items must respect: the
 // items it placed, the first copy of each file with several links, the
-// losses it has already reported.
+// names of files its moves removed, the losses it has already reported.
 #ifndef VANDRIX_ENGINE_SESSION_RECORD_H_
 #define VANDRIX_ENGINE_SESSION_RECORD_H_
 
@@ -47,6 +47,7 @@ class RequestRecord {
   struct FirstCopy {
     std::string path;  ///< where it was placed, as shown
     Identity made;     ///< what was placed there
+    Stamp source;      ///< the file as it was when copied
   };
   /// `source` (a file with several links) was copied to `path` as `made`.
   void AddFirstCopy(const struct stat& source, const std::string& path,
@@ -56,6 +57,26 @@ class RequestRecord {
   /// The folder at the path `from`, where first copies were made, was
   /// renamed to `to`: their paths follow it.
   void FirstCopiesMoved(const std::string& from, const std::string& to);
+
+  /// A folder the request made for a target, at the path `shown`.
+  struct NewFolder {
+    std::string shown;
+    Identity parent;  ///< the folder it was made in
+    Identity made;
+  };
+  /// The request made the folder `shown` (whose status is `made`) in the
+  /// folder whose status is `parent`.
+  void MadeFolder(const std::string& shown, const struct stat& parent, const struct stat& made);
+  /// Those folders, oldest first (a folder before the folders made in it).
+  const std::vector<NewFolder>& FoldersMade() const { return folders_made_; }
+
+  /// A move removed one name of the file `st` from its source.
+  void NameRemoved(const struct stat& st) { ++names_removed_[IdentityOf(st)]; }
+  /// How many names of the file `st` the request's moves removed so far.
+  nlink_t NamesRemoved(const struct stat& st) const {
+    const auto found = names_removed_.find(IdentityOf(st));
+    return found == names_removed_.end() ? 0 : found->second;
+  }
 
   /// True the first time it is told of a loss of `kind` (a caller's number)
   /// on the file system `device`: each is reported once.
@@ -89,6 +110,8 @@ class RequestRecord {
   std::vector<Item> items_;
   std::unordered_map<Identity, std::size_t, IdentityHash> placed_;  ///< to its item
   std::unordered_map<Identity, FirstCopy, IdentityHash> first_copies_;
+  std::vector<NewFolder> folders_made_;
+  std::unordered_map<Identity, nlink_t, IdentityHash> names_removed_;
   std::set<std::pair<int, dev_t>> losses_;
   bool folders_ = false;
   std::unordered_map<std::string, std::string> planned_;  ///< target to source

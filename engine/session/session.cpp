@@ -117,7 +117,7 @@ bool Session::Confirm(const char* action, const std::string& item, const char* s
         (hint.empty() ? "" : "; " + hint + " " + action +
                                  (*suffix ? std::string(" it") + suffix : "")));
   }
-  if (answer == Answer::kCancel || answer == Answer::kNobody) Cancel();
+  if (answer == Answer::kCancel) Cancel();
   return false;
 }
 
@@ -150,6 +150,9 @@ constexpr DeedWords kDeedWords[] = {
     {"removed ", "would remove ", nullptr, ""},           // kRemove
     {"trashed ", "would trash ", nullptr, ""},            // kTrash
     {"skipped ", "would skip ", ": ", " exists"},         // kSkip
+    {"skipped ", "would skip ", ": ", " is newer"},       // kSkipNewer
+    {"skipped ", "would skip ", ": ", " is as new"},      // kSkipAsNew
+    {"copied ", "would copy ", " -> ", ""},               // kCopyKept
 };
 
 }  // namespace
@@ -172,8 +175,8 @@ bool Session::Done(Deed deed, const std::string& item, const std::string& target
   return true;
 }
 
-bool Session::Skip(const std::string& item, const std::string& target) {
-  Done(Deed::kSkip, item, target);
+bool Session::Skip(const std::string& item, const std::string& target, Deed deed) {
+  Done(deed, item, target);
   return false;
 }
 
@@ -217,9 +220,11 @@ void Session::StartProgress(ProgressCounts total) {
                                              hooks_.clock);
 }
 
-// The line shows no more of a name than its width, so no more is built.
+// The line shows no more of a name than its width, and a column takes at
+// most four bytes of it (more only with combining marks), so no more is
+// built.
 void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
-  if (progress_) progress_->Step(entry.Tail(kProgressWidth + 1), items, bytes);
+  if (progress_) progress_->Step(entry.Tail(4 * (kProgressWidth + 1)), items, bytes);
 }
 
 void Session::Count(std::uint64_t items, std::uint64_t bytes) {

@@ -46,6 +46,13 @@ class Session {
   const Hooks& hooks() const { return hooks_; }
   /// What the request has done so far (record.h).
   RequestRecord& record() { return record_; }
+  /// What a job leaves for a later job of the request or for its end (a
+  /// move's sources still to go, move.h), kept here in between.
+  class Pending {
+   public:
+    virtual ~Pending() = default;
+  };
+  std::unique_ptr<Pending>& pending() { return pending_; }
   /// A new top-level item, `source` going to `target` (empty for a
   /// delete): its answers start afresh, and the record starts on it.
   void BeginItem(const std::string& source, const std::string& target) {
@@ -79,9 +86,10 @@ class Session {
   /// True to go ahead and ACTION `item` (the question "ACTION 'ITEM'SUFFIX",
   /// as "replace 'x'" or "move 'x' to the trash"): without confirm_all or an
   /// earlier "all", the user is asked. "no" marks the request aborted;
-  /// "cancel" also stops it, and so does the lack of a terminal to ask on,
-  /// which is said once ("kept 'x': no terminal to ask", and the caller's
-  /// hint: "; pass -c to replace"). In a dry run nobody is asked: the
+  /// "cancel" also stops it. Without a terminal to ask on, the item is
+  /// kept as with "no", and that is said for each such item ("kept 'x': no
+  /// terminal to ask", and the caller's hint: "; pass -c to replace"); the
+  /// request goes on. In a dry run nobody is asked: the
   /// question is said on standard output ("would ask: replace 'x'") and the
   /// answer is yes; with no terminal to ask on, it goes as in the run.
   bool Confirm(const char* action, const std::string& item, const char* suffix = "");
@@ -91,19 +99,25 @@ class Session {
   // --- what is done: one line each on standard output, with verbose or in
   // a dry run
   /// What is done to an item.
-  enum class Deed { kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip };
+  enum class Deed {
+    kCopy, kMove, kRename, kMakeFolder, kRemove, kTrash, kSkip, kSkipNewer, kSkipAsNew, kCopyKept
+  };
   /// True when items done are said (verbose or dry_run): only then need a
   /// caller build the names it gives Done.
   bool telling() const { return options_.verbose || options_.dry_run; }
   /// Says that `deed` was done to `item` (to `target` for kCopy, kMove,
-  /// kRename and kSkip), names quoted (quote.h): with verbose
+  /// kRename, the skips and kCopyKept), names quoted (quote.h): with verbose
   ///   'ITEM' -> 'TARGET'        a copy (each file, link and folder made),
   ///                             a move or a rename (a new tree's held until
   ///                             it is placed: Hold, Release)
   ///   made folder 'ITEM'        a folder made for a target
-  ///   removed 'ITEM'            each item of a deleted tree
+  ///   removed 'ITEM'            each item of a deleted tree, and a folder
+  ///                             made for a target that stayed empty
   ///   trashed 'ITEM'            an item moved to the trash
   ///   skipped 'ITEM': 'TARGET' exists   (no_clobber)
+  ///   skipped 'ITEM': 'TARGET' is newer   (update; "is as new" for kSkipAsNew)
+  ///   copied 'ITEM' -> 'TARGET' a move across file systems that placed its
+  ///                             copy but kept some of its source
   /// and in a dry run, with or without verbose, "would copy", "would move",
   /// "would rename" before the first form, and "would make folder", "would
   /// remove", "would trash", "would skip" for the others; " (replacing it)"
@@ -113,9 +127,10 @@ class Session {
   /// reported once, a failure of the request.
   bool Done(Deed deed, const std::string& item, const std::string& target = "",
             bool replacing = false);
-  /// `item` does not replace the file `target` (no_clobber): said as kSkip
-  /// when telling, no failure; returns false, as the item does not go ahead.
-  bool Skip(const std::string& item, const std::string& target);
+  /// `item` does not replace the file `target` (no_clobber, update): said
+  /// as `deed` (kSkip, kSkipNewer or kSkipAsNew) when telling, no failure;
+  /// returns false, as the item does not go ahead.
+  bool Skip(const std::string& item, const std::string& target, Deed deed = Deed::kSkip);
   /// From now on the lines of Done are held back: those of a new tree,
   /// which are said only once it is placed (see Release).
   void Hold() { holding_ = true; }
@@ -168,6 +183,7 @@ class Session {
   std::vector<std::pair<std::string, std::string>> held_plans_;  ///< target, source
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;
+  std::unique_ptr<Pending> pending_;
   std::unique_ptr<Workers> workers_;
   bool no_workers_ = false;  ///< the system gave no thread
 };

@@ -86,8 +86,10 @@ TEST_F(Engine, Confirmations) {
     BOOL aborted;
     std::size_t asked;
     Paths present, absent;
+    const char* said = nullptr;  // standard error, when checked
   };
   const Answer y = Answer::kYes, n = Answer::kNo, all = Answer::kAll, c = Answer::kCancel;
+  const Answer nobody = Answer::kNobody;
   const std::vector<Row> rows = {
       {"replace: yes", FO_COPY, {"a.txt"}, {"out"}, {y}, 0, FALSE, 1, {}, {}},
       {"replace: no skips", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {n}, 0, TRUE, 1, {"out/b.txt"},
@@ -107,6 +109,19 @@ TEST_F(Engine, Confirmations) {
        {"a.txt", "b.txt", "d"}},
       {"delete: cancel", FO_DELETE, {"a.txt", "b.txt"}, {}, {y, c}, 0x4C7, TRUE, 2, {"b.txt"},
        {"a.txt"}},
+      // A cancel says how many items were not done: the one asked about
+      // (some of its tree may be done) and those after it.
+      {"cancel: the count of items not done", FO_COPY, {"a.txt", "b.txt", "d"}, {"out"}, {c},
+       0x4C7, TRUE, 1, {}, {"out/b.txt", "out/d"}, "vandrix: cancelled: 3 of 3 items not done\n"},
+      {"cancel in a tree: its item counts", FO_COPY, {"a.txt", "d", "noext"}, {"merge"}, {c},
+       0x4C7, TRUE, 1, {"merge/a.txt"}, {"merge/noext"},
+       "vandrix: cancelled: 2 of 3 items not done\n"},
+      {"delete: cancel the last", FO_DELETE, {"a.txt"}, {}, {c}, 0x4C7, TRUE, 1, {"a.txt"}, {},
+       "vandrix: cancelled: 1 of 1 item not done\n"},
+      // With nobody to ask, the item is kept and the rest goes on.
+      {"nobody to ask: kept, the rest goes on", FO_COPY, {"a.txt", "b.txt"}, {"out"}, {nobody},
+       0, TRUE, 1, {"out/b.txt"}, {},
+       "vandrix: kept 'out/a.txt': no terminal to ask; pass -c to replace\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -115,7 +130,12 @@ TEST_F(Engine, Confirmations) {
     Write("merge/d/f.txt", "OLD");
     Write("d/g.txt", "G");
     answers = row.given;
-    const Outcome outcome = Request(row.function, row.from, row.to);
+    testing::internal::CaptureStderr();
+    const Outcome outcome = Request(row.function, row.from, row.to, row.said ? 0 : kQuiet);
+    const std::string said = testing::internal::GetCapturedStderr();
+    if (row.said) {
+      EXPECT_EQ(said, row.said);
+    }
     EXPECT_EQ(outcome.code, row.code);
     EXPECT_EQ(outcome.aborted, row.aborted);
     EXPECT_EQ(questions.size(), row.asked);
@@ -129,10 +149,11 @@ TEST_F(Engine, Confirmations) {
   EXPECT_EQ(Read("out/a.txt"), "A");
 }
 
-// Without a terminal nobody can be asked: replacing and deleting are
-// cancelled, and one line says so and how to go ahead. Run in a child in a
-// session of its own, which has no controlling terminal.
-TEST_F(Engine, NoTerminalCancels) {
+// Without a terminal nobody can be asked: each file that would be replaced
+// and each item that would be deleted is kept, a line says so and how to
+// go ahead, and the rest goes on (a new file is copied). Run in a child in
+// a session of its own, which has no controlling terminal.
+TEST_F(Engine, NoTerminalKeepsEachItemAndGoesOn) {
   Write("out/a.txt", "OLD");
   int output[2];
   ASSERT_EQ(pipe(output), 0);
@@ -142,9 +163,8 @@ TEST_F(Engine, NoTerminalCancels) {
     if (setsid() < 0 || dup2(output[1], STDERR_FILENO) < 0) _exit(100);
     const Outcome replace = Request(FO_COPY, {"a.txt", "b.txt"}, {"out"}, 0, nullptr, Hooks{});
     const Outcome remove = Request(FO_DELETE, {"b.txt", "d"}, {}, 0, nullptr, Hooks{});
-    const bool cancelled = replace.code == engine::kErrorCancelled &&
-                           remove.code == engine::kErrorCancelled;
-    _exit(cancelled && replace.aborted && remove.aborted ? 0 : 1);
+    const bool kept = replace.code == 0 && remove.code == 0;
+    _exit(kept && replace.aborted && remove.aborted ? 0 : 1);
   }
   close(output[1]);
   std::string shown;
@@ -156,9 +176,10 @@ TEST_F(Engine, NoTerminalCancels) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(shown,
             "vandrix: kept 'out/a.txt': no terminal to ask; pass -c to replace\n"
-            "vandrix: kept 'b.txt': no terminal to ask; pass -c to delete\n");
+            "vandrix: kept 'b.txt': no terminal to ask; pass -c to delete\n"
+            "vandrix: kept 'd': no terminal to ask; pass -c to delete\n");
   EXPECT_EQ(Read("out/a.txt"), "OLD");
-  ExpectPaths({"b.txt", "d/f.txt"}, {"out/b.txt"});
+  ExpectPaths({"b.txt", "d/f.txt", "out/b.txt"}, {});
 }
 
 // Every entry of `folder` and below, with a file's bytes and a link's text:
@@ -253,6 +274,13 @@ TEST_F(Engine, SaysEachItemDone) {
        "skipped 'a.txt': 'out/a.txt' exists\n'b.txt' -> 'out/b.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry | kNoClobber, 0,
        "would skip 'a.txt': 'out/a.txt' exists\nwould copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, v | kUpdate, 0,
+       "skipped 'a.txt': 'out/a.txt' is newer\n'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry | kUpdate, 0,
+       "would skip 'a.txt': 'out/a.txt' is newer\nwould copy 'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"b.txt"}, {"out/a.txt"}, v | kUpdate, 0, "skipped 'b.txt': 'out/a.txt' is as new\n"},
+      {FO_MOVE, {"out/a.txt"}, {"a.txt"}, dry | kUpdate, 0,
+       "would ask: replace 'a.txt'\nwould move 'out/a.txt' -> 'a.txt' (replacing it)\n"},
       {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry | FOF_RENAMEONCOLLISION, 0,
        "would copy 'a.txt' -> 'merge/a.txt'\nwould copy './a.txt' -> 'merge/a (2).txt'\n"},
       {FO_COPY, {"a.txt", "./a.txt"}, {"merge"}, dry, engine::kErrorOther,
@@ -292,6 +320,12 @@ TEST_F(Engine, SaysEachItemDone) {
     fs::remove_all(root_ + "/data");
     Write("out/a.txt", "OLD");
     ASSERT_EQ(mkfifo("sub/pipe", 0600), 0);  // never copied
+    // out/a.txt was changed a minute after a.txt, and b.txt with it.
+    const struct timespec then[2] = {{0, UTIME_OMIT}, {1000000000, 0}};
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {1000000060, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, "a.txt", then, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, "out/a.txt", later, 0), 0);
+    ASSERT_EQ(utimensat(AT_FDCWD, "b.txt", later, 0), 0);
     MakeW();
     const std::string before = Listing(here_);
     testing::internal::CaptureStdout();

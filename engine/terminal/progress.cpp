@@ -14,6 +14,7 @@
 
 #include "engine/base/quote.h"
 #include "engine/io/signals.h"
+#include "engine/terminal/columns.h"
 
 namespace engine {
 namespace {
@@ -24,6 +25,8 @@ constexpr std::int64_t kEstimateAfterMs = 5000;  // no time left before this ...
 constexpr double kEstimateAfterShare = 0.01;     // ... nor before 1% is done
 constexpr std::uint64_t kLongestEstimate = 100 * 3600;  // seconds; longer: not shown
 constexpr std::size_t kUnknownWidth = 80;
+constexpr std::size_t kPercentWidth = 3;  // "99%": only the last 100% is wider
+constexpr std::size_t kWidestSize = 10;   // "1023.9 MiB", a rate's widest
 // The least room of the name and the title while counts can still go, then
 // the least at all ("C...": the title shortened most).
 constexpr std::size_t kReadableName = 20, kReadableTitle = 12;
@@ -33,26 +36,6 @@ std::int64_t SystemClock() {
   struct timespec now;
   ::clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-}
-
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// The first `room` bytes of `text`, "..." ending them when cut; a UTF-8
-// character is kept whole or left out.
-std::string CutEnd(const std::string& text, std::size_t room) {
-  if (text.size() <= room) return text;
-  std::size_t keep = room <= 3 ? room : room - 3;
-  while (keep > 0 && IsContinuation(text[keep])) --keep;
-  return text.substr(0, keep) + (room <= 3 ? "" : "...");
-}
-
-// The last `room` bytes of `text`, "..." starting them when cut; a UTF-8
-// character is kept whole or left out.
-std::string CutFront(const std::string& text, std::size_t room) {
-  if (text.size() <= room) return text;
-  std::size_t from = text.size() - (room <= 3 ? room : room - 3);
-  while (from < text.size() && IsContinuation(text[from])) ++from;
-  return (room <= 3 ? "" : "...") + text.substr(from);
 }
 
 // The share done, 0 to 1, and in whole percents (rounded down): of the
@@ -87,6 +70,21 @@ std::string TimeLeft(double share, std::int64_t elapsed_ms) {
   else
     std::snprintf(text, sizeof text, "%u:%02u left", minutes, seconds);
   return text;
+}
+
+// `text` right-aligned in `width` columns, so that a count keeps its place
+// as it grows.
+std::string Padded(const std::string& text, std::size_t width) {
+  return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+// The widest SizeText of a size up to `most`: "1023.9 KiB" is wider than
+// "1.0 MiB".
+std::size_t WidestSize(std::uint64_t most) {
+  std::size_t widest = SizeText(most).size();
+  for (std::uint64_t unit = 1; unit <= most / 1024 + 1; unit *= 1024)
+    widest = std::max(widest, SizeText(std::min(most, unit * 1024 - 1)).size());
+  return widest;
 }
 
 // `parts` joined by ", ", the empty ones left out.
@@ -167,70 +165,84 @@ void ProgressLine::MaybeDraw() {
   if (now - start_ms_ < kQuietStartMs) return;
   if (shown_width_ != 0 && now - drawn_ms_ < kRedrawMs) return;
   const std::size_t room = std::max<std::size_t>(Width(), 2) - 1;  // never the last column
-  const std::string text = Text(room, now - start_ms_);
+  const ScreenText name(Displayed(name_));
+  widest_name_ = std::max(widest_name_, name.columns());
+  const std::string text = Text(room, now - start_ms_, show_names_ ? &name : nullptr);
+  const std::size_t columns = ColumnsOf(text);
   // Padding wipes what a longer line left, within the row.
-  const std::size_t pad = std::min(shown_width_, room) > text.size()
-                              ? std::min(shown_width_, room) - text.size() : 0;
+  const std::size_t pad = std::min(shown_width_, room) > columns
+                              ? std::min(shown_width_, room) - columns : 0;
   std::fprintf(stderr, "\r%s%s", text.c_str(), std::string(pad, ' ').c_str());
   std::fflush(stderr);
-  shown_width_ = std::max<std::size_t>(text.size() + pad, 1);
+  shown_width_ = std::max<std::size_t>(columns + pad, 1);
   drawn_ms_ = now;
   EndLineOnSignal(STDERR_FILENO);
 }
 
-// The counts, longest first: "P%, I of N items, B of T, R/s, L left", then
-// without the rate, with the bytes alone (the items when there are none),
-// with the share and the time left, and the share alone.
+// The counts, longest first, each right-aligned in a width that holds it
+// from start to end: "P%, I of N items, B of T, R/s, L left", then without
+// the items, without the rate, with the share and the time left, and the
+// share alone. With no bytes in all: "P%, I of N items, L left", the
+// share and the time left, the share alone.
 std::vector<std::string> ProgressLine::Counts(std::int64_t elapsed_ms) const {
   const std::uint64_t rate =
       elapsed_ms > 0 ? done_.bytes * 1000 / static_cast<std::uint64_t>(elapsed_ms) : 0;
   const Share share = ShareDone(done_, total_);
-  const std::string percent = std::to_string(share.percent) + "%";
+  const std::string percent = Padded(std::to_string(share.percent) + "%", kPercentWidth);
   const std::string left = TimeLeft(share.part, elapsed_ms);
-  const std::string items = std::to_string(done_.items) + " of " + std::to_string(total_.items) + " items";
-  const std::string bytes = SizeText(done_.bytes) + " of " + SizeText(total_.bytes);
-  return {Listed({percent, items, bytes, SizeText(rate) + "/s", left}),
-          Listed({percent, items, bytes, left}),
-          Listed({percent, total_.bytes > 0 ? bytes : items, left}), Listed({percent, left}),
-          percent};
+  const std::string all = std::to_string(total_.items);
+  const std::string items =
+      Padded(std::to_string(done_.items), all.size()) + " of " + all + " items";
+  if (total_.bytes == 0) return {Listed({percent, items, left}), Listed({percent, left}), percent};
+  const std::string bytes =
+      Padded(SizeText(done_.bytes), WidestSize(total_.bytes)) + " of " + SizeText(total_.bytes);
+  const std::string per_second = Padded(SizeText(rate), kWidestSize) + "/s";
+  return {Listed({percent, items, bytes, per_second, left}),
+          Listed({percent, bytes, per_second, left}), Listed({percent, bytes, left}),
+          Listed({percent, left}), percent};
 }
 
-// "TITLE: COUNTS: NAME" in `room`, or empty when the `least` of the name and
-// the title do not fit. The name is cut from the front and the title from
-// the end; the title keeps a third of their room when both are too long.
-std::string ProgressLine::Composed(const std::string& counts, const std::string& name,
-                                   Least least, std::size_t room) const {
-  const std::size_t name_least = name.empty() ? 0 : std::min(name.size(), least.name);
-  const std::size_t title_least = std::min(title_.size(), least.title);
-  const std::size_t fixed = counts.size() + 2 + (name.empty() ? 0 : 2);
+// "TITLE: COUNTS: NAME" in `room` columns, or empty when the `least` of the
+// name and the title do not fit. The title has what the widest name shown
+// so far leaves, and keeps a third of their room when both are too long;
+// so it has the same room for every name, and the counts keep their place
+// when a shorter name follows. The name has the rest, cut from the front;
+// the title is cut from the end.
+std::string ProgressLine::Composed(const std::string& counts, const ScreenText& title,
+                                   const ScreenText* name, Least least, std::size_t room) const {
+  const std::size_t name_least = name ? std::min(least.name, widest_name_) : 0;
+  const std::size_t title_least = std::min(title.columns(), least.title);
+  const std::size_t fixed = counts.size() + 2 + (name ? 2 : 0);
   if (fixed + title_least + name_least > room) return "";
   const std::size_t both = room - fixed;  // for the title and the name
-  const std::size_t spare = both > name.size() ? both - name.size() : 0;
-  const std::size_t title = std::min(
-      {title_.size(), std::max({spare, both / 3, title_least}), both - name_least});
-  const std::string line = CutEnd(title_, title) + ": " + counts;
-  return name.empty() ? line : line + ": " + CutFront(name, both - title);
+  const std::size_t spare = !name ? both : both > widest_name_ ? both - widest_name_ : 0;
+  const std::size_t title_room =
+      std::min({title.columns(), std::max({spare, both / 3, title_least}), both - name_least});
+  const std::string line = title.Start(title_room) + ": " + counts;
+  return name ? line + ": " + name->End(both - title_room) : line;
 }
 
 // The most counts that leave the name and the title a readable room; then
 // the least room; then the title and counts without the name, the counts
 // alone, and the share cut to the row.
-std::string ProgressLine::Text(std::size_t room, std::int64_t elapsed_ms) const {
+std::string ProgressLine::Text(std::size_t room, std::int64_t elapsed_ms,
+                              const ScreenText* names) const {
   const std::vector<std::string> forms = Counts(elapsed_ms);
-  const std::string name = show_names_ ? Displayed(name_) : "";
+  const ScreenText title(title_);
   for (const Least least : {Least{kReadableName, kReadableTitle}, Least{kLeastName, kLeastTitle}}) {
     for (const std::string& counts : forms) {
-      const std::string line = Composed(counts, name, least, room);
+      const std::string line = Composed(counts, title, names, least, room);
       if (!line.empty()) return line;
     }
   }
   for (const std::string& counts : forms) {
-    const std::string line = Composed(counts, "", {0, kLeastTitle}, room);
+    const std::string line = Composed(counts, title, nullptr, {0, kLeastTitle}, room);
     if (!line.empty()) return line;
   }
   for (const std::string& counts : forms)
     if (counts.size() <= room) return counts;
-  return CutEnd(forms.back(), room);
+  const std::string& share = forms.back();
+  return ScreenText(share.substr(share.find_first_not_of(' '))).Start(room);
 }
 
 }  // namespace engine

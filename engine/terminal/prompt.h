@@ -13,7 +13,7 @@ enum class Answer {
   kNo,      ///< skip this item
   kAll,     ///< do this item and every later one without asking
   kCancel,  ///< stop the whole operation
-  kNobody,  ///< nobody could be asked (no terminal): as kCancel
+  kNobody,  ///< nobody could be asked (no terminal): the item is kept, as with kNo
 };
 
 /// Reads one answer line: y/yes, n/no, a/all, c/cancel, any letter case,
