@@ -35,6 +35,7 @@ std::int32_t PerformByEngine(const vandrix::PosixCommand& command) {
   request.options.update = (command.own & vandrix::kUpdate) != 0;
   request.options.dry_run = (command.own & vandrix::kDryRun) != 0;
   request.options.literal = (command.own & vandrix::kLiteral) != 0;
+  request.options.jobs = command.jobs;  // 0: as the engine finds best
   if (request.options.literal) {  // each argument one path, never split at ";"
     request.sources = command.sources;
     request.targets = {command.destination};

@@ -9,15 +9,31 @@ program of a case runs once, in a shuffled order, on fresh data, so that
 load from elsewhere falls on all of them alike. The table gives for each
 program its fastest and median wall time, its median CPU time (user +
 system) and the medians of the per-round ratios NEW / it and OLD / it, of
-the wall time and of NEW's CPU time (below 1: faster than it). It measures; it asserts nothing.
+the wall time and of NEW's CPU time (below 1: faster than it). It measures;
+it asserts nothing.
+
+NEW runs as it chooses its workers (--jobs as the program decides: the cores,
+at most 8, and none on a disk that says it rotates), and also as "new -j1"
+(--jobs 1: no workers) and "new -j2" (two workers, whatever the disk says).
 
 Cases (sizes as the tree rows of bench/RESULTS.md name them):
   tree        10,000 files of 1-8 KiB in 100 folders, copied to a new folder
-              on the disk under build/bench: old, new, cp -r, cp -a
+              on the disk under build/bench: old, new, new -j1, new -j2,
+              cp -r, cp -a
   tree-tmpfs  the same in /dev/shm
+  tree-one-core  the same on the disk under `taskset -c 0` (one core): old,
+              new, new -j2 (two workers on one core)
+  tree-one-core-tmpfs  the same in /dev/shm
+  tree100k-tmpfs  100,000 files of 1-8 KiB in 1,000 folders, copied in
+              /dev/shm (each copy removed after its run): old, new, new -j1,
+              new -j2, cp -r, cp -a
+  tree100k    the same on the disk, into the graveyard (not run unless named:
+              it buries about 1 GiB a program and round)
   delete      1,000 files of 1-8 KiB in 10 folders: old, new, rm -rf (on this
               disk the wall time is mostly the disk's: see the CPU)
   delete-tmpfs  the same in /dev/shm
+  delete10k-tmpfs  10,000 files in 100 folders in /dev/shm: old, new,
+              new -j1, new -j2, rm -rf
   big         a 1 GiB file: old, new, cp
   move        2,000 files in 20 folders moved from the disk to /dev/shm: old,
               new, mv
@@ -30,8 +46,12 @@ Cases (sizes as the tree rows of bench/RESULTS.md name them):
   start       `vandrix -cs ren a b`, one run (the mean of 50 a round): old,
               new, /bin/true
   calls       system calls, everything counted (strace -f -c), of copying
-              2,000 files to a new folder and deleting 1,000: old, new, cp -r,
-              cp -a, rm -rf
+              2,000 files to a new folder and deleting 1,000: old, new, new -j2,
+              cp -r, cp -a, rm -rf
+  memory      the peak memory (maximum resident set, by /usr/bin/time, whose
+              own is the floor: /usr/bin/time true) of one copy of the
+              10,000-file tree in /dev/shm, and of the 100,000-file one when
+              tree100k-tmpfs is run too: old, new, new -j1, new -j2, cp -r
 
 Outputs are renamed aside into a graveyard, never deleted between runs:
 fresh deletes on this kind of disk (ext4 without a journal, mounted with
@@ -42,7 +62,6 @@ timing; each timed run follows a `sync`. The scratch folders go at the end.
 import argparse
 import os
 import random
-import resource
 import shutil
 import statistics
 import subprocess
@@ -52,8 +71,10 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SCRATCH = os.path.join(ROOT, "build", "bench", "rounds")
-CASES = ["tree", "tree-tmpfs", "delete", "delete-tmpfs", "big", "move", "move-ext4",
-         "move-files-ext4", "trash", "start", "calls"]
+CASES = ["tree", "tree-tmpfs", "tree-one-core", "tree-one-core-tmpfs", "tree100k-tmpfs",
+         "delete", "delete-tmpfs", "delete10k-tmpfs", "big", "move", "move-ext4",
+         "move-files-ext4", "trash", "start", "calls", "memory"]
+ONE_CORE = ["taskset", "-c", "0"]
 
 
 def make_tree(path, folders, seed, files=100):
@@ -72,9 +93,12 @@ def sh(*argv, cwd=None):
 
 
 class Bench:
-    def __init__(self, old, new, rounds):
+    def __init__(self, old, new, rounds, cases):
         self.vandrix = {"old": old, "new": new}
         self.rounds = rounds
+        self.wants_100k = any(case.startswith("tree100k") for case in cases)
+        self.wants_100k_disk = "tree100k" in cases
+        self.wants_big = "big" in cases
         self.rng = random.Random(16)
         self.shm = tempfile.mkdtemp(prefix="vandrix-rounds-", dir="/dev/shm")
         self.grave = os.path.join(SCRATCH, "grave")
@@ -112,12 +136,17 @@ class Bench:
         for name, folders, files, seed in (("tree", 100, 100, 1), ("tree2k", 20, 100, 2),
                                            ("tree1k", 10, 100, 3), ("flat1k", 1, 1000, 4)):
             make_tree(os.path.join(SCRATCH, name), folders, seed, files)
-        with open(os.path.join(SCRATCH, "big.bin"), "wb") as out:
-            for _ in range(1024):
-                out.write(os.urandom(1 << 20))
+        if self.wants_100k:
+            make_tree(os.path.join(self.shm, "tree100k"), 1000, 5)
+            if self.wants_100k_disk:
+                sh("cp", "-r", os.path.join(self.shm, "tree100k"), SCRATCH)
+        if self.wants_big:
+            with open(os.path.join(SCRATCH, "big.bin"), "wb") as out:
+                for _ in range(1024):
+                    out.write(os.urandom(1 << 20))
         sh("cp", "-r", os.path.join(SCRATCH, "tree"), os.path.join(self.shm, "tree"))
         sh("sync")
-        sh("tar", "cf", "/dev/null", "tree", "tree2k", "tree1k", "flat1k", "big.bin", cwd=SCRATCH)
+        sh("tar", "cf", "/dev/null", *os.listdir(SCRATCH), cwd=SCRATCH)
 
     def bury(self, path):
         """Renames `path` aside (into a graveyard on its own file system)."""
@@ -131,14 +160,17 @@ class Bench:
     def timed(self, argv, cwd=SCRATCH, repeat=1):
         """Wall and CPU seconds of one run (the mean of `repeat` runs)."""
         sh("sync")
-        before = resource.getrusage(resource.RUSAGE_CHILDREN)
-        start = time.perf_counter()
+        wall = cpu = 0
         for i in range(repeat):
-            subprocess.run(argv(i) if callable(argv) else argv, cwd=cwd, env=self.env,
-                           check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wall = time.perf_counter() - start
-        after = resource.getrusage(resource.RUSAGE_CHILDREN)
-        cpu = after.ru_utime - before.ru_utime + after.ru_stime - before.ru_stime
+            start = time.perf_counter()
+            child = subprocess.Popen(argv(i) if callable(argv) else argv, cwd=cwd, env=self.env,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            _, status, usage = os.wait4(child.pid, 0)
+            wall += time.perf_counter() - start
+            child.returncode = os.waitstatus_to_exitcode(status)
+            if child.returncode != 0:
+                raise subprocess.CalledProcessError(child.returncode, child.args)
+            cpu += usage.ru_utime + usage.ru_stime
         return wall / repeat, cpu / repeat
 
     def rounds_of(self, programs, run):
@@ -151,29 +183,49 @@ class Bench:
                 times[label].append(run(label, argv))
         return times
 
-    def copy_case(self, where):
-        source = os.path.join(where, "tree")
-        programs = [("old", None), ("new", None), ("cp -r", ["cp", "-r"]), ("cp -a", ["cp", "-a"])]
+    def vandrix_argv(self, label, options, verb):
+        """`old`, `new`, or `new -jN`: the program with its options."""
+        jobs = label.split(" -j")
+        return [self.vandrix[jobs[0]], options] + (["--jobs", jobs[1]] if len(jobs) > 1 else []) \
+            + [verb]
+
+    def copy_case(self, where, tree="tree", prefix=(), programs=None, keep=True):
+        """Copies of `tree` in `where` to a new folder, each buried after its run
+        (or with not `keep` removed, outside the timing); `prefix` runs the
+        programs under another (taskset)."""
+        source = os.path.join(where, tree)
+        programs = programs or [("old", None), ("new", None), ("new -j1", None),
+                                ("new -j2", None), ("cp -r", ["cp", "-r"]), ("cp -a", ["cp", "-a"])]
 
         def run(label, tool):
             target = os.path.join(where, "copy")
             self.bury(target)
             argv = tool + [source, target] if tool else \
-                [self.vandrix[label], "-cs", "copy", source, target]
-            result = self.timed(argv)
-            self.bury(target)
+                self.vandrix_argv(label, "-cs", "copy") + [source, target]
+            result = self.timed(list(prefix) + argv)
+            if keep:
+                self.bury(target)
+            else:
+                shutil.rmtree(target)
             return result
         return self.rounds_of(programs, run)
 
-    def victim_case(self, tree, where, options, verb, tool):
-        """A fresh copy of `tree`, in `where`, removed by vandrix OPTIONS VERB or by `tool`."""
-        programs = [("old", None), ("new", None), (" ".join(tool), tool)]
+    def one_core_case(self, where):
+        return self.copy_case(where, prefix=ONE_CORE,
+                              programs=[("old", None), ("new", None), ("new -j2", None)])
+
+    def victim_case(self, tree, where, options, verb, tool, workers=False):
+        """A fresh copy of `tree`, in `where`, removed by vandrix OPTIONS VERB or by
+        `tool` (with `workers`, also by new -j1 and new -j2)."""
+        programs = [("old", None), ("new", None)]
+        programs += [("new -j1", None), ("new -j2", None)] if workers else []
+        programs += [(" ".join(tool), tool)]
 
         def run(label, tool_argv):
             victim = os.path.join(where, "victim")
             sh("cp", "-r", os.path.join(SCRATCH, tree), victim)
             return self.timed(tool_argv + [victim] if tool_argv else
-                              [self.vandrix[label], options, verb, victim])
+                              self.vandrix_argv(label, options, verb) + [victim])
         return self.rounds_of(programs, run)
 
     def big_case(self):
@@ -221,6 +273,17 @@ class Bench:
             return self.timed(argv, cwd=folder, repeat=50)
         return self.rounds_of(programs, run)
 
+    def memory(self):
+        """Peak memory of one copy of each tree in /dev/shm, per program."""
+        rows = [("-", "/usr/bin/time true", peak_kib(["true"], self.shm))]
+        trees = ["tree"] + (["tree100k"] if self.wants_100k else [])
+        for tree in trees:
+            for label in ("old", "new", "new -j1", "new -j2", "cp -r"):
+                argv = ["cp", "-r"] if label == "cp -r" else self.vandrix_argv(label, "-cs", "copy")
+                rows.append((tree, label, peak_kib(argv + [tree, "copy"], self.shm)))
+                shutil.rmtree(os.path.join(self.shm, "copy"))
+        return rows
+
     def calls(self):
         """System calls of one run of each program, by strace -f -c."""
         rows = []
@@ -228,10 +291,12 @@ class Bench:
         for label, argv, per in (
                 ("old", [self.vandrix["old"], "-cs", "copy", "tree2k", copy], 2000),
                 ("new", [self.vandrix["new"], "-cs", "copy", "tree2k", copy], 2000),
+                ("new -j2", [self.vandrix["new"], "-cs", "-j", "2", "copy", "tree2k", copy], 2000),
                 ("cp -r", ["cp", "-r", "tree2k", copy], 2000),
                 ("cp -a", ["cp", "-a", "tree2k", copy], 2000),
                 ("old del", [self.vandrix["old"], "-cs", "del", "victim"], 1000),
                 ("new del", [self.vandrix["new"], "-cs", "del", "victim"], 1000),
+                ("new -j2 del", [self.vandrix["new"], "-cs", "-j", "2", "del", "victim"], 1000),
                 ("rm -rf", ["rm", "-rf", "victim"], 1000)):
             if per == 1000:
                 sh("cp", "-r", "tree1k", "victim", cwd=SCRATCH)
@@ -241,6 +306,13 @@ class Bench:
             rows.append((label, int(total[3]), per))
             self.bury(copy)
         return rows
+
+
+def peak_kib(argv, cwd):
+    """The peak resident memory of one run of `argv`, in KiB."""
+    result = subprocess.run(["/usr/bin/time", "-f", "%M", *argv], cwd=cwd, check=True,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    return int(result.stderr.strip().splitlines()[-1])
 
 
 def ms(seconds):
@@ -270,7 +342,7 @@ def main():
     parser.add_argument("--cases", default=",".join(CASES))
     args = parser.parse_args()
     cases = args.cases.split(",")
-    bench = Bench(os.path.abspath(args.old), os.path.abspath(args.new), args.rounds)
+    bench = Bench(os.path.abspath(args.old), os.path.abspath(args.new), args.rounds, cases)
     print(subprocess.run(["findmnt", "-T", ROOT], capture_output=True, text=True).stdout,
           file=sys.stderr)
     try:
@@ -279,9 +351,16 @@ def main():
                  "| new / it, CPU |", "|---|---|---:|---:|---:|---:|---:|---:|"]
         runs = {"tree": lambda: bench.copy_case(SCRATCH),
                 "tree-tmpfs": lambda: bench.copy_case(bench.shm),
+                "tree-one-core": lambda: bench.one_core_case(SCRATCH),
+                "tree-one-core-tmpfs": lambda: bench.one_core_case(bench.shm),
+                "tree100k-tmpfs": lambda: bench.copy_case(bench.shm, "tree100k", keep=False),
+                "tree100k": lambda: bench.copy_case(SCRATCH, "tree100k"),
                 "delete": lambda: bench.victim_case("tree1k", SCRATCH, "-cs", "del", ["rm", "-rf"]),
                 "delete-tmpfs":
                     lambda: bench.victim_case("tree1k", bench.shm, "-cs", "del", ["rm", "-rf"]),
+                "delete10k-tmpfs":
+                    lambda: bench.victim_case("tree", bench.shm, "-cs", "del", ["rm", "-rf"],
+                                              workers=True),
                 "big": bench.big_case, "move": lambda: bench.move_case(bench.shm),
                 "move-ext4": lambda: bench.move_case(bench.ext4),
                 "move-files-ext4": lambda: bench.move_case(bench.ext4, named=True),
@@ -299,6 +378,10 @@ def main():
                 print(f"rounds: {case} (load {os.getloadavg()[0]:.2f})", file=sys.stderr)
                 lines += table(case, runs[case]())
         print("\n".join(lines))
+        if "memory" in cases:
+            print("\n| tree | program | peak KiB |\n|---|---|---:|")
+            for tree, label, kib in bench.memory():
+                print(f"| {tree} | {label} | {kib} |")
         if "calls" in cases:
             print("\n| program | system calls | per file |\n|---|---:|---:|")
             for label, calls, per in bench.calls():

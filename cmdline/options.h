@@ -20,17 +20,23 @@ inline constexpr unsigned kDryRun = 1u << 2;       ///< change nothing, say what
 inline constexpr unsigned kInteractive = 1u << 3;  ///< ask (the default, said explicitly)
 inline constexpr unsigned kLiteral = 1u << 4;      ///< every path one name: no wildcard, no ";" list
 inline constexpr unsigned kUpdate = 1u << 5;       ///< skip a file whose target is as new or newer
+inline constexpr unsigned kJobs = 1u << 6;         ///< workers asked for (PosixCommand::jobs)
+
+/// The most workers --jobs may ask for.
+inline constexpr unsigned kMostJobs = 64;
 
 /// An option: its letter (upper case), its long name (after "--") and the
 /// flag it adds to the request, or the own option it sets. An option
 /// without a letter has '\0'; only an option with a flag has a Windows
-/// form ("/c").
+/// form ("/c"). An option with a value takes it glued to its letter
+/// ("-j4") or to its name after "=" ("--jobs=4"), or as the next argument.
 struct OptionLetter {
   char letter;
   const char* name;
   WORD bit;
   unsigned own;
-  const char* help;  ///< for vandrix's help; '\n' starts a further line
+  const char* help;             ///< for vandrix's help; '\n' starts a further line
+  const char* value = nullptr;  ///< what its value is called ("N"); null: it takes none
 };
 
 /// The options, in the order the help lists them.
@@ -64,6 +70,10 @@ inline constexpr OptionLetter kOptionLetters[] = {
      "'out/a', would ask:\nreplace 'out/a', ...) and exit as the run would"},
     {'\0', "literal", 0, kLiteral,
      "take every path as one name, whatever it holds: no\nwildcard, no ; list"},
+    {'J', "jobs", 0, kJobs,
+     "copy a new folder's files and delete a folder's with N\nworkers side by side (1 to 64; "
+     "1: none); by default\nas many as the cores, at most 8, and none on a\nrotating disk",
+     "N"},
 };
 
 /// Options that say opposite things of the same items: each alone is
@@ -110,6 +120,8 @@ inline constexpr OptionScope kOptionScopes[] = {
     {"no-clobber", kOnCopyOrMove | OperationBit(FO_RENAME),
      "skips an item whose name is taken"},
     {"update", kOnCopyOrMove, "skips a file whose target is as new or newer"},
+    {"jobs", OperationBit(FO_COPY) | OperationBit(FO_DELETE),
+     "copies a new folder's files and deletes a folder's with workers side by side"},
 };
 
 }  // namespace vandrix

@@ -1,5 +1,6 @@
 #include "cmdline/posix_command_line.h"
 
+#include <cctype>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -31,9 +32,12 @@ enum class Stop { kNone, kHelp, kVersion, kUnknown };
 struct Scan {
   WORD flags = 0;
   unsigned own = 0;
+  unsigned jobs = 0;
   bool options_ended = false;
   Stop stop = Stop::kNone;
   std::string unknown;  // the unknown option, as the refusal names it
+  const OptionLetter* awaiting = nullptr;  // takes the next argument as its value
+  std::string bad_value;                   // why an option's value is refused
   std::vector<std::string> positional;
 };
 
@@ -75,6 +79,29 @@ void StopAtUnknown(const std::string& named, Scan& scan) {
   scan.unknown = named;
 }
 
+// "-j (--jobs) wants a number of workers from 1 to 64": what `option`
+// takes, for its refusal.
+std::string Wanted(const OptionLetter& option) {
+  const std::string name = std::string("--") + option.name;
+  const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(option.letter)));
+  return std::string("-") + letter + " (" + name + ") wants a number of workers from 1 to " +
+         std::to_string(kMostJobs);
+}
+
+// The value `text` of `option` (the only one with a value is --jobs).
+void TakeValue(const OptionLetter& option, const std::string& text, Scan& scan) {
+  Take(option, scan);
+  unsigned long jobs = 0;
+  const bool digits = !text.empty() && text.size() <= 3 &&
+                      text.find_first_not_of("0123456789") == std::string::npos;
+  if (digits) jobs = std::stoul(text);
+  if (jobs >= 1 && jobs <= kMostJobs) {
+    scan.jobs = static_cast<unsigned>(jobs);
+  } else if (scan.bad_value.empty()) {
+    scan.bad_value = Wanted(option) + ", not " + engine::Quoted(text);
+  }
+}
+
 // The option of a long name, written in full, else null.
 const OptionLetter* NamedOption(const std::string& name) {
   for (const OptionLetter& option : kOptionLetters) {
@@ -86,8 +113,14 @@ const OptionLetter* NamedOption(const std::string& name) {
 // "--name": an option, help or version. Only a full name counts: an
 // abbreviation that works today could name another option tomorrow.
 void ReadLong(const std::string& argument, Scan& scan) {
+  const std::size_t equals = argument.find('=');
+  const OptionLetter* valued = NamedOption(argument.substr(2, equals - 2));
+  if (equals != std::string::npos && valued != nullptr && valued->value != nullptr)
+    return TakeValue(*valued, argument.substr(equals + 1), scan);
   const OptionLetter* option = NamedOption(argument.substr(2));
-  if (argument == "--help") {
+  if (option != nullptr && option->value != nullptr) {
+    scan.awaiting = option;
+  } else if (argument == "--help") {
     scan.stop = Stop::kHelp;
   } else if (argument == "--version") {
     scan.stop = Stop::kVersion;
@@ -125,14 +158,20 @@ void ReadLetters(const std::string& argument, Scan& scan) {
       scan.stop = Stop::kHelp;
     } else if (option == nullptr || WrongCase(argument, i)) {
       StopAtUnknown(NamedLetter(argument, i) + CaseNote(argument, i, option), scan);
-    } else {
+    } else if (option->value == nullptr) {
       Take(*option, scan);
+    } else if (i + 1 < argument.size()) {  // "-j4": the rest is its value
+      return TakeValue(*option, argument.substr(i + 1), scan);
+    } else {
+      scan.awaiting = option;
     }
   }
 }
 
 void ReadArgument(const std::string& argument, Scan& scan) {
-  if (scan.options_ended || !IsOption(argument, scan.positional.empty())) {
+  if (const OptionLetter* option = std::exchange(scan.awaiting, nullptr)) {
+    TakeValue(*option, argument, scan);
+  } else if (scan.options_ended || !IsOption(argument, scan.positional.empty())) {
     scan.positional.push_back(argument);
   } else if (argument == "--") {
     scan.options_ended = true;
@@ -259,6 +298,7 @@ PosixCommand Request(const OperationWord& operation, std::vector<std::string> pa
   command.function = operation.function;
   command.flags = scan.flags;
   command.own = scan.own;
+  command.jobs = scan.jobs;
   if (operation.function != FO_DELETE) {
     command.destination = paths.back();
     paths.pop_back();
@@ -270,6 +310,8 @@ PosixCommand Request(const OperationWord& operation, std::vector<std::string> pa
 }
 
 PosixCommand Interpreted(const Scan& scan) {
+  if (scan.awaiting != nullptr) return Refused(Wanted(*scan.awaiting) + " after it");
+  if (!scan.bad_value.empty()) return Refused(scan.bad_value);
   if (scan.positional.empty())
     return Refused("no operation given (copy, move, del or ren)");
   const std::string& word = scan.positional[0];

@@ -37,6 +37,7 @@ struct PosixCommand {
   std::string destination;           ///< the last path; empty for a delete
   WORD flags = 0;                    ///< the option bits (FOF_...)
   unsigned own = 0;                  ///< vandrix's own options (kVerbose, ...)
+  unsigned jobs = 0;                 ///< --jobs: workers for a tree's files; 0: not said
   std::string title;                 ///< the progress title
 };
 
@@ -52,14 +53,15 @@ struct PosixCommand {
 /// --literal a destination is one path, whatever it holds), an upper-case
 /// letter after "-" (the Windows forms "/C" take any case), an option that
 /// has no effect on the operation (options.h, kOptionScopes: -u but with
-/// del, -r, -n and --update with del, -f and --update with ren) or on the
-/// paths (-f when no source holds a wildcard, or with --literal), options
-/// that contradict each other (-n and -r, -i and -c, --update and -r or
-/// -n). A refusal names an argument as engine::Quoted shows it ($'\033[2J'
-/// for a control character), never as raw bytes, and an option by its
-/// letter and long name with what it does. The title is the operation word
-/// and the paths, quoted ("copy 'a.txt' to 'out'"). Looks at nothing but
-/// `args`.
+/// del, -r, -n and --update with del, -f and --update with ren, -j but with
+/// copy and del) or on the paths (-f when no source holds a wildcard, or
+/// with --literal), options that contradict each other (-n and -r, -i and
+/// -c, --update and -r or -n), an option's value that is missing or not one
+/// it takes (--jobs: 1 to kMostJobs). A refusal names an argument as
+/// engine::Quoted shows it ($'\033[2J' for a control character), never as
+/// raw bytes, and an option by its letter and long name with what it does.
+/// The title is the operation word and the paths, quoted ("copy 'a.txt' to
+/// 'out'"). Looks at nothing but `args`.
 PosixCommand ParsePosixCommandLine(const std::vector<std::string>& args);
 
 /// What one run prints, and its exit code.

@@ -36,7 +36,8 @@ struct PosixCase {
   std::string from;
   std::string to;
   WORD flags;
-  unsigned own = 0;  // vandrix's own options, beside the request
+  unsigned own = 0;   // vandrix's own options, beside the request
+  unsigned jobs = 0;  // --jobs
 };
 
 // The command as vandrix's performer gets it; carried out here through the
@@ -141,6 +142,20 @@ const PosixCase kPosixCases[] = {
     // --literal has no letter: each path one name, beside the request.
     {{"--literal", "del", "a*"}, 0, "", "", FO_DELETE, "a*\0\0"s, "\0"s, kCopyFlags, kLiteral},
     {{"-l", "del", "a*"}, -1, "", "unknown option '-l'", 0, ""s, ""s, 0},
+    // --jobs N: its value glued, after "=", or the next argument.
+    {{"-j", "4", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kJobs, 4},
+    {{"copy", "a", "b", "-cj2"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kJobs, 2},
+    {{"--jobs", "64", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags, kJobs, 64},
+    {{"--jobs=1", "-s", "del", "a"}, 0, "", "", FO_DELETE, "a\0\0"s, "\0"s, kCopyFlags | FOF_SILENT, kJobs, 1},
+    {{"-j", "0", "copy", "a", "b"}, -1, "", "vandrix: -j (--jobs) wants a number of workers from 1 to 64, not '0'; try 'vandrix --help'\n", 0, ""s, ""s, 0},
+    {{"--jobs", "x", "del", "a"}, -1, "", "-j (--jobs) wants a number of workers from 1 to 64, not 'x'", 0, ""s, ""s, 0},
+    {{"--jobs=", "del", "a"}, -1, "", "from 1 to 64, not ''", 0, ""s, ""s, 0},
+    {{"-j65", "del", "a"}, -1, "", "from 1 to 64, not '65'", 0, ""s, ""s, 0},
+    {{"-j", "-4", "del", "a"}, -1, "", "not '-4'", 0, ""s, ""s, 0},
+    {{"del", "a", "-j"}, -1, "", "-j (--jobs) wants a number of workers from 1 to 64 after it", 0, ""s, ""s, 0},
+    {{"/j", "del", "a"}, -1, "", "unknown operation '/j'", 0, ""s, ""s, 0},
+    {{"-j", "2", "move", "a", "b"}, -1, "", "-j (--jobs) has no effect on move: it copies a new folder's files and deletes a folder's with workers side by side", 0, ""s, ""s, 0},
+    {{"--jobs=2", "ren", "a", "b"}, -1, "", "-j (--jobs) has no effect on ren", 0, ""s, ""s, 0},
     {{"-v", "del", "--", "--dry-run"}, 0, "", "", FO_DELETE, "--dry-run\0\0"s, "\0"s, kCopyFlags, kVerbose},
     {{"--update", "copy", "a", "b"}, 0, "", "", FO_COPY, "a\0\0"s, "b\0\0"s, kCopyFlags, kUpdate},
     {{"-cv", "move", "a", "b", "--update"}, 0, "", "", FO_MOVE, "a\0\0"s, "b\0\0"s, kCopyFlags | FOF_NOCONFIRMATION, kUpdate | kVerbose},
@@ -215,6 +230,7 @@ TEST(PosixCommandLine, ReadsArgvTheLinuxWay) {
     EXPECT_EQ(r.to, c.to);
     EXPECT_EQ(r.fFlags, c.flags);
     EXPECT_EQ(performed.own, c.own);
+    EXPECT_EQ(performed.jobs, c.jobs);
   }
 }
 

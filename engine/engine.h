@@ -7,7 +7,7 @@
 // layers before it, never of a layer after it, and nothing of the program
 // outside engine/ (tests/engine_layers.sh checks this, reading this line):
 //
-//   layers: base io terminal session rules plan jobs entry
+//   layers: base io pool terminal session rules plan jobs entry
 //
 //   base/      path_text (paths as text, the wildcard test) and quote
 //              (names shown safely), both built on every platform, for the
@@ -25,13 +25,17 @@
 //              hidden_tree (a hidden folder removed, also by a signal),
 //              signals (cleanup when killed), trash, walk (the one tree
 //              walker, one callback of its own)
+//   pool/      workers (a few threads that take a tree's per-file work in
+//              the walk's order and hand it back in that order), how_many
+//              (how many a tree gets)
 //   terminal/  the user: prompt (questions), progress (the progress line),
 //              columns (text measured in the terminal's columns)
 //   session/   one request while it runs: options (and the caller's words),
 //              hooks (stand-ins for the world), record (what the request
 //              placed, first copies of linked files, losses reported),
 //              session (failures, answers, progress: every line the engine
-//              writes passes through it)
+//              writes passes through it, in the walk's order, also behind
+//              work that is out with the workers)
 //   rules/     what an item meets before it goes: target (where it goes,
 //              its folder opened or made), decide (same item, free name,
 //              folder meets file, what the request placed, replace asked),
@@ -40,13 +44,14 @@
 //   jobs/      one job each: copy (copy_item: a file or link, placed or
 //              written straight into a new tree; kept: what a move keeps
 //              on top), move (move_across: across file systems), delete,
-//              rename
+//              rename; tree_work (a copy's and a delete's work handed to
+//              the workers)
 //   entry      this folder: request (the request and its outcome),
 //              operations (the table of operations), engine (this entry)
 //
 // Errors, one convention: a function that can fail returns an int, 0 or an
 // errno value saying why; the engine's own few reasons (kErrorMovedAway,
-// kErrorInsideSource, kErrorNoMatch) are numbered past errno's range and worded by
+// kErrorInsideSource, kErrorNoMatch, kErrorNotRegular) are numbered past errno's range and worded by
 // ErrorText like the others (base/errors.h). Only the Session turns an
 // error into a line and the request's result code (the Windows-valued
 // codes of base/errors.h): the functions given the Session report each
@@ -99,7 +104,11 @@ namespace engine {
 /// standard output; a dry run changes nothing and asks nothing, decides
 /// every item as the request would, says each step ("would copy ...") and
 /// fails where the request would (Session::Done tells the lines; with no
-/// terminal to ask on, a question ends as in the request). The outcome's code is
+/// terminal to ask on, a question ends as in the request). With options.jobs
+/// other than 1, the files of a new tree a copy makes and the files and
+/// folders of a tree a delete removes are done by workers side by side
+/// (tree_work.h); every line, the outcome and each promise above are as
+/// without them. The outcome's code is
 /// 0, or the first failure's result code (kErrorCancelled when the user
 /// cancelled); it is aborted when an item was skipped or the operation
 /// cancelled. `hooks` stand in for the user, the clock and the terminal, or

@@ -2,11 +2,12 @@
 # Builds every preset and runs every test: unit tests natively and under
 # Wine, end-to-end runs of vandrix and Vandrix.exe, the usage box under
 # Xvfb, the check of Vandrix.exe's headers and resources, the native tests
-# under the address and undefined-behaviour sanitizers, and short fuzz runs.
+# under the address and undefined-behaviour sanitizers, the unit tests under
+# the thread sanitizer (the engine's workers), and short fuzz runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-presets=(native windows windows-x64 sanitize fuzz)
+presets=(native windows windows-x64 sanitize tsan fuzz)
 log=build/test-summary.log
 
 run_preset() {

@@ -116,6 +116,13 @@ dry_run_one_place | vandrix --dry-run -c copy "a.txt;b.txt" "out/x;./out/x" | 1 
 dry_run_refused  | vandrix --dry-run -c copy dir dir/in      | 1   | same noout err:the.target.lies.inside.the.source.folder
 no_clobber       | vandrix -nv copy *.tmp out                | 0   | keep:out/c.tmp copy:out/d.tmp=d.tmp copy:out/e.tmp=e.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.exists$ out:^'d.tmp'.->.'out/d.tmp'$
 no_clobber_keep_both | vandrix -nr copy *.tmp out            | 255 | same noout err:give.one.of.them
+jobs_copy        | vandrix -cs -j 2 copy dir Store             | 0   | copy:Store/x.txt=dir/x.txt copy:Store/sub/y.txt=dir/sub/y.txt keep:dir/x.txt noerr noout
+jobs_verbose     | vandrix -cv --jobs=3 copy dir a.txt Store | 0   | copy:Store/dir/sub/y.txt=dir/sub/y.txt noerr out:^'dir/x.txt'.->.'Store/dir/x.txt'$ out:^'dir/sub/y.txt'.->.'Store/dir/sub/y.txt'$
+jobs_delete      | vandrix -c --jobs 4 -v del dir            | 0   | gone:dir notrash noerr out:^removed.'dir/sub/y.txt'$ out:^removed.'dir'$
+jobs_one         | vandrix -cs --jobs 1 copy dir Store       | 0   | copy:Store/sub/y.txt=dir/sub/y.txt noerr
+jobs_zero        | vandrix -c --jobs 0 copy dir Store        | 255 | same noout err:-j.\(--jobs\).wants.a.number.of.workers.from.1.to.64,.not.'0'
+jobs_word        | vandrix -c -j x del dir                   | 255 | same noout err:not.'x'
+jobs_with_move   | vandrix -c -j 2 move dir Store            | 255 | same noout err:-j.\(--jobs\).has.no.effect.on.move
 update_older     | vandrix -cv --update copy *.tmp out       | 0   | copy:out/c.tmp=c.tmp copy:out/d.tmp=d.tmp noerr out:^'c.tmp'.->.'out/c.tmp'$
 update_newer     | touch out/c.tmp; vandrix -v --update copy *.tmp out | 0 | keep:out/c.tmp copy:out/d.tmp=d.tmp noerr out:^skipped.'c.tmp':.'out/c.tmp'.is.newer$
 update_with_del  | vandrix --update del *.tmp                | 255 | same noout err:^vandrix:.--update.has.no.effect.on.del:.it.skips.a.file.whose.target.is.as.new.or.newer;

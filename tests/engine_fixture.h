@@ -4,9 +4,11 @@
 #ifndef VANDRIX_TESTS_ENGINE_FIXTURE_H_
 #define VANDRIX_TESTS_ENGINE_FIXTURE_H_
 
+#include <linux/capability.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -45,6 +47,9 @@ inline constexpr unsigned kDryRun = 1u << 17;
 inline constexpr unsigned kVerbose = 1u << 18;
 inline constexpr unsigned kLiteral = 1u << 19;
 inline constexpr unsigned kUpdate = 1u << 20;
+// Four workers for a tree's files (--jobs 4): more than this machine's
+// cores, so that they race each other and the walk.
+inline constexpr unsigned kWorkers = 1u << 21;
 
 // The user, as the tests play it: answers given in turn, then "cancel" (as
 // when nobody can be asked); the questions put are kept.
@@ -88,6 +93,7 @@ inline Outcome WithOwnOptions(const SHFILEOPSTRUCTA& record, unsigned flags,
   request.options.verbose = (flags & kVerbose) != 0;
   request.options.literal = (flags & kLiteral) != 0;
   request.options.update = (flags & kUpdate) != 0;
+  if ((flags & kWorkers) != 0) request.options.jobs = 4;
   const engine::Outcome outcome = engine::RunFileOperation(request, hooks);
   return {outcome.code, outcome.aborted ? TRUE : FALSE};
 }
@@ -139,6 +145,20 @@ inline std::string OtherFileSystemFolder(const std::string& near) {
   std::string pattern = "/dev/shm/vandrix-engine-XXXXXX";
   if (here.st_dev == shm.st_dev || !mkdtemp(&pattern[0])) return "";
   return pattern;
+}
+
+// Whether this thread may read and write any file whatever its mode (the
+// rights root has; a worker started later gets this thread's): `on` gives
+// them back, when it may. True when it is so now.
+inline bool FileRights(bool on) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2]{};
+  if (syscall(SYS_capget, &header, data) != 0) return !on;
+  const unsigned rights = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+  data[0].effective = on ? data[0].effective | (rights & data[0].permitted)
+                         : data[0].effective & ~rights;
+  return syscall(SYS_capset, &header, data) == 0 &&
+         ((data[0].effective & rights) != 0) == on;
 }
 
 // Mounts in a mount namespace private to this test program (they need the

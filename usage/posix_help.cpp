@@ -23,10 +23,10 @@ constexpr char kIntroduction[] =
     "OPERATION is copy, move, del (or delete) or ren (or rename), in any letter\n"
     "case. Options may stand anywhere on the line. Letters are lower case and\n"
     "may be combined (-cs); the Windows forms /c, /S, ... work too, in either\n"
-    "case, before the operation word (-i, -n and -v have none). Long names are\n"
-    "written in full. An option that has no effect on the operation is refused\n"
-    "(-u with copy, say). -- ends the options: every argument after it is the\n"
-    "operation or a path.\n";
+    "case, before the operation word (-i, -n, -v and -j have none). Long names\n"
+    "are written in full. An option that has no effect on the operation is\n"
+    "refused (-u with copy, say). -- ends the options: every argument after it\n"
+    "is the operation or a path.\n";
 
 // After the option table.
 constexpr char kRequests[] =
@@ -91,7 +91,8 @@ constexpr char kLicence[] =
 
 constexpr std::size_t kHelpColumn = 22;  // where an option's help starts
 
-// "  -c, --yes" or "      --name", padded to the help's column.
+// "  -c, --yes", "      --name" or "  -j, --jobs N", padded to the help's
+// column.
 std::string OptionNames(const OptionLetter& option) {
   std::string names = "  ";
   if (option.letter != '\0') {
@@ -103,6 +104,10 @@ std::string OptionNames(const OptionLetter& option) {
   }
   names += "--";
   names += option.name;
+  if (option.value != nullptr) {
+    names += ' ';
+    names += option.value;
+  }
   names.resize(std::max(names.size() + 2, kHelpColumn), ' ');
   return names;
 }

@@ -10,6 +10,7 @@ std::string ErrorText(int err) {
   if (err == kErrorMovedAway) return "it was moved away while the operation ran";
   if (err == kErrorInsideSource) return "the target lies inside the source folder";
   if (err == kErrorNoMatch) return "no item matches it";
+  if (err == kErrorNotRegular) return "not a regular file";
   return std::strerror(err);
 }
 

@@ -17,6 +17,7 @@ namespace engine {
 constexpr int kErrorMovedAway = 0x1001;      ///< a folder moved away while worked in
 constexpr int kErrorInsideSource = 0x1002;   ///< a target folder lies inside the source
 constexpr int kErrorNoMatch = 0x1003;        ///< a wildcard matches no item
+constexpr int kErrorNotRegular = 0x1004;     ///< a file to copy is no regular file
 
 /// The words for an errno value or one of the engine's own numbers.
 std::string ErrorText(int err);

@@ -33,8 +33,9 @@ struct End {
 };
 
 // The device whose files copy_file_range refused to copy to another file
-// system (EXDEV) in this run: they go by the next method at once.
-struct {
+// system (EXDEV) in this run: they go by the next method at once. Each
+// thread learns it for itself (workers copy side by side: pool/workers.h).
+thread_local struct {
   bool refused = false;
   dev_t device = 0;
 } kernel_copy_across;

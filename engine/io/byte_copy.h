@@ -18,8 +18,8 @@ int WriteAll(int fd, const char* data, std::size_t size);
 /// then read and write, each falling back to the next when the kernel or the
 /// file systems refuse it (once copy_file_range refused a device's files to
 /// another file system, EXDEV, that device's files skip it for the rest of
-/// the run). The others start the chain further down, so that every step
-/// can be exercised.
+/// the run, in that thread). The others start the chain further down, so
+/// that every step can be exercised. Threads may copy side by side.
 enum class CopyMethod { kAuto, kSendfile, kReadWrite };
 
 /// Told how many bytes each step of a copy moved, as it goes (for progress).

@@ -1,11 +1,13 @@
 // Removing the temporary file being written, or the hidden folder being
 // filled, when a signal ends the process. The handler reads only static
-// storage and calls only async-signal-safe functions (unlinkat, write,
-// sigaction, raise, and RemoveHiddenTree's).
+// storage, lock-free atomics and its thread's own count, and calls only
+// async-signal-safe functions (unlinkat, write, sigaction, raise, poll, and
+// RemoveHiddenTree's).
 #include "engine/io/signals.h"
 
 #include <fcntl.h>
 #include <limits.h>
+#include <poll.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -49,10 +51,29 @@ volatile sig_atomic_t guarded = kNothing;
 // The terminal where a line is open (a question, a progress line), or -1.
 volatile sig_atomic_t open_line = -1;
 
+// Work on the hidden folder under way (HiddenFolderWork), in all threads and
+// in this one, and whether a signal is removing the folder.
+std::atomic<int> hidden_work{0};
+thread_local int hidden_work_here = 0;
+std::atomic<bool> hidden_removing{false};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_always_lock_free,
+              "a signal handler may only use lock-free atomics");
+
+// No other thread adds to the hidden folder from now on: waits for the work
+// under way, at most about two seconds.
+void StopHiddenWork() {
+  hidden_removing.store(true);
+  for (int waited = 0; hidden_work.load() > hidden_work_here && waited < 2000; ++waited)
+    ::poll(nullptr, 0, 1);
+}
+
 void OnSignal(int number) {
   const int saved_errno = errno;
   if (guarded == kFile) ::unlinkat(temporary_folder, temporary, 0);
-  if (guarded == kFolder) RemoveHiddenTree(temporary_folder, temporary, temporary_status);
+  if (guarded == kFolder) {
+    StopHiddenWork();
+    RemoveHiddenTree(temporary_folder, temporary, temporary_status);
+  }
   if (open_line >= 0 && ::write(open_line, "\n", 1) < 0) {
     // Nothing is left to do about a terminal that cannot be written.
   }
@@ -139,5 +160,26 @@ void UnguardTemporary() {
 }
 
 void EndLineOnSignal(int fd) { open_line = fd; }
+
+HiddenFolderWork::HiddenFolderWork() {
+  ++hidden_work_here;
+  hidden_work.fetch_add(1);
+}
+
+HiddenFolderWork::~HiddenFolderWork() {
+  hidden_work.fetch_sub(1);
+  --hidden_work_here;
+}
+
+bool HiddenFolderWork::allowed() const { return !hidden_removing.load(); }
+
+void PassOnFileSizeSignal() {
+  sigset_t pending, file_size;
+  sigemptyset(&file_size);
+  sigaddset(&file_size, SIGXFSZ);
+  if (::sigpending(&pending) != 0 || sigismember(&pending, SIGXFSZ) != 1) return;
+  const struct timespec now {};
+  if (::sigtimedwait(&file_size, nullptr, &now) == SIGXFSZ) ::kill(::getpid(), SIGXFSZ);
+}
 
 }  // namespace engine

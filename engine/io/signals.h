@@ -24,7 +24,9 @@ namespace engine {
 /// failed write never ends a run before that cleanup: SIGPIPE and SIGXFSZ
 /// are handled so too, and where they are ignored the write fails with
 /// EPIPE or EFBIG instead. The previous actions are restored when the guard
-/// goes. One guard at a time, in a single-threaded process.
+/// goes. One guard at a time, made and ended by a thread that leaves the
+/// signals unblocked; the process's other threads (the workers) block them
+/// all, so that the handler always runs on that thread.
 class InterruptGuard {
  public:
   InterruptGuard();
@@ -61,6 +63,30 @@ void GuardTemporaryFolder(int folder, const std::string& name, const struct stat
 /// The temporary file or folder is gone (renamed into place or removed): a
 /// signal now removes nothing. Call after the rename or unlink, never before.
 void UnguardTemporary();
+
+/// Work on the hidden folder being filled that may run on another thread
+/// than the one a signal reaches (a worker, pool/workers.h): making an entry
+/// in it, or giving one of its folders its mode. A signal's cleanup first
+/// waits until no such work is under way on another thread (a thread stuck
+/// in a call for two seconds is given up on), and from then on `allowed()`
+/// is false: nothing is made in the folder while or after it is removed.
+/// The cleanup reads two lock-free atomics and sleeps with poll(2), all
+/// async-signal-safe.
+class HiddenFolderWork {
+ public:
+  HiddenFolderWork();
+  ~HiddenFolderWork();
+  HiddenFolderWork(const HiddenFolderWork&) = delete;
+  HiddenFolderWork& operator=(const HiddenFolderWork&) = delete;
+  /// False once a signal is removing the hidden folder: do not do the work.
+  bool allowed() const;
+};
+
+/// After a write failed with EFBIG: the SIGXFSZ the kernel sent to the
+/// writing thread, where it may be blocked (a worker), goes to the process,
+/// which it then ends as it would have ended a run without workers (see
+/// InterruptGuard). Does nothing when no such signal waits.
+void PassOnFileSizeSignal();
 
 /// A line is open on the terminal `fd` (a question waiting for its answer,
 /// the progress line): a signal that ends the process first ends that line,

@@ -15,7 +15,10 @@ namespace {
 // A full disk half way through (the file-size limit stops the writes), in a
 // copy and in a move to another file system: the source stays whole, the
 // old target stays as it was, and no temporary file is left; a folder that
-// was not there is not made at all (no hidden folder either).
+// was not there is not made at all (no hidden folder either). The same with
+// workers writing the folder's file; and when SIGXFSZ, which the limit
+// sends the worker (where it is blocked), is not ignored, it ends the run
+// as it would end a run without workers, leaving nothing.
 TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
   const std::string big(1 << 20, 'x');
   other_ = OtherFileSystemFolder(root_);
@@ -24,10 +27,15 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
     UINT function;
     std::string to;
     Paths left;  // in `to` afterwards
+    unsigned flags = 0;
+    bool dies = false;  // of SIGXFSZ, which is not ignored
   };
   const std::vector<Row> rows = {
       {"copy", FO_COPY, "out", {"big.bin"}},
-      {"move across file systems", FO_MOVE, other_ + "/to", {"big.bin"}}};
+      {"move across file systems", FO_MOVE, other_ + "/to", {"big.bin"}},
+      {"copy, with workers", FO_COPY, "out", {"big.bin"}, kWorkers},
+      {"a folder's copy, with workers, SIGXFSZ not ignored", FO_COPY, "out", {"big.bin"},
+       kWorkers, true}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     if (row.function == FO_MOVE && other_.empty()) continue;  // no second file system
@@ -39,16 +47,20 @@ TEST_F(Engine, FullDiskLeavesSourceOldTargetAndNoTemporaryFile) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       const struct rlimit limit = {64 * 1024, 64 * 1024};
-      signal(SIGXFSZ, SIG_IGN);
+      prctl(PR_SET_DUMPABLE, 0);  // no core file
+      signal(SIGXFSZ, row.dies ? SIG_DFL : SIG_IGN);
       setrlimit(RLIMIT_FSIZE, &limit);
-      _exit(Request(row.function, {"big.bin", "bigd"}, {row.to, row.to + "/bigd"}, kQuiet | kYes)
-                        .code == 0
-                ? 1
-                : 0);
+      const Paths from = row.dies ? Paths{"bigd"} : Paths{"big.bin", "bigd"};
+      const Paths to = row.dies ? Paths{row.to + "/bigd"} : Paths{row.to, row.to + "/bigd"};
+      _exit(Request(row.function, from, to, kQuiet | kYes | row.flags).code == 0 ? 1 : 0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    if (row.dies) {
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
+    } else {
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
     EXPECT_EQ(Read("big.bin"), big);
     EXPECT_EQ(Read("bigd/big.bin"), big);
     EXPECT_EQ(Read(row.to + "/big.bin"), "OLD");
@@ -81,7 +93,9 @@ Paths TreeOf(const std::string& folder) {
 // strikes; copied into an existing folder, the files placed before it stay
 // (one by one), and the new folder inside goes whole. A signal that was
 // ignored or had a handler of the caller's before is left to it, and the
-// copy completes.
+// copy completes. The same with workers copying the new tree's files (t,
+// and w: 120 small files in 10 folders), the signal sent by one of them:
+// nothing of the tree is left, and nothing appears after the exit.
 TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
   const std::string big(1 << 20, 'x');
   const Paths whole = {"big.bin",   "t",        "t/a.bin",         "t/sub",
@@ -93,6 +107,7 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
     int step = 1;                  // the copy step the signal comes at
     bool merge = false;            // out/ITEM is a folder already
     Paths left = {"big.bin"};      // under out afterwards
+    unsigned flags = 0;            // kWorkers: copied by workers
   };
   const std::vector<Row> rows = {
       {SIGINT, SIG_DFL},    {SIGTERM, SIG_DFL},   {SIGHUP, SIG_DFL},   {SIGHUP, SIG_IGN},
@@ -105,16 +120,29 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
       {SIGINT, SIG_DFL, "t", 3},  // the last file, just before the tree is placed
       {SIGTERM, SIG_DFL, "t", 2},
       {SIGINT, SIG_DFL, "t", 2, true, {"big.bin", "t", "t/a.bin"}},
-      {SIGINT, CountingHandler, "t", 2, false, whole}};
+      {SIGINT, CountingHandler, "t", 2, false, whole},
+      {SIGINT, SIG_DFL, "t", 1, false, {"big.bin"}, kWorkers},
+      {SIGINT, SIG_DFL, "t", 2, false, {"big.bin"}, kWorkers},
+      {SIGINT, SIG_DFL, "t", 3, false, {"big.bin"}, kWorkers},
+      {SIGTERM, SIG_DFL, "t", 2, false, {"big.bin"}, kWorkers},
+      {SIGINT, SIG_DFL, "w", 1, false, {"big.bin"}, kWorkers},
+      {SIGINT, SIG_DFL, "w", 60, false, {"big.bin"}, kWorkers},
+      {SIGTERM, SIG_DFL, "w", 90, false, {"big.bin"}, kWorkers},
+      {SIGINT, SIG_DFL, "w", 120, false, {"big.bin"}, kWorkers},  // the last file
+      {SIGINT, SIG_DFL, "t", 2, true, {"big.bin", "t", "t/a.bin"}, kWorkers},
+      {SIGINT, CountingHandler, "t", 2, false, whole, kWorkers}};
   for (const Row& row : rows) {
     const bool dies = row.before == SIG_DFL;
     SCOPED_TRACE(std::string(strsignal(row.number)) + (dies ? "" : ", not the default action") +
                  ", " + row.item + " at step " + std::to_string(row.step) +
-                 (row.merge ? " into its folder" : ""));
+                 (row.merge ? " into its folder" : "") + (row.flags ? ", with workers" : ""));
     Fresh();
     Write("big.bin", big);
     Write("out/big.bin", "OLD");
     for (const char* file : {"t/a.bin", "t/sub/b.bin", "t/sub/deep/c.bin"}) Write(file, big);
+    for (int i = 0; row.item == std::string("w") && i < 120; ++i)
+      Write("w/f" + std::to_string(i % 6) + (i % 20 == 7 ? "/in/" : "/") + std::to_string(i),
+            std::string(4096, 'w'));
     if (row.merge) fs::create_directory(std::string("out/") + row.item);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -125,9 +153,10 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
       steps_to_signal = row.step;
       Hooks hooks = Answering();
       hooks.copy_step = [] {
-        if (--steps_to_signal == 0) raise(signal_to_raise);
+        if (--steps_to_signal == 0) kill(getpid(), signal_to_raise);  // the process: a worker blocks it
       };
-      const int code = Request(FO_COPY, {row.item}, {"out"}, kQuiet | kYes, nullptr, hooks).code;
+      const int code =
+          Request(FO_COPY, {row.item}, {"out"}, kQuiet | kYes | row.flags, nullptr, hooks).code;
       _exit(code == 0 ? 0 : 1);
     }
     int status = 0;
@@ -138,6 +167,7 @@ TEST_F(Engine, SignalDuringCopyLeavesOldTargetAndNoTemporaryFile) {
     } else {
       EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == row.number) << status;
       EXPECT_EQ(Read("out/big.bin"), "OLD");
+      usleep(20000);  // for anything that would still be written after the exit
     }
     EXPECT_EQ(TreeOf("out"), row.left);
   }

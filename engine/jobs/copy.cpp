@@ -18,6 +18,7 @@
 #include "engine/io/temp_file.h"
 #include "engine/io/walk.h"
 #include "engine/jobs/kept.h"
+#include "engine/jobs/tree_work.h"
 
 namespace engine {
 namespace {
@@ -62,6 +63,8 @@ class CopyVisitor : public TreeVisitor {
   bool EnterAbsent(const Entry& e, const Target& t);
   bool LeaveAbsent(const Entry& e, bool complete);
   int KeepFolderAttributes(const Entry& e);
+  void StartWork(const Entry& e, const struct stat& made);
+  bool EndWork();
   bool PlaceTree(const Entry& e, bool complete, int err);
   // Says a copied entry (a move says its items itself); true.
   bool Tell(const Entry& e, const Target& t, const Decision* d = nullptr) {
@@ -90,6 +93,9 @@ class CopyVisitor : public TreeVisitor {
   std::string absent_path_;
   Copied copied_;
   ItemCopy items_;
+  /// The new tree's files that workers copy (tree_work.h), if any; last,
+  /// so that its work ends before the rest goes.
+  std::unique_ptr<CopyWork> work_;
 };
 
 Target CopyVisitor::TargetOf(const Entry& e) const {
@@ -119,6 +125,7 @@ TreeVisitor::Visit CopyVisitor::Visited(const Entry& e) {
     merge_ = d.clash == Clash::kMerge;
     return Visit::kDescend;
   }
+  if (work_ && S_ISREG(e.st.st_mode) && work_->Hand(e, t)) return Visit::kDone;
   const bool copied = CopyEntry(e, t, d, tree_ ? Way::kDirect : Way::kPlaced);
   if (copied) s_.Step(e, 1, 0);  // a file's bytes were counted as they went
   return copied ? Visit::kDone : Visit::kFailed;
@@ -151,7 +158,26 @@ bool CopyVisitor::Opened(const Entry& e) {
   items_.Arrived(e.st);
   into_.Push(std::move(folder), st, t.name);
   made_.push_back(made);
+  if (made == Made::kNewTree) StartWork(e, st);
+  if (work_) work_->Enter();
   return true;
+}
+
+// A copy's new tree (`made` its hidden top) gets workers for its files
+// when the request's jobs say so (none for a move: it keeps more than a
+// copy, and says it as it goes).
+void CopyVisitor::StartWork(const Entry& e, const struct stat& made) {
+  if (items_.moving()) return;
+  const unsigned workers = TreeWorkers(s_, {e.st.st_dev, made.st_dev});
+  if (workers > 1) work_ = std::make_unique<CopyWork>(s_, workers, items_.umask());
+}
+
+// The new tree is left: all its work back, said; true when all of it arrived.
+bool CopyVisitor::EndWork() {
+  if (!work_) return true;
+  const bool arrived = work_->Drain();
+  work_.reset();
+  return arrived;
 }
 
 // Opens the target folder `t` as `made` says, its fstat into `st`: an
@@ -199,11 +225,15 @@ bool CopyVisitor::Left(const Entry& e, bool complete) {
   if (absent_ > 0) return LeaveAbsent(e, complete);
   const Made made = made_.back();
   made_.pop_back();
-  const int err = made == Made::kMerged || into_.lost() ? 0 : KeepFolderAttributes(e);
+  if (made == Made::kNewTree) complete = EndWork() && complete;
+  const bool keep = made != Made::kMerged && !into_.lost();
+  const bool handing = work_ && work_->Holds();  // the workers give them, once its files are in
+  const int err = keep && !handing ? KeepFolderAttributes(e) : 0;
   // Once popped, the trail shows the folder left as the entry it was.
   if (const int lost = into_.Pop()) s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), lost);
   complete = complete && !into_.lost();
   if (made == Made::kNewTree) return PlaceTree(e, complete, err);
+  if (work_ && work_->Leave(e, into_.PathAt(e.depth, e.name), keep, complete)) return complete;
   if (complete && err == 0) s_.Step(e, 1, 0);
   return complete && (err == 0 || s_.FailErrno(e.Shown(), into_.PathAt(e.depth, e.name), err));
 }

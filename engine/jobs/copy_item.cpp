@@ -11,6 +11,7 @@
 #include "engine/io/attributes.h"
 #include "engine/io/byte_copy.h"
 #include "engine/io/lookup.h"
+#include "engine/io/signals.h"
 #include "engine/jobs/kept.h"
 
 namespace engine {
@@ -29,6 +30,31 @@ int ReadLink(int folder, const std::string& name, std::string& text) {
 }
 
 }  // namespace
+
+int OpenToCopy(int folder, const std::string& name, bool follow, Fd& in, struct stat& st) {
+  const int nofollow = follow ? 0 : O_NOFOLLOW;
+  in = Fd(::openat(folder, name.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | nofollow));
+  if (!in.ok() || ::fstat(in.get(), &st) != 0) return errno;
+  return S_ISREG(st.st_mode) ? 0 : kErrorNotRegular;
+}
+
+int WriteNewFile(int in, const struct stat& st, int to, const std::string& name, mode_t umask,
+                 const CopyObserver& seen) {
+  bool mode_set = false;
+  const mode_t mode = CreationMode(st, umask, mode_set);
+  Fd out;
+  {
+    const HiddenFolderWork work;
+    if (!work.allowed()) return ECANCELED;
+    out = Fd(::openat(to, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
+    if (!out.ok()) return errno;
+  }
+  int err = CopyFileData(in, out.get(), st, CopyMethod::kAuto, seen);
+  if (err == 0) err = mode_set ? KeepTimes(out.get(), st) : KeepModeAndTimes(out.get(), st);
+  if (err == 0) err = out.Close();
+  if (err != 0) ::unlinkat(to, name.c_str(), 0);  // never half a file
+  return err;
+}
 
 void ItemCopy::NewTree(const std::string& shown, const std::string& hidden) {
   tree_shown_ = shown;
@@ -55,13 +81,10 @@ bool ItemCopy::CopyFile(const Entry& e, const Target& t, const Decision& d, Way 
   if (moving() && (e.st.st_nlink > 1 || s_.record().FirstCopyOf(e.st)) &&
       Linked(e, t, d, way, arrived))
     return arrived;
-  const int nofollow = follow ? 0 : O_NOFOLLOW;
-  Fd in(::openat(e.folder, e.name.c_str(),
-                 O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | nofollow));
+  Fd in;
   struct stat st;
-  if (!in.ok() || ::fstat(in.get(), &st) != 0) return s_.FailErrno(e.Shown(), t.Shown(), errno);
-  if (!S_ISREG(st.st_mode))
-    return s_.Fail(e.Shown(), t.Shown(), kErrorOther, "not a regular file");
+  if (const int err = OpenToCopy(e.folder, e.name, follow, in, st))
+    return s_.FailErrno(e.Shown(), t.Shown(), err);
   if (way == Way::kDirect) return WriteDirect(e, t, in.get(), st);
   return WritePlaced(e, t, d, in.get(), st);
 }
@@ -95,6 +118,10 @@ bool ItemCopy::Linked(const Entry& e, const Target& t, const Decision& d, Way wa
 
 // Straight at its name, with its mode from the start where the umask allows.
 bool ItemCopy::WriteDirect(const Entry& e, const Target& t, int in, const struct stat& st) {
+  if (!moving()) {
+    const int err = WriteNewFile(in, st, t.folder, t.name, umask_, Observer(e));
+    return err == 0 || s_.FailErrno(e.Shown(), t.Shown(), err);
+  }
   bool mode_set = false;
   const mode_t mode = moving() ? 0600 : CreationMode(st, umask_, mode_set);
   Fd out(::openat(t.folder, t.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
@@ -125,14 +152,17 @@ bool ItemCopy::WritePlaced(const Entry& e, const Target& t, const Decision& d, i
 // times when `mode_set` at its creation).
 int ItemCopy::Fill(int in, int out, const struct stat& st, const Entry& e, const Target& t,
                    bool mode_set) {
-  const Hooks& hooks = s_.hooks();
-  const CopyObserver seen = [&](std::uint64_t bytes) {
-    s_.Step(e, 0, bytes);
-    if (hooks.copy_step) hooks.copy_step();
-  };
-  if (const int err = CopyFileData(in, out, st, CopyMethod::kAuto, seen)) return err;
+  if (const int err = CopyFileData(in, out, st, CopyMethod::kAuto, Observer(e))) return err;
   if (moving()) return KeepAllAttributes(s_, out, in, st, t.Shown());
   return mode_set ? KeepTimes(out, st) : KeepModeAndTimes(out, st);
+}
+
+// Counts each step of a file's bytes on the progress line.
+CopyObserver ItemCopy::Observer(const Entry& e) {
+  return [this, &e](std::uint64_t bytes) {
+    s_.Step(e, 0, bytes);
+    if (s_.hooks().copy_step) s_.hooks().copy_step();
+  };
 }
 
 bool ItemCopy::CopyLink(const Entry& e, const Target& t, const Decision& d, Way way) {

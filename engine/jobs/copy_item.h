@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/io/byte_copy.h"
 #include "engine/io/identity.h"
 #include "engine/io/temp_file.h"
 #include "engine/io/walk.h"
@@ -46,6 +47,21 @@ enum class Way {
             ///< made (TempFolder), where nothing else is or can be seen
 };
 
+/// Opens the file `name` of the open folder `folder` to copy it (a link
+/// there is followed only with `follow`), its fstat into `st`. Returns 0,
+/// an errno, or kErrorNotRegular.
+int OpenToCopy(int folder, const std::string& name, bool follow, Fd& in, struct stat& st);
+
+/// Copies the open regular file `in`, whose fstat is `st`, to the new entry
+/// `name` of the open folder `to` in a hidden folder this run fills
+/// (Way::kDirect): its bytes, then its mode (less the set-id bits; given at
+/// its creation where `umask` lets it) and times. A file that fails goes
+/// again. `seen` is told each step of the bytes. It reaches no Session, so a
+/// worker may do it (pool/workers.h); making the entry is HiddenFolderWork
+/// (signals.h). Returns 0 or an errno.
+int WriteNewFile(int in, const struct stat& st, int to, const std::string& name, mode_t umask,
+                 const CopyObserver& seen);
+
 /// Copies the files and links of one top-level item for `purpose`, noting
 /// in `copied` what arrived. Every failure is reported; the functions
 /// return true when the item arrived.
@@ -74,6 +90,8 @@ class ItemCopy {
   bool CopyLink(const Entry& e, const Target& t, const Decision& d, Way way);
   /// A source entry arrived at its target: a move stamps it.
   void Arrived(const struct stat& source);
+  /// The umask a new tree's files are made under (NewTree read it).
+  mode_t umask() const { return umask_; }
 
  private:
   bool Linked(const Entry& e, const Target& t, const Decision& d, Way way, bool& arrived);
@@ -82,6 +100,7 @@ class ItemCopy {
                    const struct stat& st);
   int Fill(int in, int out, const struct stat& st, const Entry& e, const Target& t,
            bool mode_set);
+  CopyObserver Observer(const Entry& e);
   int LinkAttributes(int folder, const std::string& name, const Entry& e, const Target& t);
   bool Placed(const Entry& e, const Target& t, const Decision& d, TempFile& temp,
               const struct stat& source);

@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 
 #include "engine/base/errors.h"
 #include "engine/base/quote.h"
 #include "engine/io/trash.h"
 #include "engine/io/walk.h"
+#include "engine/jobs/tree_work.h"
 #include "engine/rules/refusals.h"
 
 namespace engine {
@@ -18,7 +20,8 @@ namespace {
 
 // Files go as they are met, folders once their entries are gone; what
 // `keeps` holds on to stays. A delete says each (`deleting`); a dry run
-// removes nothing.
+// removes nothing. A delete's tree may get workers for its files and
+// folders (tree_work.h).
 class RemoveVisitor : public TreeVisitor {
  public:
   RemoveVisitor(Session& s, const Keeps& keeps, bool deleting)
@@ -34,10 +37,21 @@ class RemoveVisitor : public TreeVisitor {
       s_.Report(kErrorOther, "kept " + Quoted(e.Shown()) + ": " + why);
       return Visit::kFailed;
     }
+    const bool handed = work_ && e.depth > 0 && work_->Hand(e);
     if (S_ISDIR(e.st.st_mode)) return Visit::kDescend;
-    return Remove(e, 0) ? Visit::kDone : Visit::kFailed;
+    if (handed) s_.Step(e, 0, 0);
+    return handed || Remove(e, 0) ? Visit::kDone : Visit::kFailed;
   }
-  bool Left(const Entry& e, bool complete) override { return complete && Remove(e, AT_REMOVEDIR); }
+  bool Opened(const Entry& e) override {
+    if (e.depth == 0) StartWork(e);
+    if (work_) work_->Enter();
+    return true;
+  }
+  bool Left(const Entry& e, bool complete) override {
+    if (work_ && work_->Leave(complete)) return complete;
+    if (e.depth == 0) work_.reset();
+    return complete && Remove(e, AT_REMOVEDIR);
+  }
   void Failed(const Entry& e, int err) override { s_.FailErrno(e.Shown(), err); }
 
  private:
@@ -49,9 +63,18 @@ class RemoveVisitor : public TreeVisitor {
     return !deleting_ || !s_.telling() || s_.Done(Session::Deed::kRemove, e.Shown());
   }
 
+  // The user's delete of a tree gets workers when the request's jobs say
+  // so; a dry run, and a move's tidying (which keeps what changed), none.
+  void StartWork(const Entry& e) {
+    if (!deleting_ || keeps_ || s_.options().dry_run) return;
+    const unsigned workers = TreeWorkers(s_, {e.st.st_dev});
+    if (workers > 1) work_ = std::make_unique<DeleteWork>(s_, workers);
+  }
+
   Session& s_;
   const Keeps& keeps_;
   bool deleting_;
+  std::unique_ptr<DeleteWork> work_;
 };
 
 // Moves the item into the trash, and says so; never deletes it. A dry run

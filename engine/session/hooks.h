@@ -21,7 +21,9 @@ struct Hooks {
   MonotonicClock clock = nullptr;
   /// Standard error counts as a terminal for the progress line.
   bool terminal = false;
-  /// Called after every step of a file's bytes being copied.
+  /// Called after every step of a file's bytes being copied (by a worker,
+  /// one at a time, where workers copy: a signal it sends must go to the
+  /// process, kill(2), as a worker blocks every signal).
   std::function<void()> copy_step;
   /// Called before a folder is opened to walk it (see walk.h).
   FolderOpenHook folder_open;

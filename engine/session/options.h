@@ -22,6 +22,11 @@ struct Options {
   bool verbose = false;     ///< each item done is said on standard output
   bool dry_run = false;     ///< nothing is changed: what would be done is said instead
   bool literal = false;     ///< every path is one name: no wildcard
+  /// Workers for the files of a new tree a copy makes and of a tree a
+  /// delete removes (pool/how_many.h): 1, none (the walk does all the work);
+  /// 0, as many as the cores, at most 8, and none on a rotating disk, once
+  /// a tree has shown a few dozen files (tree_work.h).
+  unsigned jobs = 1;
 };
 
 /// The caller's words in the engine's lines.

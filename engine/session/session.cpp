@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <system_error>
 #include <utility>
 
 #include "engine/base/errors.h"
@@ -10,6 +11,24 @@
 #include "engine/terminal/prompt.h"
 
 namespace engine {
+namespace {
+
+// Tasks out at most (pool/workers.h): a folder's files go out in tasks of
+// up to a few dozen, so this bounds the entries waiting at a few thousand.
+constexpr std::size_t kTasksOut = 64;
+
+// A line or failure that waits its turn behind work out (Session::Later).
+class InTurn : public Task {
+ public:
+  explicit InTurn(std::function<void()> say) : say_(std::move(say)) {}
+  void Run(std::size_t) override {}
+  void Report() override { say_(); }
+
+ private:
+  std::function<void()> say_;
+};
+
+}  // namespace
 
 Session::Session(const Options& options, const Caller& caller, const char* verb,
                  std::string title, const Hooks& hooks)
@@ -42,6 +61,7 @@ bool Session::Failed(const std::string& what, int code, const std::string& reaso
 }
 
 bool Session::Report(int code, const std::string& line) {
+  if (Later([this, code, line] { Report(code, line); })) return false;
   if (first_error_ == 0) first_error_ = code;
   Say(line);
   return false;
@@ -53,6 +73,7 @@ void Session::Cancel() {
 }
 
 int Session::Result() {
+  if (workers_) workers_->TakeBack(true);
   progress_.reset();
   return first_error_;
 }
@@ -76,6 +97,7 @@ void Session::Say(const std::string& line) const {
 bool Session::Confirm(const char* action, const std::string& item, const char* suffix) {
   if (cancelled_) return false;
   if (all_ || options_.confirm_all) return true;
+  if (workers_) workers_->TakeBack(true);  // asked in the walk's order
   if (progress_) progress_->Clear();
   const std::string question = std::string(action) + " " + Quoted(item) + suffix;
   if (options_.dry_run && (hooks_.answer || HasTerminal())) {
@@ -171,6 +193,7 @@ void Session::Release(bool say) {
 // A line on standard output, sent at once (unless held), so that it keeps
 // its place among the lines on standard error.
 void Session::Tell(const std::string& line) {
+  if (Later([this, line] { Tell(line); })) return;
   if (holding_) {
     held_ += line + "\n";
     return;
@@ -202,6 +225,33 @@ void Session::StartProgress(ProgressCounts total) {
 // built.
 void Session::Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes) {
   if (progress_) progress_->Step(entry.Tail(4 * (kProgressWidth + 1)), items, bytes);
+}
+
+void Session::Count(std::uint64_t items, std::uint64_t bytes) {
+  if (progress_) progress_->Add(items, bytes);
+}
+
+// ---------------------------------------------------------------------------
+// The request's workers
+
+Workers* Session::workers(unsigned count) {
+  if (workers_ || no_workers_) return workers_.get();
+  try {
+    workers_ = std::make_unique<Workers>(count, kTasksOut);
+  } catch (const std::system_error&) {
+    no_workers_ = true;
+  }
+  return workers_.get();
+}
+
+// While work is out (and none is being taken back), `said` is handed out
+// behind it, to be said in its turn: true then.
+bool Session::Later(std::function<void()> said) {
+  if (!workers_ || workers_->reporting()) return false;
+  workers_->TakeBack(false);
+  if (workers_->idle()) return false;
+  workers_->Hand(std::make_unique<InTurn>(std::move(said)), 0);
+  return true;
 }
 
 void Session::Reach(ProgressCounts done) {

@@ -5,12 +5,14 @@
 #define VANDRIX_ENGINE_SESSION_SESSION_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engine/io/walk.h"
+#include "engine/pool/workers.h"
 #include "engine/session/hooks.h"
 #include "engine/session/options.h"
 #include "engine/session/record.h"
@@ -23,6 +25,12 @@ namespace engine {
 /// The functions of the layers above that are given the Session report
 /// each failure here (Fail, FailErrno) and return bool: true when the item
 /// went ahead, false when it failed (reported) or the user declined it.
+///
+/// Only the thread that runs the request calls it. Work it hands to the
+/// request's workers (see workers()) comes back to it in the walk's order,
+/// and while some is out, each line and failure the request records waits
+/// its turn behind that work: what is said comes in the walk's order, and
+/// the first failure is the walk's first.
 class Session {
  public:
   /// `verb` names the operation in lines ("cannot VERB 'item': ..."); `title`
@@ -131,6 +139,13 @@ class Session {
   /// planned meanwhile (nothing of the tree is placed).
   void Release(bool say);
 
+  // --- the request's workers
+  /// The workers (pool/workers.h) for a tree's per-file work, started the
+  /// first time they are asked for, `count` of them (later calls get those);
+  /// null when the system gives no thread, and the walk then does the work
+  /// itself. They end with the request.
+  Workers* workers(unsigned count);
+
   // --- the progress line
   /// Shows progress from now on (only called when it may be shown).
   void StartProgress(ProgressCounts total);
@@ -138,10 +153,14 @@ class Session {
   bool ShowsProgress() const { return progress_ != nullptr; }
   /// `entry` is being worked on; `items` and `bytes` more are done.
   void Step(const Entry& entry, std::uint64_t items, std::uint64_t bytes);
+  /// `items` and `bytes` more are done (by the workers), the name shown
+  /// staying that of the entry the walk is at.
+  void Count(std::uint64_t items, std::uint64_t bytes);
   void Reach(ProgressCounts done);
 
  private:
   void Cancel();
+  bool Later(std::function<void()> said);
   bool Failed(const std::string& what, int code, const std::string& reason);
   void Say(const std::string& line) const;
   std::string Said(const std::string& text) const;
@@ -165,6 +184,8 @@ class Session {
   std::unique_ptr<ProgressLine> progress_;
   RequestRecord record_;
   std::unique_ptr<Pending> pending_;
+  std::unique_ptr<Workers> workers_;
+  bool no_workers_ = false;  ///< the system gave no thread
 };
 
 }  // namespace engine

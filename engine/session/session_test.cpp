@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdint>
+#include <cstring>
 #include <new>
 
 #include "engine/base/errors.h"
@@ -63,6 +64,10 @@ TEST_F(Engine, ErrorLinesOnlyWithoutNoErrorUi) {
        "cannot copy 'merge/d/pipe' to 'new/d (2)/pipe': not a regular file, folder or link\n"
        "vandrix: cannot copy 'merge/d' to 'new/d (2)': not all of it arrived, so none of it was "
        "placed", FOF_RENAMEONCOLLISION},
+      {FO_COPY, {"d", "merge/d"}, {"new2"},
+       "cannot copy 'merge/d/pipe' to 'new2/d (2)/pipe': not a regular file, folder or link\n"
+       "vandrix: cannot copy 'merge/d' to 'new2/d (2)': not all of it arrived, so none of it was "
+       "placed", FOF_RENAMEONCOLLISION | kWorkers},
   };
   for (const Line& line : lines)
     EXPECT_EQ(StderrOf(line.function, line.from, line.to, kYes | line.flags),
@@ -190,11 +195,45 @@ std::string Listing(const std::string& folder) {
   return listing;
 }
 
+// The tree w: w/a/f0..f9, w/b/f0..f4, w/b/in/f0..f4, w/b/z0..z4 and
+// w/c.txt (in w/b a folder comes between files).
+void MakeW() {
+  for (const char* files : {"a/f9", "b/f4", "b/in/f4", "b/z4"})
+    for (char last = '0'; last <= files[std::strlen(files) - 1]; ++last)
+      Write(std::string("w/") + std::string(files, std::strlen(files) - 1) + last, "w");
+  Write("w/c.txt", "c");
+}
+
+// What -v says of w in the walk's order: copied to `to`, each folder before
+// its entries, or (`to` empty) removed, each folder after them, each line
+// started by `removed` ("removed ", "would remove ").
+std::string SaidOfW(const std::string& to, const std::string& removed = "removed ") {
+  const auto line = [&](const std::string& item) {
+    return to.empty() ? removed + "'" + item + "'\n"
+                      : "'" + item + "' -> '" + to + item.substr(1) + "'\n";
+  };
+  const auto files = [&](const std::string& stem, int count) {
+    std::string said;
+    for (int i = 0; i < count; ++i) said += line(stem + std::to_string(i));
+    return said;
+  };
+  const auto folder = [&](const std::string& name, const std::string& inside) {
+    return to.empty() ? inside + line(name) : line(name) + inside;
+  };
+  return folder("w", folder("w/a", files("w/a/f", 10)) +
+                         folder("w/b", files("w/b/f", 5) + folder("w/b/in", files("w/b/in/f", 5)) +
+                                           files("w/b/z", 5)) +
+                         line("w/c.txt"));
+}
+
 // What vandrix's -v and --dry-run say on standard output, item by item; a
 // dry run changes nothing, asks nothing, and ends as the run would. Fresh()
-// files, plus out/a.txt ("OLD") and the fifo sub/pipe.
+// files, plus out/a.txt ("OLD"), the fifo sub/pipe and the tree w
+// (MakeW). With workers the lines are the same, in the walk's order.
 TEST_F(Engine, SaysEachItemDone) {
   setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
+  const std::string copied = SaidOfW("new"), removed = SaidOfW("");
+  const std::string would_remove = SaidOfW("", "would remove ");
   struct Row {
     UINT function;
     Paths from, to;
@@ -214,9 +253,18 @@ TEST_F(Engine, SaysEachItemDone) {
       // A new tree is said once placed; one that is not placed (a fifo in
       // sub) is not said at all.
       {FO_COPY, {"sub", "b.txt"}, {"out"}, v, engine::kErrorOther, "'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"sub", "b.txt"}, {"out"}, v | kWorkers, engine::kErrorOther,
+       "'b.txt' -> 'out/b.txt'\n"},
+      {FO_COPY, {"w"}, {"new"}, v | kWorkers, 0, copied.c_str()},
+      {FO_DELETE, {"w"}, {}, v | kWorkers, 0, removed.c_str()},
+      {FO_COPY, {"w"}, {"new"}, v, 0, copied.c_str()},
+      {FO_DELETE, {"w"}, {}, v, 0, removed.c_str()},
       {FO_COPY, {"sub", "b.txt"}, {"out"}, dry, engine::kErrorOther,
        "would copy 'b.txt' -> 'out/b.txt'\n"},
       {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION, 0,
+       "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
+       "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
+      {FO_COPY, {"d", "merge/d"}, {"out"}, v | FOF_RENAMEONCOLLISION | kWorkers, 0,
        "'d' -> 'out/d'\n'd/f.txt' -> 'out/d/f.txt'\n'merge/d' -> 'out/d (2)'\n"
        "'merge/d/old.txt' -> 'out/d (2)/old.txt'\n"},
       {FO_COPY, {"a.txt", "b.txt"}, {"out"}, dry, 0,
@@ -247,6 +295,7 @@ TEST_F(Engine, SaysEachItemDone) {
       {FO_DELETE, {"d", "b.txt"}, {}, v, 0, "removed 'd/f.txt'\nremoved 'd'\nremoved 'b.txt'\n"},
       {FO_DELETE, {"d"}, {}, dry, 0,
        "would ask: delete 'd'\nwould remove 'd/f.txt'\nwould remove 'd'\n"},
+      {FO_DELETE, {"w"}, {}, dry | kYes | kWorkers, 0, would_remove.c_str()},
       {FO_DELETE, {"noext"}, {}, v | FOF_ALLOWUNDO, 0, "trashed 'noext'\n"},
       {FO_DELETE, {"*.txt"}, {}, dry | FOF_ALLOWUNDO | kYes, 0,
        "would trash '[ab].txt'\nwould trash 'a.txt'\nwould trash 'b.txt'\n"},
@@ -277,6 +326,7 @@ TEST_F(Engine, SaysEachItemDone) {
     ASSERT_EQ(utimensat(AT_FDCWD, "a.txt", then, 0), 0);
     ASSERT_EQ(utimensat(AT_FDCWD, "out/a.txt", later, 0), 0);
     ASSERT_EQ(utimensat(AT_FDCWD, "b.txt", later, 0), 0);
+    MakeW();
     const std::string before = Listing(here_);
     testing::internal::CaptureStdout();
     const int code = Request(row.function, row.from, row.to, row.flags | kQuiet).code;

@@ -127,6 +127,10 @@ ProgressLine::~ProgressLine() { Clear(); }
 
 void ProgressLine::Step(const std::string& name, std::uint64_t items, std::uint64_t bytes) {
   name_ = name;
+  Add(items, bytes);
+}
+
+void ProgressLine::Add(std::uint64_t items, std::uint64_t bytes) {
   done_.items += items;
   done_.bytes += bytes;
   MaybeDraw();

@@ -67,6 +67,8 @@ class ProgressLine {
 
   /// `name` is being worked on; `items` and `bytes` more are done.
   void Step(const std::string& name, std::uint64_t items, std::uint64_t bytes);
+  /// `items` and `bytes` more are done; the name shown stays.
+  void Add(std::uint64_t items, std::uint64_t bytes);
 
   /// At least `done` is finished (counts never go back).
   void Reach(ProgressCounts done);

@@ -8,6 +8,8 @@ _vandrix() {
     word=${COMP_WORDS[i]}
     if [[ -z $ended && $word == -- ]]; then
       ended=1
+    elif [[ -z $ended && ($word == --jobs || $word =~ ^-[^-]*j$) ]]; then
+      ((i++))  # and its number
     elif [[ -z $ended && ($word == -?* || ($word == /[cdefprsuCDEFPRSU?] && -z $operation)) ]]; then
       continue  # an option, also in its Windows form before the operation
     elif [[ -z $operation ]]; then
@@ -17,8 +19,8 @@ _vandrix() {
   if [[ -z $ended && $cur == -* ]]; then
     local long='--yes --make-folders --quiet --files-only --interactive --no-clobber
                 --update --no-names --keep-both --no-progress --trash --verbose
-                --dry-run --literal --help --version'
-    [[ $cur == --* ]] || long+=' -c -d -e -f -i -n -p -r -s -u -v -h'
+                --dry-run --literal --jobs --help --version'
+    [[ $cur == --* ]] || long+=' -c -d -e -f -i -n -p -r -s -u -v -j -h'
     mapfile -t COMPREPLY < <(compgen -W "$long" -- "$cur")
   elif [[ -z $operation ]]; then
     mapfile -t COMPREPLY < <(compgen -W 'copy move del delete ren rename' -- "$cur")
